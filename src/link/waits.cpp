@@ -1,0 +1,76 @@
+#include "link/waits.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QObject>
+#include <QTimer>
+#include <atomic>
+#include <vector>
+
+namespace waits {
+namespace {
+
+std::atomic<bool> g_cancelled{false};
+
+struct Waiter {
+    QEventLoop *loop;
+    const std::function<bool()> *done;
+};
+
+std::vector<Waiter> &waiters()
+{
+    static std::vector<Waiter> w;
+    return w;
+}
+
+} // namespace
+
+void waitUntil(int ms, const std::function<bool()> &done)
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    if (g_cancelled || done() || ms <= 0)
+        return;
+
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    waiters().push_back({&loop, &done});
+    timer.start(ms);
+    loop.exec();
+    auto &w = waiters();
+    for (auto it = w.begin(); it != w.end(); ++it)
+        if (it->loop == &loop) {
+            w.erase(it);
+            break;
+        }
+}
+
+void notify()
+{
+    // Copy: a condition may run code that starts or ends other waits.
+    const auto current = waiters();
+    for (const Waiter &w : current)
+        if (g_cancelled || (*w.done)())
+            w.loop->quit();
+}
+
+void cancelAll()
+{
+    g_cancelled = true;
+    for (const Waiter &w : waiters())
+        w.loop->quit();
+}
+
+bool cancelled()
+{
+    return g_cancelled;
+}
+
+void resetForTests()
+{
+    g_cancelled = false;
+}
+
+} // namespace waits

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <functional>
+
+// Waits that keep the window responsive: a nested event loop with a timer, never a busy loop.
+namespace waits {
+
+// Processes pending events, then waits until done() holds or ms have passed. done() is
+// tested after every event the loop handles; notify() makes a waiting loop test it at once.
+void waitUntil(int ms, const std::function<bool()> &done);
+
+// Tells every running wait to test its condition now (something it may watch has changed).
+void notify();
+
+// Ends every running wait and makes later waits return at once: the program is closing.
+void cancelAll();
+bool cancelled();
+void resetForTests();
+
+} // namespace waits
