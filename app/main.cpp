@@ -1,1 +1,59 @@
-int main() { return 0; }
+#include "link/hidtransport.h"
+#include "ui/guard.h"
+#include "ui/tform1.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QFontDatabase>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+bool parseUsbId(const QString &text, uint16_t &vid, uint16_t &pid)
+{
+    const QStringList parts = text.split(QLatin1Char(':'));
+    if (parts.size() != 2)
+        return false;
+    bool okV = false, okP = false;
+    const uint v = parts[0].toUInt(&okV, 16), p = parts[1].toUInt(&okP, 16);
+    if (!okV || !okP || v > 0xFFFF || p > 0xFFFF)
+        return false;
+    vid = uint16_t(v);
+    pid = uint16_t(p);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("RFID"));
+    QApplication::setApplicationVersion(QStringLiteral("2.7"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Sets up and tests RFID card readers."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    QCommandLineOption usb(QStringLiteral("usb"), QStringLiteral("The USB reader to use, as hexadecimal VID:PID."),
+                           QStringLiteral("VID:PID"));
+    parser.addOption(usb);
+    parser.process(app);
+
+    uint16_t vid = 0, pid = 0;
+    if (parser.isSet(usb) && !parseUsbId(parser.value(usb), vid, pid)) {
+        std::fprintf(stderr, "rfid-workbench: --usb wants VID:PID in hexadecimal, e.g. 1234:abcd\n");
+        return 2;
+    }
+
+    TForm1 *window = nullptr;
+    auto transport = std::make_unique<HidTransport>(makeHidapiOpener(vid, pid), [&window](const QString &why) {
+        if (window)
+            window->log(why);
+    });
+    TForm1 form(*transport);
+    window = &form;
+    form.show();
+    return app.exec();
+}

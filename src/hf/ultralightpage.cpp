@@ -1,0 +1,3 @@
+#include "hf/ultralightpage.h"
+
+UltralightPage::UltralightPage(PageHost &host, QWidget *parent) : Page("TabSheet3", host, parent) {}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "ui/page.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVector>
+
+// "USB reader intelligent setting  ": how a keyboard-output reader types card numbers, its
+// reading mode, factory settings, version and voice.
+class KeyboardOutputPage : public Page
+{
+    Q_OBJECT
+public:
+    explicit KeyboardOutputPage(PageHost &host, QWidget *parent = nullptr);
+    QString caption() const override { return QStringLiteral("USB reader intelligent setting  "); }
+
+    void Button24Click(); // Set
+    void Button25Click(); // Read
+    void Button27Click(); // Active reading
+    void Button28Click(); // Passtive reading
+    void Button57Click(); // Fatory default
+    void Button63Click(); // Version number
+    void Button64Click(); // Close voice / Open voice
+
+    // The format code of the selected radio button (throws UserError for a bad Edit64).
+    int formatCode() const;
+    // The name Read prints for a format code byte (two hex digits).
+    static QString formatName(const QString &code);
+
+    QVector<QRadioButton *> formats;
+    QCheckBox *CheckBox15, *CheckBox16, *CheckBox17, *CheckBox18, *CheckBox21;
+    QLineEdit *Edit64;
+    QPushButton *Button24, *Button25, *Button27, *Button28, *Button57, *Button63, *Button64;
+
+private:
+    void setReadingMode(const QString &body, const QString &ok, const QString &fail);
+};

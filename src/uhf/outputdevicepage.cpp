@@ -1,0 +1,3 @@
+#include "uhf/outputdevicepage.h"
+
+OutputDevicePage::OutputDevicePage(PageHost &host, QWidget *parent) : Page("TabSheet7", host, parent) {}

@@ -1,0 +1,245 @@
+#include "ui/tform1.h"
+
+#include "hf/iso15693page.h"
+#include "hf/s50page.h"
+#include "hf/systempage.h"
+#include "hf/typebpage.h"
+#include "hf/ultralightpage.h"
+#include "link/timestamp.h"
+#include "link/waits.h"
+#include "uhf/epcwritepage.h"
+#include "uhf/keyboardoutputpage.h"
+#include "uhf/outputdevicepage.h"
+#include "uhf/wifipage.h"
+#include "ui/connectiongroup.h"
+#include "ui/guard.h"
+#include "ui/logpane.h"
+#include "ui/optiongroups.h"
+#include "ui/serialpage.h"
+#include "ui/styles.h"
+#include "ui/tform2.h"
+#include "ui/tform3.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QMenuBar>
+#include <QTabBar>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int kPageControlWidth = 529;
+constexpr int kPageControlHeight = 561;
+} // namespace
+
+TForm1::TForm1(UsbTransport &transport, QWidget *parent)
+    : QMainWindow(parent),
+      link_(transport, {[this] { return TabSheet9->setadd->currentText(); },
+                        [this] { return TabSheet9->options->RadioButton4->isChecked(); },
+                        [this](const QString &text) { log(text); }})
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Format output  card number V2.7"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("Form1Client"));
+    PageControl1 = new QTabWidget(central);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->setFixedSize(kPageControlWidth, kPageControlHeight);
+    PageControl1->tabBar()->setExpanding(false);
+    PageControl1->tabBar()->setElideMode(Qt::ElideNone);
+    PageControl1->tabBar()->setUsesScrollButtons(false);
+
+    // The serial page first: it holds setadd and the option groups every exchange reads.
+    TabSheet9 = new SerialPage(*this);
+    TabSheet1 = new KeyboardOutputPage(*this);
+    TabSheet4 = new SystemPage(*this);
+    TabSheet2 = new S50Page(*this);
+    TabSheet3 = new UltralightPage(*this);
+    TabSheet5 = new TypeBPage(*this);
+    TabSheet6 = new Iso15693Page(*this);
+    TabSheet7 = new OutputDevicePage(*this);
+    TabSheet8 = new EpcWritePage(*this);
+    TabSheet10 = new WifiPage(*this);
+    const struct {
+        Page *page;
+        bool shown;
+    } order[] = {{TabSheet1, true},  {TabSheet4, false}, {TabSheet2, false}, {TabSheet3, false},
+                 {TabSheet5, false}, {TabSheet6, false}, {TabSheet7, true},  {TabSheet8, true},
+                 {TabSheet9, true},  {TabSheet10, true}};
+    for (const auto &o : order) {
+        const int index = PageControl1->addTab(o.page, o.page->caption());
+        PageControl1->setTabVisible(index, o.shown);
+    }
+    // Five tabs share the width of the page control.
+    PageControl1->setStyleSheet(
+        QStringLiteral("QTabBar::tab { min-width: %1px; padding: 3px 2px; }").arg(kPageControlWidth / 5 - 1 - 8));
+
+    GroupBox2 = new QGroupBox(central);
+    GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
+    GroupBox2->setFixedSize(307, 564);
+    RichEdit1 = new LogPane(GroupBox2);
+    QFont logFont = RichEdit1->font();
+    logFont.setPixelSize(13);
+    RichEdit1->setFont(logFont);
+    auto *logLayout = new QVBoxLayout(GroupBox2);
+    logLayout->setContentsMargins(4, 4, 4, 4);
+    logLayout->addWidget(RichEdit1);
+
+    auto *layout = new QHBoxLayout(central);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(6);
+    layout->addWidget(PageControl1, 0, Qt::AlignTop);
+    layout->addWidget(GroupBox2, 0, Qt::AlignTop);
+    setCentralWidget(central);
+
+    buildMenu();
+    buildStatusBar();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    Timer1->start();
+    Timer1Timer();
+
+    Form2 = new TForm2(this);
+    Form3 = new TForm3(this);
+
+    PageControl1->setCurrentIndex(0);
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this] { guard::run([this] { PageControl1Change(); }); });
+    setFixedSize(sizeHint());
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::buildMenu()
+{
+    QMenuBar *bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    const auto item = [this](QMenu *menu, const char *name, const QString &caption, std::function<void()> f) {
+        QAction *a = menu->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        connect(a, &QAction::triggered, this, [f = std::move(f)] { guard::run(f); });
+        return a;
+    };
+    QMenu *system = bar->addMenu(QStringLiteral("System"));
+    system->setObjectName(QStringLiteral("N1"));
+    item(system, "N4", QStringLiteral("Exist"), [this] { N4Click(); });
+    QMenu *stype = bar->addMenu(QStringLiteral("Stype"));
+    stype->setObjectName(QStringLiteral("N2"));
+    const char *names[styles::kCount] = {"N11", "N12", "N13", "N14", "N51", "N61"};
+    const char *captions[styles::kCount] = {"Stype one",  "Stype two",  "Stype three",
+                                            "Stype four", "Stype five", "Stype six"};
+    for (int i = 0; i < styles::kCount; ++i)
+        item(stype, names[i], QString::fromLatin1(captions[i]), [i] { styles::apply(i); });
+    QMenu *about = bar->addMenu(QStringLiteral("About"));
+    about->setObjectName(QStringLiteral("N3"));
+    item(about, "N5", QStringLiteral("Help"), [this] { N5Click(); });
+}
+
+void TForm1::buildStatusBar()
+{
+    StatusBar1 = statusBar();
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false);
+    const QString texts[4] = {QStringLiteral("  RFID"), QString(), QStringLiteral("Format output  card number"), QString()};
+    const int widths[4] = {150, 30, 400, 200};
+    for (int i = 0; i < 4; ++i) {
+        panels[i] = new QLabel(texts[i]);
+        panels[i]->setObjectName(QStringLiteral("StatusBar1Panel%1").arg(i));
+        panels[i]->setMinimumWidth(widths[i]);
+        StatusBar1->addWidget(panels[i], i == 2 ? 1 : 0);
+    }
+}
+
+void TForm1::setReaderNote(const QString &note)
+{
+    panels[1]->setText(note);
+    panels[1]->setToolTip(note);
+    setWindowTitle(QStringLiteral("Format output  card number V2.7") +
+                   (note.isEmpty() ? QString() : QStringLiteral(" [%1]").arg(note)));
+}
+
+void TForm1::log(const QString &text)
+{
+    RichEdit1->add(text);
+}
+
+bool TForm1::bigBuzzer() const
+{
+    return TabSheet9->options->RadioButton18->isChecked();
+}
+
+int TForm1::hfPause() const
+{
+    return TabSheet4->pauseMs();
+}
+
+void TForm1::selectDeviceAddress(int index)
+{
+    TabSheet9->setadd->setCurrentIndex(index);
+}
+
+void TForm1::showCardMemory()
+{
+    if (!Form3)
+        Form3 = new TForm3(this);
+    guard::runModal(Form3);
+    delete Form3; // a new one next time
+}
+
+SerialLine &TForm1::serial()
+{
+    return *TabSheet9->connection;
+}
+
+void TForm1::Timer1Timer()
+{
+    const QDateTime now = appclock::now();
+    panels[3]->setText(QStringLiteral("   %1   %2   ").arg(now.toString(QStringLiteral("yyyy.MM.dd")), timeStamp(now)));
+}
+
+void TForm1::N4Click()
+{
+    close();
+}
+
+void TForm1::N5Click()
+{
+    if (!Form2)
+        Form2 = new TForm2(this);
+    guard::runModal(Form2);
+    delete Form2;
+}
+
+void TForm1::PageControl1Change()
+{
+    // Ends every repeat loop of the card pages (the loops test their box after each wait).
+    for (int i = 1; i <= 11; ++i)
+        if (auto *box = findChild<QCheckBox *>(QStringLiteral("CheckBox%1").arg(i)))
+            box->setChecked(false);
+    TabSheet9->connection->PageControl1Change();
+}
+
+void TForm1::FormClose()
+{
+    if (closed_)
+        return;
+    closed_ = true;
+    TabSheet9->connection->FormClose();
+    Timer1->stop();
+    // Every wait and repeat loop running underneath returns at once, then the loop ends.
+    waits::cancelAll();
+    QCoreApplication::quit();
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    FormClose();
+    event->accept();
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "link/readerlink.h"
+#include "ui/pagehost.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMainWindow>
+#include <QPointer>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <memory>
+
+class LogPane;
+class QGroupBox;
+class TForm2;
+class TForm3;
+class KeyboardOutputPage;
+class SystemPage;
+class S50Page;
+class UltralightPage;
+class TypeBPage;
+class Iso15693Page;
+class OutputDevicePage;
+class EpcWritePage;
+class SerialPage;
+class WifiPage;
+
+// The main window: the page control, the log pane, the status bar clock, the menus.
+class TForm1 : public QMainWindow, public PageHost
+{
+    Q_OBJECT
+public:
+    explicit TForm1(UsbTransport &transport, QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    // PageHost
+    ReaderLink &link() override { return link_; }
+    void log(const QString &text) override;
+    bool bigBuzzer() const override;
+    int hfPause() const override;
+    void selectDeviceAddress(int index) override;
+    void showCardMemory() override;
+    SerialLine &serial() override;
+
+    void Timer1Timer();
+    void N4Click();
+    void N5Click();
+    void PageControl1Change();
+    void FormClose();
+
+    // Says in status panel 1 and the title what kind of reader this is (the simulator).
+    void setReaderNote(const QString &note);
+
+    QTabWidget *PageControl1;
+    QGroupBox *GroupBox2;
+    LogPane *RichEdit1;
+    QStatusBar *StatusBar1;
+    QLabel *panels[4];
+    QTimer *Timer1;
+
+    KeyboardOutputPage *TabSheet1;
+    SystemPage *TabSheet4;
+    S50Page *TabSheet2;
+    UltralightPage *TabSheet3;
+    TypeBPage *TabSheet5;
+    Iso15693Page *TabSheet6;
+    OutputDevicePage *TabSheet7;
+    EpcWritePage *TabSheet8;
+    SerialPage *TabSheet9;
+    WifiPage *TabSheet10;
+
+    QPointer<TForm2> Form2;
+    QPointer<TForm3> Form3;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildMenu();
+    void buildStatusBar();
+
+    ReaderLink link_;
+    bool closed_ = false;
+};
