@@ -41,6 +41,10 @@ TForm1::TForm1(UsbTransport &transport, QWidget *parent)
                         [this](const QString &text) { log(text); }})
 {
     setObjectName(QStringLiteral("Form1"));
+    // The window's small default font keeps five tabs and the pages within the page control.
+    QFont small = font();
+    small.setPixelSize(11);
+    setFont(small);
     setWindowTitle(QStringLiteral("Format output  card number V2.7"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);

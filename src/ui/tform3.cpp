@@ -68,8 +68,16 @@ QImage decodeJpeg(const QByteArray &data)
     return image;
 }
 
+// The resources live in a static library, so they must be registered by hand.
+static void registerResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
 QImage TForm3::picture()
 {
+    static const bool once = (registerResources(), true);
+    (void)once;
     QFile f(QStringLiteral(":/card_memory.jpg"));
     if (!f.open(QIODevice::ReadOnly))
         return {};

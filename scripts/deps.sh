@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the tool and its tests need (sudo when not root).
+set -euo pipefail
+pkgs=(build-essential cmake ninja-build pkg-config qt6-base-dev libhidapi-dev libjpeg62-turbo-dev
+      libgtest-dev libbenchmark-dev fonts-wqy-zenhei xvfb xauth unrtf)
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo=sudo
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the tool and its tests twice (plain, and with the address
+# and undefined-behaviour sanitizers) and runs the whole suite in both builds.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh
+export QT_QPA_PLATFORM=offscreen
+jobs=$(nproc)
+for variant in plain asan; do
+  dir=build-test-$variant
+  flags=(-DCMAKE_BUILD_TYPE=Debug -DRFID_BUILD_BENCH=OFF)
+  [ $variant = asan ] && flags+=(-DRFID_SANITIZE=address,undefined)
+  cmake -S . -B "$dir" -G Ninja "${flags[@]}" >/dev/null
+  cmake --build "$dir" -j"$jobs"
+  echo "== tests ($variant build)"
+  ASAN_OPTIONS=detect_leaks=0 ctest --test-dir "$dir" --output-on-failure
+done
