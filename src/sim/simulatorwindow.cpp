@@ -1,0 +1,233 @@
+#include "sim/simulatorwindow.h"
+
+#include "link/falsereason.h"
+#include "sim/ptyuhfmodule.h"
+#include "sim/simulatedreader.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace
+{
+
+QString spaced(const QByteArray &bytes)
+{
+    return QString::fromLatin1(bytes.toHex(' ').toUpper());
+}
+
+QLineEdit *readOnlyField(QWidget *parent, const QString &name)
+{
+    auto *e = new QLineEdit(parent);
+    e->setObjectName(name);
+    e->setReadOnly(true);
+    e->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    e->setMinimumWidth(e->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 40);
+    return e;
+}
+
+QPushButton *button(QWidget *parent, const QString &name, const QString &text)
+{
+    auto *b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    return b;
+}
+
+// The reader's error codes a trainer can choose, in the order of its error table.
+const char *const kFaultCodes[] = {"10", "80", "81", "82", "83", "84", "85", "87", "89", "8A",
+                                   "8B", "8C", "8F", "90", "91", "92", "93", "94", "95", "96"};
+
+} // namespace
+
+SimulatorWindow::SimulatorWindow(SimulatedReader &reader, PtyUhfModule *serialModule, QWidget *parent)
+    : QWidget(parent), reader_(reader), serial_(serialModule)
+{
+    setObjectName(QStringLiteral("SimulatorWindow"));
+    setWindowTitle(QStringLiteral("Simulated reader (%1)").arg(SimulatedReader::personalityName(reader.personality())));
+
+    auto *layout = new QVBoxLayout(this);
+    auto *what = new QLabel(QStringLiteral("<b>%1</b>").arg(reader.description()), this);
+    layout->addWidget(what);
+    layout->addWidget(reader.personality() == SimulatedReader::Personality::Hf ? buildHfGroup() : buildUhfGroup());
+    layout->addWidget(buildFaultGroup());
+    layout->addStretch(1);
+
+    connect(&reader_, &SimulatedReader::changed, this, &SimulatorWindow::refresh);
+    refresh();
+}
+
+QWidget *SimulatorWindow::buildUhfGroup()
+{
+    auto *group = new QGroupBox(QStringLiteral("UHF tag in the field"), this);
+    group->setObjectName(QStringLiteral("uhfField"));
+    auto *form = new QFormLayout(group);
+    epc_ = readOnlyField(group, QStringLiteral("tagEpc"));
+    tid_ = readOnlyField(group, QStringLiteral("tagTid"));
+    crc_ = readOnlyField(group, QStringLiteral("tagCrc"));
+    form->addRow(QStringLiteral("EPC:"), epc_);
+    form->addRow(QStringLiteral("TID:"), tid_);
+    form->addRow(QStringLiteral("CRC:"), crc_);
+
+    auto *row = new QHBoxLayout;
+    auto *lay = button(group, QStringLiteral("layBlankTag"), QStringLiteral("Lay a blank tag"));
+    auto *take = button(group, QStringLiteral("takeTagAway"), QStringLiteral("Take the tag away"));
+    row->addWidget(lay);
+    row->addWidget(take);
+    row->addStretch(1);
+    form->addRow(row);
+
+    auto *queueRow = new QHBoxLayout;
+    queueCount_ = new QSpinBox(group);
+    queueCount_->setObjectName(QStringLiteral("queueCount"));
+    queueCount_->setRange(1, 1000);
+    queueCount_->setValue(10);
+    auto *queue = button(group, QStringLiteral("queueBlankTags"), QStringLiteral("Queue blank tags"));
+    auto *clear = button(group, QStringLiteral("clearQueue"), QStringLiteral("Clear queue"));
+    queued_ = new QLabel(group);
+    queued_->setObjectName(QStringLiteral("queuedTags"));
+    queueRow->addWidget(queueCount_);
+    queueRow->addWidget(queue);
+    queueRow->addWidget(clear);
+    queueRow->addWidget(queued_, 1);
+    form->addRow(QStringLiteral("After each write:"), queueRow);
+
+    tagLog_ = new QListWidget(group);
+    tagLog_->setObjectName(QStringLiteral("tagLog"));
+    tagLog_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    tagLog_->setMinimumHeight(tagLog_->fontMetrics().height() * 6);
+    form->addRow(QStringLiteral("EPCs written:"), tagLog_);
+
+    workMode_ = new QLabel(group);
+    workMode_->setObjectName(QStringLiteral("workMode"));
+    workMode_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    form->addRow(QStringLiteral("Serial module:"), workMode_);
+
+    UhfModule &uhf = reader_.uhf();
+    connect(lay, &QPushButton::clicked, &uhf, &UhfModule::layBlankTag);
+    connect(take, &QPushButton::clicked, &uhf, &UhfModule::takeTagAway);
+    connect(queue, &QPushButton::clicked, this, [this] { reader_.uhf().queueBlankTags(queueCount_->value()); });
+    connect(clear, &QPushButton::clicked, &uhf, &UhfModule::clearQueue);
+    return group;
+}
+
+QWidget *SimulatorWindow::buildHfGroup()
+{
+    auto *group = new QGroupBox(QStringLiteral("HF cards in the field"), this);
+    group->setObjectName(QStringLiteral("hfField"));
+    auto *layout = new QVBoxLayout(group);
+    cardsPresent_ = new QCheckBox(QStringLiteral("Cards lie on the reader"), group);
+    cardsPresent_->setObjectName(QStringLiteral("cardsPresent"));
+    hfCards_ = new QLabel(group);
+    hfCards_->setObjectName(QStringLiteral("hfCards"));
+    hfCards_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    hfCards_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(cardsPresent_);
+    layout->addWidget(hfCards_);
+    connect(cardsPresent_, &QCheckBox::toggled, this, [this](bool on) {
+        reader_.hf().cardsPresent = on;
+        refresh();
+    });
+    return group;
+}
+
+QWidget *SimulatorWindow::buildFaultGroup()
+{
+    auto *group = new QGroupBox(QStringLiteral("Next command"), this);
+    group->setObjectName(QStringLiteral("nextCommand"));
+    auto *layout = new QVBoxLayout(group);
+    faultCode_ = new QComboBox(group);
+    faultCode_->setObjectName(QStringLiteral("faultCode"));
+    for (const char *code : kFaultCodes) {
+        const QString c = QString::fromLatin1(code);
+        faultCode_->addItem(c + QStringLiteral("  ") + falsereason(c), c);
+    }
+    faultCode_->setCurrentIndex(faultCode_->findData(QStringLiteral("83")));
+    auto *row = new QHBoxLayout;
+    auto *fail = button(group, QStringLiteral("failNext"), QStringLiteral("Fail with this code"));
+    auto *silent = button(group, QStringLiteral("silenceNext"), QStringLiteral("Give no answer"));
+    auto *damage = button(group, QStringLiteral("damageNext"), QStringLiteral("Damaged answer"));
+    auto *disarm = button(group, QStringLiteral("disarm"), QStringLiteral("Answer normally"));
+    row->addWidget(fail);
+    row->addWidget(silent);
+    row->addWidget(damage);
+    row->addWidget(disarm);
+    armed_ = new QLabel(group);
+    armed_->setObjectName(QStringLiteral("armedFault"));
+    layout->addWidget(faultCode_);
+    layout->addLayout(row);
+    layout->addWidget(armed_);
+
+    connect(fail, &QPushButton::clicked, this,
+            [this] { reader_.failNextWith(uint8_t(faultCode_->currentData().toString().toInt(nullptr, 16))); });
+    connect(silent, &QPushButton::clicked, &reader_, &SimulatedReader::silenceNext);
+    connect(damage, &QPushButton::clicked, &reader_, &SimulatedReader::damageNext);
+    connect(disarm, &QPushButton::clicked, this, [this] {
+        reader_.faults().clear();
+        refresh();
+    });
+    return group;
+}
+
+void SimulatorWindow::refresh()
+{
+    if (epc_) {
+        const auto &tag = reader_.uhf().tag();
+        epc_->setText(tag ? spaced(tag->epc()) : QStringLiteral("(no tag)"));
+        tid_->setText(tag ? spaced(tag->tid) : QString());
+        crc_->setText(tag ? spaced(tag->crc()) : QString());
+        queued_->setText(QStringLiteral("%1 blank tag(s) waiting").arg(reader_.uhf().queuedBlankTags()));
+        const QStringList &log = reader_.tagLog();
+        if (tagLog_->count() > log.size())
+            tagLog_->clear();
+        for (int i = tagLog_->count(); i < log.size(); ++i)
+            tagLog_->addItem(QStringLiteral("%1  %2").arg(i + 1, 3).arg(log[i]));
+        tagLog_->scrollToBottom();
+        const UhfModule &m = reader_.uhf();
+        QString mode = QStringLiteral("mode %1, USB mode %2")
+                           .arg(m.workMode(), 2, 16, QLatin1Char('0'))
+                           .arg(m.usbMode(), 2, 16, QLatin1Char('0'));
+        if (!m.memorySector().isEmpty())
+            mode += QStringLiteral(", sector frame ") + spaced(m.memorySector());
+        workMode_->setText(serial_ && serial_->isOpen()
+                               ? serial_->devicePath() + QStringLiteral(" (") + mode + QLatin1Char(')')
+                               : mode);
+    }
+    if (hfCards_) {
+        const HfReader &hf = reader_.hf();
+        cardsPresent_->setChecked(hf.cardsPresent);
+        QStringList lines;
+        lines << QStringLiteral("Mifare S50   UID %1%2")
+                     .arg(spaced(hf.mifare.uid), hf.mifare.halted ? QStringLiteral(" (halted)") : QString());
+        lines << QStringLiteral("Ultralight   SN  %1").arg(spaced(hf.ultralight.serial()));
+        for (const Iso15693Tag &t : hf.iso15693)
+            lines << QStringLiteral("ISO15693     UID %1").arg(spaced(t.uidMsbFirst()));
+        lines << QStringLiteral("Type B       PUPI %1").arg(spaced(hf.typeB.pupi));
+        lines << QStringLiteral("ID card      %1").arg(spaced(hf.idCard.idNumber));
+        hfCards_->setText(lines.join(QLatin1Char('\n')));
+    }
+    const FaultPlan &f = reader_.faults();
+    switch (f.armed()) {
+    case FaultPlan::Kind::None:
+        armed_->setText(QStringLiteral("Armed: nothing, commands are answered normally"));
+        break;
+    case FaultPlan::Kind::Fail:
+        armed_->setText(QStringLiteral("Armed: the next command fails with code %1")
+                            .arg(QString::number(f.code(), 16).toUpper().rightJustified(2, QLatin1Char('0'))));
+        break;
+    case FaultPlan::Kind::Silent:
+        armed_->setText(QStringLiteral("Armed: the next command gets no answer"));
+        break;
+    case FaultPlan::Kind::Damage:
+        armed_->setText(QStringLiteral("Armed: the next command gets a damaged answer"));
+        break;
+    }
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "sim/uhftag.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QStringList>
+#include <cstdint>
+#include <deque>
+#include <optional>
+
+// The UHF module of the simulated reader and its field: at most one tag, a queue of blank
+// tags laid one after another, and the module's work mode. It answers module frames
+// (BB type cmd PL_HI PL_LO params checksum 7E), whether they come through the USB reader's
+// pass-through command or over the serial line.
+class UhfModule : public QObject
+{
+    Q_OBJECT
+public:
+    // Module error codes (byte 5 of an error frame BB 01 FF 00 01 code ...).
+    static constexpr uint8_t kReadFailed = 0x09;
+    static constexpr uint8_t kWriteFailed = 0x10;
+    static constexpr uint8_t kNoTag = 0x15;
+    static constexpr uint8_t kWrongPassword = 0x16;
+    static constexpr uint8_t kBadCommand = 0x17;
+    static constexpr uint8_t kMemoryOverrun = 0xA3;
+    static constexpr uint8_t kMemoryLocked = 0xA4;
+
+    explicit UhfModule(QObject *parent = nullptr);
+
+    // The module's answer to one frame; empty when it gives none (not a module frame at all).
+    QByteArray process(const QByteArray &frame);
+
+    // A module frame around command and parameters, checksum and end mark included.
+    static QByteArray frame(uint8_t type, uint8_t command, const QByteArray &params);
+    static QByteArray errorFrame(uint8_t code) { return frame(0x01, 0xFF, QByteArray(1, char(code))); }
+
+    // Field state.
+    const std::optional<UhfTag> &tag() const { return tag_; }
+    void setTag(const UhfTag &tag);
+    void layBlankTag();
+    void takeTagAway();
+    // Blank tags that replace the tag in the field after each successful EPC write.
+    void queueBlankTags(int count);
+    int queuedBlankTags() const { return int(blanks_.size()); }
+    void clearQueue();
+
+    // Every EPC written, in order, as upper-case hex.
+    const QStringList &tagLog() const { return tagLog_; }
+    void clearTagLog() { tagLog_.clear(); }
+
+    // Work mode as the last C1 / C2 / C9 frame set it.
+    uint8_t workMode() const { return workMode_; }
+    uint8_t usbMode() const { return usbMode_; }
+    const QByteArray &memorySector() const { return memorySector_; }
+
+signals:
+    void changed();
+
+private:
+    QByteArray inventory();
+    QByteArray select(const QByteArray &params);
+    QByteArray write(const QByteArray &params);
+    QByteArray readMemory(const QByteArray &params);
+    QByteArray workModeCommand(uint8_t command, const QByteArray &params);
+    bool selected() const;
+    UhfTag nextBlank();
+
+    std::optional<UhfTag> tag_;
+    std::deque<UhfTag> blanks_;
+    QStringList tagLog_;
+    QByteArray selectMask_;
+    int selectBits_ = 0;
+    uint32_t nextSerial_ = 1;
+    uint8_t workMode_ = 0x01;
+    uint8_t usbMode_ = 0x00;
+    QByteArray memorySector_;
+};

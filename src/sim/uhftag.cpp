@@ -1,0 +1,70 @@
+#include "sim/uhftag.h"
+
+uint16_t uhfCrc16(const QByteArray &bytes)
+{
+    uint16_t crc = 0xFFFF;
+    for (const char c : bytes) {
+        crc ^= uint16_t(uint8_t(c)) << 8;
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 0x8000) ? uint16_t((crc << 1) ^ 0x1021) : uint16_t(crc << 1);
+    }
+    return uint16_t(~crc);
+}
+
+static QByteArray serialBytes(uint32_t serial)
+{
+    QByteArray b(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        b[i] = char(serial >> (8 * (3 - i)));
+    return b;
+}
+
+UhfTag UhfTag::withEpc(const QByteArray &epc, uint32_t serial)
+{
+    UhfTag tag;
+    QByteArray words = epc.left(2 * (kEpcWords - 2));
+    if (words.size() % 2)
+        words.append('\0');
+    const int lengthWords = int(words.size() / 2);
+    tag.epcBank[2] = char(lengthWords << 3);
+    tag.epcBank[3] = 0;
+    tag.epcBank.replace(4, words.size(), words);
+    tag.updateCrc();
+    // A TID as a chip maker writes it: class E2, maker and model, then a serial number.
+    tag.tid = QByteArray::fromHex("E28011052000") + QByteArray(2, '\0') + serialBytes(serial);
+    return tag;
+}
+
+UhfTag UhfTag::blank(uint32_t serial)
+{
+    return withEpc(QByteArray::fromHex("E20000000000000000") + serialBytes(serial).mid(1), serial);
+}
+
+QByteArray UhfTag::epc() const
+{
+    const int words = (uint8_t(epcBank[2]) >> 3) & 0x1F;
+    return epcBank.mid(4, 2 * words);
+}
+
+void UhfTag::updateCrc()
+{
+    const uint16_t crc = uhfCrc16(pc() + epc());
+    epcBank[0] = char(crc >> 8);
+    epcBank[1] = char(crc & 0xFF);
+}
+
+QByteArray *UhfTag::bank(int number)
+{
+    switch (number) {
+    case 0:
+        return &reserved;
+    case 1:
+        return &epcBank;
+    case 2:
+        return &tid;
+    case 3:
+        return &user;
+    default:
+        return nullptr;
+    }
+}

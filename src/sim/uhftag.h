@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <cstdint>
+
+// A UHF tag's four memory banks. The EPC bank is StoredCRC, PC and up to 31 words of EPC.
+struct UhfTag {
+    static constexpr int kReservedWords = 4;
+    static constexpr int kEpcWords = 2 + 31;
+    static constexpr int kTidWords = 6;
+    static constexpr int kUserWords = 32;
+
+    QByteArray reserved = QByteArray(kReservedWords * 2, '\0'); // kill and access password
+    QByteArray epcBank = QByteArray(kEpcWords * 2, '\0');
+    QByteArray tid = QByteArray(kTidWords * 2, '\0');
+    QByteArray user = QByteArray(kUserWords * 2, '\0');
+
+    // A factory-fresh tag: a 12-byte EPC and a TID, both derived from its serial number.
+    static UhfTag blank(uint32_t serial);
+    // A tag with the given EPC (whole words; an odd last byte is padded with 00).
+    static UhfTag withEpc(const QByteArray &epc, uint32_t serial);
+
+    QByteArray pc() const { return epcBank.mid(2, 2); }
+    QByteArray crc() const { return epcBank.mid(0, 2); }
+    // The EPC as long as the PC word's length field says.
+    QByteArray epc() const;
+    QByteArray accessPassword() const { return reserved.mid(4, 4); }
+
+    // StoredCRC over PC and EPC, as a tag computes it.
+    void updateCrc();
+
+    // The bank's bytes (0 reserved, 1 EPC, 2 TID, 3 user), or null for another bank.
+    QByteArray *bank(int number);
+};
+
+// CRC-16 of the air interface (polynomial 0x1021, preset 0xFFFF, result inverted).
+uint16_t uhfCrc16(const QByteArray &bytes);
