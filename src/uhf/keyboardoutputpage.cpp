@@ -40,33 +40,35 @@ const QString kPrefix = QStringLiteral("The Output format ： ");
 KeyboardOutputPage::KeyboardOutputPage(PageHost &host, QWidget *parent) : Page("TabSheet1", host, parent)
 {
     auto *group = ui::group("GroupBox27", QStringLiteral("output format setting "), body());
-    auto *grid = new QGridLayout(group);
-    int row = 0;
+    auto *radios = new QVBoxLayout;
+    radios->setSpacing(2);
     for (const Format &f : formatTable()) {
         QRadioButton *b = ui::radio(f.button, f.caption, f.code == 0x0F);
         formats << b;
-        grid->addWidget(b, row / 2, row % 2);
-        ++row;
+        radios->addWidget(b);
     }
-    row = (row + 1) / 2;
     CheckBox16 = ui::checkBox("CheckBox16", QStringLiteral("add ;"));
     CheckBox17 = ui::checkBox("CheckBox17", QStringLiteral("add ?  "));
     CheckBox18 = ui::checkBox("CheckBox18", QStringLiteral("add , in middle   "));
     CheckBox15 = ui::checkBox("CheckBox15", QStringLiteral("add Enter"), true);
     CheckBox21 = ui::checkBox("CheckBox21", QStringLiteral("Data followed by RSSI     "));
-    grid->addWidget(CheckBox16, row, 0);
-    grid->addWidget(CheckBox17, row, 1);
-    grid->addWidget(CheckBox18, row + 1, 0);
-    grid->addWidget(CheckBox15, row + 1, 1);
-    grid->addWidget(CheckBox21, row + 2, 0);
+    auto *options = new QVBoxLayout;
+    for (QCheckBox *b : {CheckBox16, CheckBox17, CheckBox18, CheckBox15, CheckBox21})
+        options->addWidget(b);
+    options->addSpacing(12);
     auto *lengthRow = new QHBoxLayout;
     Edit64 = ui::edit("Edit64", QStringLiteral("10"));
-    Edit64->setMaximumWidth(48);
+    Edit64->setMaximumWidth(40);
     lengthRow->addWidget(Edit64);
     lengthRow->addWidget(ui::label("Label64", QStringLiteral("Byte       ")));
-    lengthRow->addWidget(ui::label("Label65", QStringLiteral("00 Output all card numbers  ")));
     lengthRow->addStretch(1);
-    grid->addLayout(lengthRow, row + 2, 1);
+    options->addLayout(lengthRow);
+    options->addWidget(ui::label("Label65", QStringLiteral("00 Output all card numbers  ")));
+    options->addStretch(1);
+    auto *columns = new QHBoxLayout(group);
+    columns->addLayout(radios);
+    columns->addSpacing(8);
+    columns->addLayout(options);
 
     Button24 = ui::button("Button24", QStringLiteral("Set"));
     Button25 = ui::button("Button25", QStringLiteral("Read"));

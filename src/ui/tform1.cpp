@@ -56,7 +56,8 @@ TForm1::TForm1(UsbTransport &transport, QWidget *parent)
     PageControl1->setFixedSize(kPageControlWidth, kPageControlHeight);
     PageControl1->tabBar()->setExpanding(false);
     PageControl1->tabBar()->setElideMode(Qt::ElideNone);
-    PageControl1->tabBar()->setUsesScrollButtons(false);
+    // Scroll arrows only if a theme's font makes the five captions wider than the page control.
+    PageControl1->tabBar()->setUsesScrollButtons(true);
 
     // The serial page first: it holds setadd and the option groups every exchange reads.
     TabSheet9 = new SerialPage(*this);
@@ -79,9 +80,11 @@ TForm1::TForm1(UsbTransport &transport, QWidget *parent)
         const int index = PageControl1->addTab(o.page, o.page->caption());
         PageControl1->setTabVisible(index, o.shown);
     }
-    // Five tabs share the width of the page control.
-    PageControl1->setStyleSheet(
-        QStringLiteral("QTabBar::tab { min-width: %1px; padding: 3px 2px; }").arg(kPageControlWidth / 5 - 1 - 8));
+    // Qt has no multi-row tab bar: five whole captions share the page control's width.
+    QFont tabFont = PageControl1->tabBar()->font();
+    tabFont.setPixelSize(10);
+    PageControl1->tabBar()->setFont(tabFont);
+    PageControl1->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 1px; }"));
 
     GroupBox2 = new QGroupBox(central);
     GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
