@@ -6,24 +6,24 @@
 
 #include <QPointer>
 
-void runRepeat(QCheckBox *box, ReaderLink &link, const RepeatBox &spec)
+void runRepeat(QCheckBox *box, ReaderLink &link, const RepeatBox &repeat)
 {
     QPointer<QCheckBox> guardBox(box);
     while (guardBox && guardBox->isChecked() && !waits::cancelled()) {
-        spec.operation();
-        const int ms = spec.pause() + spec.extraMs;
-        if (spec.wait == RepeatBox::Wait::ReplyAware)
+        repeat.operation();
+        const int ms = repeat.pause() + repeat.extraMs;
+        if (repeat.wait == RepeatBox::Wait::ReplyAware)
             link.Delay(ms);
         else
             link.Delayy(ms);
     }
 }
 
-void bindRepeat(QCheckBox *box, ReaderLink &link, RepeatBox spec)
+void bindRepeat(QCheckBox *box, ReaderLink &link, RepeatBox repeat)
 {
-    QObject::connect(box, &QCheckBox::clicked, box, [box, &link, spec = std::move(spec)] {
+    QObject::connect(box, &QCheckBox::clicked, box, [box, &link, repeat = std::move(repeat)] {
         // A copy: the loop may outlive a reconnection of the box.
-        const RepeatBox local = spec;
+        const RepeatBox local = repeat;
         guard::run([&] { runRepeat(box, link, local); });
     });
 }

@@ -21,7 +21,7 @@ struct RepeatBox {
 };
 
 // Connects box's click to the loop. The loop ends when the program closes.
-void bindRepeat(QCheckBox *box, ReaderLink &link, RepeatBox spec);
+void bindRepeat(QCheckBox *box, ReaderLink &link, RepeatBox repeat);
 
 // Runs the loop now (what a click on a ticked box does).
-void runRepeat(QCheckBox *box, ReaderLink &link, const RepeatBox &spec);
+void runRepeat(QCheckBox *box, ReaderLink &link, const RepeatBox &repeat);

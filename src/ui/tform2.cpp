@@ -7,11 +7,7 @@
 
 TForm2::TForm2(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("Form2"));
-    setWindowTitle(QStringLiteral("RFID"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
-    setFixedSize(448, 261);
+    ui::fixedWindow(this, "Form2", QStringLiteral("RFID"), 448, 261);
     auto *panel = ui::named(new QFrame(this), "Panel1");
     panel->setFrameShape(QFrame::NoFrame);
     panel->setFixedSize(377, 170);

@@ -86,11 +86,7 @@ QImage TForm3::picture()
 
 TForm3::TForm3(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("Form3"));
-    setWindowTitle(QStringLiteral("Card memory structure"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
-    setFixedSize(672, 576);
+    ui::fixedWindow(this, "Form3", QStringLiteral("Card memory structure"), 672, 576);
     auto *image = ui::label("Image1", QString(), this);
     image->setFixedSize(664, 547);
     image->setAlignment(Qt::AlignCenter);

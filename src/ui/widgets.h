@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCheckBox>
+#include <QDialog>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -53,6 +54,16 @@ inline QComboBox *combo(const char *name, const QStringList &items, int index = 
     c->addItems(items);
     c->setCurrentIndex(index);
     return c;
+}
+
+// A fixed-size auxiliary window with a system menu and a minimise box.
+inline void fixedWindow(QDialog *d, const char *name, const QString &title, int width, int height)
+{
+    d->setObjectName(QString::fromLatin1(name));
+    d->setWindowTitle(title);
+    d->setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                      Qt::WindowCloseButtonHint);
+    d->setFixedSize(width, height);
 }
 
 } // namespace ui
