@@ -62,6 +62,8 @@ SimulatorWindow::SimulatorWindow(SimulatedReader &reader, PtyUhfModule *serialMo
     layout->addStretch(1);
 
     connect(&reader_, &SimulatedReader::changed, this, &SimulatorWindow::refresh);
+    if (serial_) // a serial frame may use up an armed fault
+        connect(serial_, &PtyUhfModule::frameAnswered, this, &SimulatorWindow::refresh);
     refresh();
 }
 

@@ -1,3 +1,4 @@
+#include "sim/ptyuhfmodule.h"
 #include "sim/simulatorwindow.h"
 #include "simtestutil.h"
 
@@ -100,6 +101,27 @@ TEST(SimulatorWindow, ShowsTheHfCards)
     EXPECT_EQ(simtest::command(r, "E3 00"), simtest::fail("83"));
     expectNothingClipped(w);
     w.grab().save(QStringLiteral("/tmp/simulator-window-hf.png"));
+}
+
+} // namespace
+
+namespace
+{
+
+TEST(SimulatorWindow, ShowsTheSerialModuleAndItsUseOfAFault)
+{
+    SimulatedReader r;
+    PtyUhfModule serial(r.uhf(), &r.faults());
+    ASSERT_TRUE(serial.isOpen());
+    SimulatorWindow w(r, &serial);
+    auto *mode = child<QLabel>(w, "workMode");
+    EXPECT_TRUE(mode->text().startsWith(serial.devicePath())) << mode->text().toStdString();
+    child<QAbstractButton>(w, "silenceNext")->click();
+    EXPECT_FALSE(child<QLabel>(w, "armedFault")->text().startsWith("Armed: nothing"));
+    EXPECT_TRUE(serial.feed(hex::toBytes("BB 00 C1 00 01 02 C4 7E")).isEmpty());
+    EXPECT_TRUE(child<QLabel>(w, "armedFault")->text().startsWith("Armed: nothing"));
+    serial.feed(hex::toBytes("BB 00 C1 00 01 02 C4 7E"));
+    EXPECT_TRUE(mode->text().contains("mode 02")) << mode->text().toStdString();
 }
 
 } // namespace
