@@ -1,4 +1,7 @@
 #include "link/hidtransport.h"
+#include "sim/ptyuhfmodule.h"
+#include "sim/simulatedreader.h"
+#include "sim/simulatorwindow.h"
 #include "ui/guard.h"
 #include "ui/tform1.h"
 
@@ -39,12 +42,40 @@ int main(int argc, char **argv)
     QCommandLineOption usb(QStringLiteral("usb"), QStringLiteral("The USB reader to use, as hexadecimal VID:PID."),
                            QStringLiteral("VID:PID"));
     parser.addOption(usb);
-    parser.process(app);
+    QCommandLineOption simulate(QStringLiteral("simulate"),
+                                QStringLiteral("Use a simulated reader instead of hardware: keyboard (default) or hf."),
+                                QStringLiteral("kind"));
+    parser.addOption(simulate);
+    // "--simulate" alone means the keyboard-output reader.
+    QStringList args = QCoreApplication::arguments();
+    for (QString &a : args)
+        if (a == QLatin1String("--simulate"))
+            a = QStringLiteral("--simulate=keyboard");
+    parser.process(args);
 
     uint16_t vid = 0, pid = 0;
     if (parser.isSet(usb) && !parseUsbId(parser.value(usb), vid, pid)) {
         std::fprintf(stderr, "rfid-workbench: --usb wants VID:PID in hexadecimal, e.g. 1234:abcd\n");
         return 2;
+    }
+
+    if (parser.isSet(simulate)) {
+        const auto personality = SimulatedReader::personalityFromName(parser.value(simulate));
+        if (!personality) {
+            std::fprintf(stderr, "rfid-workbench: --simulate takes keyboard or hf\n");
+            return 2;
+        }
+        SimulatedReader reader(*personality);
+        PtyUhfModule module(reader.uhf(), &reader.faults());
+        TForm1 form(reader);
+        form.setReaderNote(QStringLiteral("simulated reader"));
+        form.show();
+        SimulatorWindow simulator(reader, module.isOpen() ? &module : nullptr);
+        simulator.move(form.frameGeometry().topRight() + QPoint(8, 0));
+        simulator.show();
+        if (module.isOpen())
+            form.log(QStringLiteral("Simulated UHF module on %1").arg(module.devicePath()));
+        return app.exec();
     }
 
     TForm1 *window = nullptr;

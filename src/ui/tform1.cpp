@@ -166,7 +166,8 @@ void TForm1::buildStatusBar()
 
 void TForm1::setReaderNote(const QString &note)
 {
-    panels[1]->setText(note);
+    // Panel 1 is narrow: a short mark there, the whole note in the title and the tooltip.
+    panels[1]->setText(note.isEmpty() ? QString() : QStringLiteral("SIM"));
     panels[1]->setToolTip(note);
     setWindowTitle(QStringLiteral("Format output  card number V2.7") +
                    (note.isEmpty() ? QString() : QStringLiteral(" [%1]").arg(note)));
