@@ -1,0 +1,57 @@
+#include "pty.h"
+
+#include "serial/portscan.h"
+#include "serial/tcomm.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace
+{
+void touch(const QString &path, const QByteArray &content = {})
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(content);
+}
+} // namespace
+
+TEST(PortScan, CandidatesInOrderWithoutPhantomUarts)
+{
+    QTemporaryDir root;
+    const QString dev = root.path() + QStringLiteral("/dev"), sys = root.path() + QStringLiteral("/sys");
+    for (const char *name : {"ttyS1", "ttyS0", "ttyS2", "ttyACM3", "ttyUSB15", "ttyUSB0", "ttyUSB16", "tty0"})
+        touch(dev + QLatin1Char('/') + QLatin1String(name));
+    touch(sys + QStringLiteral("/ttyS0/type"), "4\n");
+    touch(sys + QStringLiteral("/ttyS1/type"), "0\n"); // no UART behind it
+    // ttyS2 has no type file: it is probed like any other.
+
+    QStringList names;
+    for (const auto &c : portscan::candidates(dev, sys)) {
+        names << c.name;
+        EXPECT_EQ(c.path, dev + QLatin1Char('/') + c.name);
+    }
+    EXPECT_EQ(names, (QStringList{"ttyUSB0", "ttyUSB15", "ttyACM3", "ttyS0", "ttyS2"}));
+}
+
+TEST(PortScan, ListsOnlyWhatOpensExclusivelyNow)
+{
+    Pty freePort, busyPort;
+    TComm holder;
+    holder.setCommName(busyPort.path);
+    holder.OpenPort();
+
+    const QList<portscan::Candidate> list = {{QStringLiteral("free"), freePort.path},
+                                             {QStringLiteral("busy"), busyPort.path},
+                                             {QStringLiteral("gone"), QStringLiteral("/dev/ttyUSB-none")}};
+    EXPECT_EQ(portscan::scan(list), QStringList{QStringLiteral("free")});
+    // The probe let go at once: the port still opens.
+    TComm comm;
+    comm.setCommName(freePort.path);
+    EXPECT_NO_THROW(comm.OpenPort());
+    holder.ClosePort();
+    EXPECT_EQ(portscan::scan(list), QStringList{QStringLiteral("busy")});
+}
