@@ -21,11 +21,13 @@ CommNotifier::~CommNotifier() = default;
 
 void CommNotifier::post(CommNotice notice)
 {
+    // Made before the notice is queued, so the lock orders it before its delivery.
+    auto *event = new QEvent(noticeEvent());
     {
         std::lock_guard lock(mutex_);
         notices_.push_back(std::move(notice));
     }
-    QCoreApplication::postEvent(this, new QEvent(noticeEvent()));
+    QCoreApplication::postEvent(this, event);
 }
 
 bool CommNotifier::event(QEvent *event)

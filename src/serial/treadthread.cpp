@@ -48,6 +48,7 @@ void TReadThread::reportLineErrors()
 
 void TReadThread::run()
 {
+    ExitMark mark(exited);
     serial_icounter_struct c{};
     counted_ = ::ioctl(fd_, TIOCGICOUNT, &c) == 0;
     if (counted_)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "serial/exitflag.h"
 #include "serial/linesettings.h"
 
 #include <QThread>
@@ -14,6 +15,9 @@ class TReadThread : public QThread
 {
 public:
     TReadThread(int fd, int closeFd, CommNotifier &notifier, const comm::ReadSettings &settings);
+
+    // Set when the body has ended.
+    ExitFlag exited;
 
 protected:
     void run() override;

@@ -94,6 +94,7 @@ bool TWriteThread::writeBlock(const QByteArray &block)
 
 void TWriteThread::run()
 {
+    ExitMark mark(exited);
     bool wrote = true; // so that the start is announced too
     if (wakeFd_ < 0) {
         hangup();

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "serial/exitflag.h"
 #include <QByteArray>
+
 #include <QThread>
 #include <atomic>
 #include <deque>
@@ -19,6 +21,9 @@ public:
 
     // Main thread: queues the block; false when the thread takes no more blocks.
     bool post(QByteArray block);
+
+    // Set when the body has ended.
+    ExitFlag exited;
 
 protected:
     void run() override;
