@@ -21,17 +21,20 @@ CommNotifier::~CommNotifier() = default;
 
 void CommNotifier::post(CommNotice notice)
 {
-    // Made before the notice is queued, so the lock orders it before its delivery.
     auto *event = new QEvent(noticeEvent());
     {
         std::lock_guard lock(mutex_);
         notices_.push_back(std::move(notice));
     }
+    // Publishes the event's own memory: the framework's queue hands it over under a lock the
+    // race checker cannot see, and event() reads it before taking ours.
+    posted_.fetch_add(1, std::memory_order_release);
     QCoreApplication::postEvent(this, event);
 }
 
 bool CommNotifier::event(QEvent *event)
 {
+    posted_.load(std::memory_order_acquire);
     if (event->type() != noticeEvent())
         return QObject::event(event);
     CommNotice notice;

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -37,4 +38,5 @@ private:
     Handler handler_;
     std::mutex mutex_;
     std::deque<CommNotice> notices_;
+    std::atomic<unsigned> posted_{0};
 };
