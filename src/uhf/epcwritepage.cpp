@@ -1,3 +1,352 @@
 #include "uhf/epcwritepage.h"
 
-EpcWritePage::EpcWritePage(PageHost &host, QWidget *parent) : Page("TabSheet8", host, parent) {}
+#include "link/errors.h"
+#include "link/hextext.h"
+#include "link/readerlink.h"
+#include "link/replycheck.h"
+#include "link/waits.h"
+#include "uhf/epcframes.h"
+#include "uhf/epcnumber.h"
+#include "ui/guard.h"
+#include "ui/logpane.h"
+#include "ui/pagehost.h"
+#include "ui/widgets.h"
+
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QPointer>
+#include <QVBoxLayout>
+
+namespace
+{
+
+const QString kNoCard = QStringLiteral("The card is not exist..!   ");
+const QString kEpcIs = QStringLiteral("the epc is: ");
+const QString kWritten = QStringLiteral("Write Card Success,The card number is : ");
+const QString kBadNumber =
+    QStringLiteral("The card number needs an even number of hexadecimal digits, 1 to 62 bytes: nothing written   ");
+const QString kBadStep = QStringLiteral("The step needs hexadecimal digits only: nothing written   ");
+const QString kAutomatic = QStringLiteral("Automatic card");
+const QString kStop = QStringLiteral("Stop card");
+
+// Readsnr and Read show at most the first 12 bytes of an EPC.
+constexpr int kShownEpcBytes = 12;
+
+bool onlyHexDigits(const QString &text)
+{
+    return !text.isEmpty() && hex::filter(text).size() == text.size();
+}
+
+// Hex digits, blanks allowed between them, making exactly the given number of bytes.
+bool hexBytes(const QString &text, int bytes)
+{
+    const QString digits = hex::filter(text);
+    return digits.size() == 2 * bytes && QString(text).remove(QLatin1Char(' ')).size() == digits.size();
+}
+
+} // namespace
+
+EpcWritePage::EpcWritePage(PageHost &host, QWidget *parent) : Page("TabSheet8", host, parent)
+{
+    auto *layout = new QVBoxLayout(body());
+    buildModeGroup();
+    buildWriteGroup();
+    layout->addWidget(findChild<QGroupBox *>(QStringLiteral("GroupBox36")));
+    layout->addWidget(findChild<QGroupBox *>(QStringLiteral("GroupBox35")));
+    layout->addStretch(1);
+
+    Edit53 = ui::edit("Edit53", QStringLiteral("E2 00 51 28 93 0D 01 14 17 40 11 22"), body());
+    Edit60 = ui::edit("Edit60", QString(), body());
+    epcbuf = ui::edit("epcbuf", QStringLiteral("epcbuf"), body());
+    for (QLineEdit *hidden : {Edit53, Edit60, epcbuf})
+        hidden->setVisible(false);
+
+    guard::onClick(Button69, [this] { Button69Click(); });
+    guard::onClick(Button72, [this] { Button72Click(); });
+    guard::onClick(Button65, [this] { Button65Click(); });
+    guard::onClick(Button67, [this] { Button67Click(); });
+    guard::onClick(Button66, [this] { Button66Click(); });
+    guard::onClick(Button70, [this] { Button70Click(); });
+    // Every change of the box, by the user or by code, runs the handler.
+    connect(CheckBox20, &QCheckBox::toggled, this, [this] { guard::run([this] { CheckBox20Click(); }); });
+}
+
+void EpcWritePage::buildModeGroup()
+{
+    auto *group = ui::group("GroupBox36", QStringLiteral("Reader mode switch"), body());
+    RadioButton30 = ui::radio(
+        "RadioButton30", QStringLiteral("Active search for EPC number of single card                        "), true);
+    RadioButton31 = ui::radio("RadioButton31", QStringLiteral("Passive reader mode          "));
+    RadioButton32 = ui::radio("RadioButton32", QStringLiteral("Active search for EPC number of multiple cards     "));
+    RadioButton33 = ui::radio("RadioButton33", QStringLiteral("Active read TID number   "));
+    RadioButton36 = ui::radio("RadioButton36", QStringLiteral("Active read memory sector"));
+    Edit65 = ui::edit("Edit65", QStringLiteral("03"));
+    Edit66 = ui::edit("Edit66", QStringLiteral("00 00 00 00"));
+    Edit67 = ui::edit("Edit67", QStringLiteral("00"));
+    Edit68 = ui::edit("Edit68", QStringLiteral("08"));
+    Button69 = ui::button("Button69", QStringLiteral("Set"));
+    Button72 = ui::button("Button72", QStringLiteral("Sector"));
+
+    auto *grid = new QGridLayout(group);
+    grid->setVerticalSpacing(3);
+    int row = 0;
+    for (QRadioButton *b : {RadioButton30, RadioButton31, RadioButton32, RadioButton33})
+        grid->addWidget(b, row++, 0, 1, 4);
+    grid->addWidget(RadioButton36, row++, 0, 1, 4);
+    const struct {
+        const char *label;
+        QString text;
+        QLineEdit *edit;
+        int width;
+    } fields[] = {{"Label65", QStringLiteral("Sector  "), Edit65, 36},
+                  {"Label66", QStringLiteral("password"), Edit66, 96},
+                  {"Label67", QStringLiteral("address   "), Edit67, 36},
+                  {"Label68", QStringLiteral("length   "), Edit68, 36}};
+    for (int i = 0; i < 4; ++i) {
+        auto *cell = new QHBoxLayout;
+        cell->addWidget(ui::label(fields[i].label, fields[i].text));
+        fields[i].edit->setFixedWidth(fields[i].width);
+        cell->addWidget(fields[i].edit);
+        cell->addStretch(1);
+        grid->addLayout(cell, row + i / 2, (i % 2) * 2, 1, 2);
+    }
+    row += 2;
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(Button69);
+    buttons->addWidget(Button72);
+    grid->addLayout(buttons, row, 0, 1, 4);
+}
+
+void EpcWritePage::buildWriteGroup()
+{
+    auto *group = ui::group("GroupBox35", QStringLiteral("Write EPC card number"), body());
+    Edit54 = ui::edit("Edit54", QStringLiteral("000000000000000000000001"));
+    Forward = ui::radio("Forward", QStringLiteral("Plus"), true);
+    reverse = ui::radio("reverse", QStringLiteral("Reverse addition"));
+    Edit62 = ui::edit("Edit62", QStringLiteral("1"));
+    Edit63 = ui::edit("Edit63", QStringLiteral("00 00 00 00"));
+    Edit61 = ui::edit("Edit61", QStringLiteral("2"));
+    Button65 = ui::button("Button65", QStringLiteral("Readsnr"));
+    Button67 = ui::button("Button67", QStringLiteral("Read"));
+    Button66 = ui::button("Button66", QStringLiteral("Write"));
+    CheckBox20 = ui::checkBox("CheckBox20", kAutomatic);
+    Button70 = ui::button("Button70", QStringLiteral("Clear interface"));
+
+    auto *grid = new QGridLayout(group);
+    grid->setVerticalSpacing(5);
+    grid->addWidget(Edit54, 0, 0, 1, 4);
+    auto *order = new QHBoxLayout;
+    order->addWidget(Forward);
+    order->addWidget(reverse);
+    order->addStretch(1);
+    grid->addLayout(order, 1, 0, 1, 4);
+
+    auto *stepRow = new QHBoxLayout;
+    stepRow->addWidget(ui::label("Label62", QStringLiteral("Starting position")));
+    Edit62->setFixedWidth(60);
+    stepRow->addWidget(Edit62);
+    stepRow->addStretch(1);
+    grid->addLayout(stepRow, 2, 0, 1, 4);
+
+    auto *passwordRow = new QHBoxLayout;
+    passwordRow->addWidget(ui::label("Label63", QStringLiteral("Access password(Hexadecimal):   ")));
+    Edit63->setFixedWidth(96);
+    passwordRow->addWidget(Edit63);
+    passwordRow->addStretch(1);
+    grid->addLayout(passwordRow, 3, 0, 1, 4);
+
+    auto *waitRow = new QHBoxLayout;
+    waitRow->addWidget(ui::label("Label61", QStringLiteral("Waiting time for card writing:   ")));
+    Edit61->setFixedWidth(60);
+    waitRow->addWidget(Edit61);
+    waitRow->addWidget(ui::label("Label69", QStringLiteral("millisecon     ")));
+    waitRow->addStretch(1);
+    grid->addLayout(waitRow, 4, 0, 1, 4);
+
+    grid->addWidget(Button65, 5, 0);
+    grid->addWidget(Button67, 5, 1);
+    grid->addWidget(Button66, 5, 2);
+    grid->addWidget(CheckBox20, 5, 3);
+    grid->addWidget(Button70, 6, 0);
+}
+
+void EpcWritePage::log(const QString &text)
+{
+    host().log(text);
+}
+
+void EpcWritePage::Button69Click()
+{
+    const struct {
+        QRadioButton *button;
+        const char *body;
+        QString name;
+    } modes[] = {{RadioButton30, "0F01", QStringLiteral("Active search for EPC number of single card")},
+                 {RadioButton31, "0F02", QStringLiteral("Passive reader mode")},
+                 {RadioButton32, "0F03", QStringLiteral("Active search for EPC number of multiple cards")},
+                 {RadioButton33, "0F04", QStringLiteral("Active read TID number ")}};
+    QString body;
+    QString name;
+    for (const auto &m : modes)
+        if (m.button->isChecked()) {
+            body = QString::fromLatin1(m.body);
+            name = m.name;
+        }
+    if (RadioButton36->isChecked()) {
+        // Sector, password, address and length as the reader takes them: 1, 4, 1 and 1 bytes.
+        if (!hexBytes(Edit65->text(), 1) || !hexBytes(Edit66->text(), 4) || !hexBytes(Edit67->text(), 1) ||
+            !hexBytes(Edit68->text(), 1))
+            throw UserError(QStringLiteral("Sector, password, address and length must be 1, 4, 1 and 1 bytes of "
+                                           "hexadecimal digits."));
+        body = QStringLiteral("BC") + Edit65->text() + Edit66->text() + Edit67->text() + Edit68->text();
+    }
+    const QString reply = host().link().exchange(body, kModeWaitMs);
+    checkReply(reply,
+               {stampedCrLf(kNoDataUhf), stamped(QStringLiteral("Set  ") + name + QStringLiteral(" Success ") + "   "),
+                stamped(QStringLiteral("Set ") + name + QStringLiteral("False") + "   "), stampedCrLf(kOtherSum)},
+               [this](const QString &l) { log(l); });
+}
+
+void EpcWritePage::Button72Click()
+{
+    host().showCardMemory();
+}
+
+QString EpcWritePage::readsnr()
+{
+    const QString t = epcframes::cut(host().link().exchangeUHF(epcframes::kInventory, kModuleWaitMs));
+    if (t.size() == epcframes::kNoTagDigits) {
+        log(lineText(stampedCrLf(kNoCard)));
+        return {};
+    }
+    if (t.isEmpty())
+        log(lineText(stampedCrLf(kNoDataUhf)));
+    if (t.size() <= 20)
+        return {};
+    // A tag with a shorter EPC is shown without the CRC and closing bytes behind it.
+    const auto tag = epcframes::parseInventory(t);
+    const QString epc = tag ? tag->epc.left(2 * kShownEpcBytes) : t.mid(16, 2 * kShownEpcBytes);
+    log(kEpcIs + epc);
+    return epc;
+}
+
+void EpcWritePage::Button65Click()
+{
+    readsnr();
+}
+
+void EpcWritePage::Button67Click()
+{
+    const QString epc = readsnr();
+    if (epc.isEmpty())
+        return; // no tag to select
+    Edit53->setText(epc);
+    // The select goes to the reader as it is, without the pass-through command around it.
+    host().link().exchangeHex(epcframes::select(epc), kModuleWaitMs);
+    host().link().exchangeUHF(epcframes::kRead, kModuleWaitMs);
+}
+
+QString EpcWritePage::accessPassword() const
+{
+    if (!hexBytes(Edit63->text(), 4))
+        throw UserError(
+            QStringLiteral("The access password must be 4 bytes of hexadecimal digits, not '%1'.").arg(Edit63->text()));
+    return hex::filter(Edit63->text());
+}
+
+void EpcWritePage::Button66Click()
+{
+    const QString number = hex::filter(Edit54->text());
+    Edit54->setText(number);
+    if (number.isEmpty() || number.size() % 2 != 0 || number.size() > 2 * epcframes::kMaxEpcBytes) {
+        log(lineText(stampedCrLf(kBadNumber)));
+        return;
+    }
+    // Checked before anything is written: a step that cannot count on would give the next
+    // tag the same number.
+    const QString step = Edit62->text();
+    if (!onlyHexDigits(step) || step.size() > 2 * epcframes::kMaxEpcBytes) {
+        log(lineText(stampedCrLf(kBadStep)));
+        return;
+    }
+    const QString password = accessPassword();
+
+    ReaderLink &link = host().link();
+    const QString t = epcframes::cut(link.exchangeUHF(epcframes::kInventory, kModuleWaitMs));
+    if (t.size() == epcframes::kNoTagDigits) {
+        log(lineText(stamped(kNoCard)));
+        return;
+    }
+    const auto tag = epcframes::parseInventory(t);
+    if (!tag) {
+        // Empty, or too short for the EPC it announces.
+        log(lineText(stampedCrLf(kNoDataUhf)));
+        return;
+    }
+    Edit60->setText(tag->epc);
+    if (epcbuf->text() == tag->epc)
+        return; // the tag written last is still in the field
+
+    link.exchangeUHF(epcframes::select(tag->epc), kModuleWaitMs);
+    const QString t2 = epcframes::cut(link.exchangeUHF(epcframes::write(password, tag->crc, number), kModuleWaitMs));
+    if (t2.isEmpty()) {
+        log(lineText(stampedCrLf(kNoDataUhf)));
+        log(lineText(stampedCrLf(kOtherSum)));
+        return;
+    }
+    // A module error frame (FF) or any other reply leaves the number for the next attempt.
+    if (replyByte(t2, 2) != QLatin1String("49"))
+        return;
+    // The number written, not what the field may hold after the waits.
+    log(kWritten + number);
+    epcbuf->setText(number);
+    Edit54->setText(epcnumber::hexadd(number, step, reverse->isChecked()));
+}
+
+int EpcWritePage::loopPauseMs() const
+{
+    const int ms = hex::StrToInt(Edit61->text());
+    if (ms < 0 || ms > kMaxLoopPauseMs)
+        throw UserError(QStringLiteral("The waiting time must be from 0 to %1 milliseconds, not '%2'.")
+                            .arg(kMaxLoopPauseMs)
+                            .arg(Edit61->text()));
+    return ms;
+}
+
+void EpcWritePage::showLoopState()
+{
+    CheckBox20->setText(CheckBox20->isChecked() ? kStop : kAutomatic);
+}
+
+void EpcWritePage::CheckBox20Click()
+{
+    showLoopState();
+    QPointer<EpcWritePage> self(this);
+    try {
+        // Unticking runs this handler again inside a wait: that run only sets the caption,
+        // and this loop ends after its pass.
+        while (self && CheckBox20->isChecked() && !waits::cancelled()) {
+            Button66Click();
+            host().link().Delayy(loopPauseMs() + kLoopExtraMs);
+            if (!self)
+                return;
+            QCoreApplication::processEvents();
+            QCoreApplication::processEvents();
+        }
+    } catch (...) {
+        // The loop has ended: the box must not go on saying "Stop card".
+        if (self)
+            CheckBox20->setChecked(false);
+        throw;
+    }
+    if (self)
+        showLoopState();
+}
+
+void EpcWritePage::Button70Click()
+{
+    if (auto *pane = window()->findChild<LogPane *>(QStringLiteral("RichEdit1")))
+        pane->clear();
+}
