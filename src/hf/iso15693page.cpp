@@ -1,3 +1,437 @@
 #include "hf/iso15693page.h"
 
-Iso15693Page::Iso15693Page(PageHost &host, QWidget *parent) : Page("TabSheet6", host, parent) {}
+#include "link/hextext.h"
+#include "link/readerlink.h"
+#include "link/replycheck.h"
+#include "ui/guard.h"
+#include "ui/pagehost.h"
+#include "ui/repeatloop.h"
+#include "ui/widgets.h"
+
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+namespace
+{
+
+// Where a field goes in the body: before the UID, as the UID, or after it (write data).
+enum class Role { Value, Uid, AfterUid };
+// When the UID field enters the body.
+enum class UidRule { Addressed, Always, Never };
+// What a success adds after its line.
+enum class Shows { EmptyLine, Inventory, Blocks, SystemInformation, SecurityStatus };
+
+struct Field {
+    const char *edit;
+    const char *text;
+    const char *label; // nullptr: no label
+    Role role;
+    int width;
+};
+
+struct Repeat {
+    const char *box;
+    const char *caption;
+};
+
+struct Row {
+    const char *button;
+    const char *caption;
+    const char *code;
+    const char *flagList; // nullptr: the inventory's fixed body
+    int flagItem;         // selected after start-up
+    QVector<Field> fields;
+    UidRule uid;
+    const char *ok;
+    const char *fail;
+    Shows shows;
+    int waitMs;
+    Repeat repeat; // box nullptr: none
+};
+
+constexpr int kShort = 34;
+constexpr int kUid = 150;
+constexpr int kData = 110;
+
+enum FlagItem { TI, Philips, Uid, Other };
+
+const QVector<Row> &rows()
+{
+    static const QVector<Row> table = {
+        {"Button37",
+         "防冲突",
+         "10",
+         nullptr,
+         -1,
+         {},
+         UidRule::Never,
+         "操作成功   ",
+         "操作失败   ",
+         Shows::Inventory,
+         1000,
+         {"CheckBox5", "连续读   "}},
+        {"Button38",
+         "卡片读",
+         "11",
+         "ComboBox10",
+         Philips,
+         {{"Edit14", "01", "起始块  ", Role::Value, kShort},
+          {"Edit13", "05", "块数量  ", Role::Value, kShort},
+          {"Edit55", "", "卡的uid信息    ", Role::Uid, kUid}},
+         UidRule::Addressed,
+         "操作成功   ",
+         "读卡失败   ",
+         Shows::Blocks,
+         500,
+         {"CheckBox6", "连续读     "}},
+        {"Button39",
+         "卡片写",
+         "12",
+         "ComboBox11",
+         TI,
+         {{"Edit48", "05", "起始块  ", Role::Value, kShort},
+          {"Edit49", "01", "块数量  ", Role::Value, kShort},
+          {"Edit16", "11 22 33 44", "要写的数据    ", Role::AfterUid, kData},
+          {"Edit50", "", "卡uid  ", Role::Uid, kUid}},
+         UidRule::Addressed,
+         "写卡操作成功   ",
+         "写卡失败   ",
+         Shows::EmptyLine,
+         500,
+         {"CheckBox7", "连续写   "}},
+        {"Button40",
+         "锁定块",
+         "13",
+         "ComboBox12",
+         Philips,
+         {{"Edit18", "05", "要锁的块号           ", Role::Value, kShort}},
+         UidRule::Never,
+         "锁操作成功   ",
+         "锁操作失败   ",
+         Shows::EmptyLine,
+         500,
+         {}},
+        {"Button42",
+         "选择卡",
+         "15",
+         "ComboBox13",
+         Uid,
+         {{"Edit19", "", "卡的uid信息  ", Role::Uid, kUid}},
+         UidRule::Always,
+         "选择卡操作成功   ",
+         "选择卡操作失败   ",
+         Shows::EmptyLine,
+         500,
+         {}},
+        {"Button44",
+         "写AFI",
+         "17",
+         "ComboBox14",
+         Philips,
+         {{"Edit15", "06", "AFI", Role::Value, kShort}, {"Edit28", "", "卡uid  ", Role::Uid, kUid}},
+         UidRule::Addressed,
+         "写AFI操作成功   ",
+         "写AFI操作失败   ",
+         Shows::EmptyLine,
+         500,
+         {}},
+        {"Button45",
+         "锁定AFI",
+         "18",
+         "ComboBox15",
+         Philips,
+         {{"Edit32", "", "卡的uid信息  ", Role::Uid, kUid}},
+         UidRule::Addressed,
+         "锁定AFI操作成功   ",
+         "锁定AFI操作失败   ",
+         Shows::EmptyLine,
+         500,
+         {}},
+        {"Button46",
+         "写DSFID",
+         "19",
+         "ComboBox16",
+         Philips,
+         {{"Edit17", "08", "DSFID", Role::Value, kShort}, {"Edit36", "", "卡uid  ", Role::Uid, kUid}},
+         UidRule::Addressed,
+         "写DSFID操作成功   ",
+         "写DSFID操作失败   ",
+         Shows::EmptyLine,
+         500,
+         {}},
+        {"Button47",
+         "锁定DSFID",
+         "1A",
+         "ComboBox17",
+         Philips,
+         {{"Edit38", "", "卡的uid信息  ", Role::Uid, kUid}},
+         UidRule::Addressed,
+         "锁定DSFID操作成功   ",
+         "锁定DSFID操作失败   ",
+         Shows::EmptyLine,
+         500,
+         {}},
+        {"Button48",
+         "系统信息",
+         "1B",
+         "ComboBox18",
+         Philips,
+         {{"Edit41", "", "卡的uid信息  ", Role::Uid, kUid}},
+         UidRule::Addressed,
+         "操作成功   ",
+         "操作失败   ",
+         Shows::SystemInformation,
+         500,
+         {}},
+        {"Button49",
+         "块安全位",
+         "1C",
+         "ComboBox19",
+         Philips,
+         {{"Edit21", "00", "起始块号  ", Role::Value, kShort},
+          {"Edit20", "05", "数据长度  ", Role::Value, kShort},
+          {"Edit43", "", nullptr, Role::Uid, kUid}},
+         UidRule::Addressed,
+         "操作成功   ",
+         "读卡块安全位失败   ",
+         Shows::SecurityStatus,
+         500,
+         {}},
+    };
+    return table;
+}
+
+const QString kInventoryBody = QStringLiteral("060000");
+const QString kAddressed = QStringLiteral("22");
+
+QString u(const char *text)
+{
+    return QString::fromUtf8(text);
+}
+
+// Reply bytes first ... last; short or empty where the reply ends first.
+QString span(const QString &reply, int first, int last)
+{
+    if (last < first)
+        return {};
+    return reply.mid(qsizetype(first) * 2, qsizetype(last - first + 1) * 2);
+}
+
+int replyBytes(const QString &reply)
+{
+    return int(reply.size() / 2);
+}
+
+} // namespace
+
+Iso15693Page::Iso15693Page(PageHost &host, QWidget *parent) : Page("TabSheet6", host, parent)
+{
+    auto *grid = new QGridLayout(body());
+    grid->setHorizontalSpacing(4);
+    grid->setVerticalSpacing(3);
+    int line = 0;
+    for (const Row &r : rows()) {
+        if (line > 0) {
+            auto *rule = new QFrame;
+            rule->setFrameShape(QFrame::HLine);
+            rule->setFrameShadow(QFrame::Sunken);
+            grid->addWidget(rule, line++, 0, 1, 4);
+        }
+        QPushButton *b = ui::button(r.button, u(r.caption));
+        b->setMinimumWidth(74);
+        buttons_ << b;
+        QComboBox *list = nullptr;
+        if (r.flagList) {
+            grid->addWidget(ui::label((QByteArray(r.flagList) + "Label").constData(), QStringLiteral("标志位    ")),
+                            line, 1);
+            list = ui::combo(
+                r.flagList,
+                {QStringLiteral("TI"), QStringLiteral("Philips"), QStringLiteral("uid"), QStringLiteral("Other")},
+                r.flagItem);
+            list->setFixedWidth(68);
+            grid->addWidget(list, line, 2);
+        }
+        flags_ << list;
+
+        // Short values and the repeat box on the button's line; a row with more than two
+        // fields puts its UID and data on a second line.
+        auto *first = new QHBoxLayout;
+        auto *second = new QHBoxLayout;
+        const bool wrap = r.fields.size() > 2;
+        QVector<QLineEdit *> edits;
+        for (const Field &f : r.fields) {
+            QLineEdit *e = ui::edit(f.edit, u(f.text));
+            e->setFixedWidth(f.width);
+            edits << e;
+            QHBoxLayout *into = wrap && f.role != Role::Value ? second : first;
+            if (f.label)
+                into->addWidget(ui::label((QByteArray(f.edit) + "Label").constData(), u(f.label)));
+            into->addWidget(e);
+        }
+        fields_ << edits;
+        if (r.repeat.box) {
+            QCheckBox *box = ui::checkBox(r.repeat.box, u(r.repeat.caption));
+            first->addWidget(box);
+            const int index = int(buttons_.size()) - 1;
+            // Each pass presses the row's button; the pause is Edit22 + 10 ms and ends early
+            // once a reply is held.
+            bindRepeat(box, this->host().link(),
+                       {[this, index] { runRow(index); }, [this] { return this->host().hfPause(); }, 10,
+                        RepeatBox::Wait::ReplyAware});
+        }
+        first->addStretch(1);
+        second->addStretch(1);
+        auto *fieldsBox = new QVBoxLayout;
+        fieldsBox->setSpacing(2);
+        fieldsBox->addLayout(first);
+        if (wrap)
+            fieldsBox->addLayout(second);
+        grid->addWidget(b, line, 0, Qt::AlignTop);
+        grid->addLayout(fieldsBox, line, 3);
+        ++line;
+    }
+    grid->setColumnStretch(3, 1);
+    grid->setRowStretch(line, 1);
+
+    for (int i = 0; i < buttons_.size(); ++i)
+        guard::onClick(buttons_[i], [this, i] { runRow(i); });
+}
+
+void Iso15693Page::Button37Click()
+{
+    runRow(0);
+}
+void Iso15693Page::Button38Click()
+{
+    runRow(1);
+}
+void Iso15693Page::Button39Click()
+{
+    runRow(2);
+}
+void Iso15693Page::Button40Click()
+{
+    runRow(3);
+}
+void Iso15693Page::Button42Click()
+{
+    runRow(4);
+}
+void Iso15693Page::Button44Click()
+{
+    runRow(5);
+}
+void Iso15693Page::Button45Click()
+{
+    runRow(6);
+}
+void Iso15693Page::Button46Click()
+{
+    runRow(7);
+}
+void Iso15693Page::Button47Click()
+{
+    runRow(8);
+}
+void Iso15693Page::Button48Click()
+{
+    runRow(9);
+}
+void Iso15693Page::Button49Click()
+{
+    runRow(10);
+}
+
+QString Iso15693Page::flagByte(const QString &item)
+{
+    static const struct {
+        const char *item, *flag;
+    } table[] = {{"TI", "42"}, {"Philips", "02"}, {"uid", "22"}, {"Other", "52"}};
+    for (const auto &t : table)
+        if (item == QLatin1String(t.item))
+            return QString::fromLatin1(t.flag);
+    return {};
+}
+
+QString Iso15693Page::commandBody(int row) const
+{
+    const Row &r = rows()[row];
+    QString out = QString::fromLatin1(r.code);
+    if (!flags_[row])
+        return out + kInventoryBody;
+    const QString flag = flagByte(flags_[row]->currentText());
+    out += flag;
+    const bool withUid = r.uid == UidRule::Always || (r.uid == UidRule::Addressed && flag == kAddressed);
+    // Texts go in as typed: Send drops what is not a digit.
+    for (Role role : {Role::Value, Role::Uid, Role::AfterUid}) {
+        if (role == Role::Uid && !withUid)
+            continue;
+        for (int i = 0; i < r.fields.size(); ++i)
+            if (r.fields[i].role == role)
+                out += fields_[row][i]->text();
+    }
+    return out;
+}
+
+void Iso15693Page::runRow(int row)
+{
+    const Row &r = rows()[row];
+    const QString reply = host().link().exchange(commandBody(row), r.waitMs);
+    const LogSink log = [this](const QString &line) { host().log(line); };
+    const ReplyTexts texts{stampedCrLf(kNoDataHf), stamped(u(r.ok)), stamped(u(r.fail)), stampedCrLf(kOtherHf)};
+    if (checkReply(reply, texts, log) != ReplyOutcome::Success)
+        return;
+    const int n = replyBytes(reply);
+    switch (r.shows) {
+    case Shows::EmptyLine:
+        log(QStringLiteral("\r"));
+        break;
+    case Shows::Inventory:
+        showInventory(reply);
+        break;
+    case Shows::Blocks:
+        log(QStringLiteral("标志位为：") + replyByte(reply, 4));
+        log(QStringLiteral("读卡返回数据为：") + span(reply, 5, n - 3) + kCrLf);
+        break;
+    case Shows::SystemInformation:
+        showSystemInformation(reply);
+        break;
+    case Shows::SecurityStatus:
+        log(QStringLiteral("标志位为：") + replyByte(reply, 4));
+        log(QStringLiteral("块安全位状态为：") + span(reply, 5, n - 3) + kCrLf);
+        break;
+    }
+}
+
+void Iso15693Page::showInventory(const QString &reply)
+{
+    const int n = replyBytes(reply);
+    host().log(QStringLiteral("域内的卡片数量为：") + replyByte(reply, 4));
+    host().log(QStringLiteral("域内的卡片数据为：") + span(reply, 5, n - 3));
+    // Whole 10-byte records after the count (flags, DSFID, UID least significant byte first);
+    // the count byte is not trusted.
+    const int records = qMax(0, (2 * n - 14) / 20);
+    for (int k = 1; k <= records; ++k) {
+        const QString uid = span(reply, 7 + 10 * (k - 1), 14 + 10 * (k - 1));
+        if (uid.size() != 16) {
+            host().log(QStringLiteral("卡号长度非法，无法算出准确的卡号！.."));
+            break;
+        }
+        host().log(QStringLiteral("第") + QString::number(k) + QStringLiteral("张卡卡号为：") + hex::cdate(uid));
+    }
+    host().log(QStringLiteral("\r"));
+}
+
+void Iso15693Page::showSystemInformation(const QString &reply)
+{
+    // Fixed positions, as if every optional field were present.
+    const int n = replyBytes(reply);
+    host().log(QStringLiteral("  Flags值为： ") + replyByte(reply, 4));
+    host().log(QStringLiteral("  INFO Flags值为： ") + replyByte(reply, 5));
+    host().log(QStringLiteral("  卡UID值为： ") + span(reply, 6, 13));
+    host().log(QStringLiteral("  DSFID值为： ") + replyByte(reply, 14));
+    host().log(QStringLiteral("  AFI值为： ") + replyByte(reply, 15));
+    host().log(QStringLiteral("  Other fields值为： ") + span(reply, 16, n - 3) + kCrLf);
+}

@@ -1,3 +1,214 @@
 #include "hf/typebpage.h"
 
-TypeBPage::TypeBPage(PageHost &host, QWidget *parent) : Page("TabSheet5", host, parent) {}
+#include "link/hextext.h"
+#include "link/readerlink.h"
+#include "link/replycheck.h"
+#include "link/timestamp.h"
+#include "ui/guard.h"
+#include "ui/pagehost.h"
+#include "ui/repeatloop.h"
+#include "ui/widgets.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+namespace
+{
+
+constexpr int kRequestWaitMs = 500;
+constexpr int kIdCardWaitMs = 1000;
+constexpr int kSendDataWaitMs = 600;
+
+const QString kDone = QStringLiteral("操作成功   ");
+const QString kFailed = QStringLiteral("操作失败   ");
+const QString kIdFailed = QStringLiteral("读卡号操作失败   ");
+
+// Reply bytes first ... last; short or empty where the reply ends first.
+QString span(const QString &reply, int first, int last)
+{
+    if (last < first)
+        return {};
+    return reply.mid(qsizetype(first) * 2, qsizetype(last - first + 1) * 2);
+}
+
+int replyBytes(const QString &reply)
+{
+    return int(reply.size() / 2);
+}
+
+} // namespace
+
+QString TypeBPage::sendDataStatus(const QString &code)
+{
+    // Send data's own texts: each carries its CR LF, and 80 and 8F differ from falsereason.
+    static const struct {
+        const char *code, *line;
+    } table[] = {
+        {"80", "参数设置成功.....\r\n"},
+        {"81", "参数设置失败....\r\n"},
+        {"82", "通讯超时 ....\r\n"},
+        {"83", "卡不存在....\r\n"},
+        {"84", "接收卡数据出错....\r\n"},
+        {"85", "输入参数或者输入命令格式错误....\r\n"},
+        {"87", "未知的错误....\r\n"},
+        {"89", "The parameter of the command or the Format of the command Erro...\r\n"},
+        {"8A", "在块初始化中出现错误...\r\n"},
+        {"8B", "在防冲突过程中得到错误的序列号....\r\n"},
+        {"8C", "密码认证没通过....\r\n"},
+        {"8F", "Reader received unknown command....\r\n"},
+        {"90", "卡不支持这个命令....\r\n"},
+        {"91", "命令格式有错误....\r\n"},
+        {"92", "在命令的FLAG参数中，不支持OPTION 模式....\r\n"},
+        {"93", "要操作的BLOCK不存在....\r\n"},
+        {"94", "要操作的对象已经别锁定，不能进行修改....\r\n"},
+        {"95", "锁定操作不成功....\r\n"},
+        {"96", "写操作不成功....\r\n"},
+    };
+    for (const auto &t : table)
+        if (code == QLatin1String(t.code))
+            return QString::fromUtf8(t.line);
+    return {};
+}
+
+TypeBPage::TypeBPage(PageHost &host, QWidget *parent) : Page("TabSheet5", host, parent)
+{
+    Button31 = ui::button("Button31", QStringLiteral("卡请求"));
+    CheckBox11 = ui::checkBox("CheckBox11", QStringLiteral("连续读      "));
+    // Present but never usable: nothing enables them and no handler hangs on them.
+    Button32 = ui::button("Button32", QStringLiteral("防冲突"));
+    Button32->setEnabled(false);
+    Edit76 = ui::edit("Edit76", QStringLiteral("41 30 0A 10"));
+    Edit76->setToolTip(QStringLiteral("insert card number"));
+    Button33 = ui::button("Button33", QStringLiteral("Attrib"));
+    Button34 = ui::button("Button34", QStringLiteral("复位卡"));
+    Button34->setEnabled(false);
+    Edit77 = ui::edit("Edit77", QStringLiteral("05 00 00"));
+    Edit77->setToolTip(QStringLiteral("data"));
+    Button36 = ui::button("Button36", QStringLiteral("发送数据"));
+
+    auto *typeB = ui::group("GroupBox21", QStringLiteral("ISO14443 Type-B Commands"), body());
+    auto *b = new QGridLayout(typeB);
+    b->setVerticalSpacing(8);
+    b->addWidget(Button31, 0, 0);
+    b->addWidget(CheckBox11, 0, 1);
+    b->addWidget(Button32, 0, 2);
+    b->addWidget(ui::label("Label86", QStringLiteral("请输入卡ID号码：         ")), 1, 0, 1, 2);
+    b->addWidget(Edit76, 2, 0, 1, 2);
+    b->addWidget(Button33, 2, 2);
+    b->addWidget(Button34, 2, 3);
+    b->addWidget(ui::label("Label87", QStringLiteral("数据：    ")), 3, 0, 1, 2);
+    b->addWidget(Edit77, 4, 0, 1, 2);
+    b->addWidget(Button36, 4, 2);
+    b->setColumnStretch(4, 1);
+
+    Button19 = ui::button("Button19", QStringLiteral("读取"));
+    CheckBox13 = ui::checkBox("CheckBox13", QStringLiteral("连续读      "));
+    Button22 = ui::button("Button22", QStringLiteral("读取"));
+    CheckBox14 = ui::checkBox("CheckBox14", QStringLiteral("连续读      "));
+    auto *idCard = ui::group("GroupBox22", QStringLiteral("第二代居民身份证"), body());
+    auto *c = new QGridLayout(idCard);
+    c->setVerticalSpacing(8);
+    c->addWidget(ui::label("Label35", QStringLiteral("读身份证ID号：     ")), 0, 0);
+    c->addWidget(Button19, 0, 1);
+    c->addWidget(CheckBox13, 0, 2);
+    c->addWidget(ui::label("Label36", QStringLiteral("读身份证文件ID号：   ")), 1, 0);
+    c->addWidget(Button22, 1, 1);
+    c->addWidget(CheckBox14, 1, 2);
+    c->setColumnStretch(3, 1);
+
+    auto *layout = new QVBoxLayout(body());
+    layout->addWidget(typeB);
+    layout->addWidget(idCard);
+    layout->addStretch(1);
+
+    guard::onClick(Button31, [this] { Button31Click(); });
+    guard::onClick(Button33, [this] { Button33Click(); });
+    guard::onClick(Button36, [this] { Button36Click(); });
+    guard::onClick(Button19, [this] { Button19Click(); });
+    guard::onClick(Button22, [this] { Button22Click(); });
+
+    const auto pause = [this] { return this->host().hfPause(); };
+    ReaderLink &link = this->host().link();
+    // The card request pauses only while no reply is held; the identity card loops always
+    // wait the whole pause.
+    const struct {
+        QCheckBox *box;
+        std::function<void()> operation;
+        int extraMs;
+        RepeatBox::Wait wait;
+    } repeats[] = {
+        {CheckBox11, [this] { Button31Click(); }, 10, RepeatBox::Wait::ReplyAware},
+        {CheckBox13, [this] { Button19Click(); }, 0, RepeatBox::Wait::Plain},
+        {CheckBox14, [this] { Button22Click(); }, 0, RepeatBox::Wait::Plain},
+    };
+    for (const auto &r : repeats)
+        bindRepeat(r.box, link, {r.operation, pause, r.extraMs, r.wait});
+}
+
+void TypeBPage::Button31Click()
+{
+    const QString reply = host().link().exchange(QStringLiteral("09"), kRequestWaitMs);
+    const LogSink log = [this](const QString &line) { host().log(line); };
+    if (checkReply(reply, {stampedCrLf(kNoDataHf), stampedCrLf(kDone), stamped(kFailed), stampedCrLf(kOtherHf)}, log) !=
+        ReplyOutcome::Success)
+        return;
+    // The card's answer to the request: its length byte, then the answer itself.
+    log(QStringLiteral("卡片复位数据的长度为:") + replyByte(reply, 4));
+    log(QStringLiteral("返回操作后的数据为:") + span(reply, 5, replyBytes(reply) - 3) + kCrLf);
+}
+
+void TypeBPage::Button33Click()
+{
+    const QString reply = host().link().exchange(QStringLiteral("0B") + Edit76->text(), kRequestWaitMs);
+    checkReply(reply,
+               {stampedCrLf(kNoDataHf), stampedCrLf(QStringLiteral("操作成功、复位成功   ")), stamped(kFailed),
+                stampedCrLf(kOtherHf)},
+               [this](const QString &line) { host().log(line); });
+}
+
+void TypeBPage::Button36Click()
+{
+    // Only whole digit pairs count for n; an odd last digit still goes into the frame as
+    // typed, after n and before the check byte.
+    const int n = int(hex::filter(Edit77->text()).size() / 2);
+    ReaderLink &link = host().link();
+    link.clearReply();
+    // The HF frame around 0D, n and the data: LEN n + 2, the check byte over address, LEN,
+    // 0D, n and the n data bytes.
+    const QString reply = link.exchange(QStringLiteral("0D") + hex::byteText(n) + Edit77->text(), kSendDataWaitMs);
+    if (replyByte(reply, 3) == QLatin1String("00")) {
+        host().log(kDone + timeStamp());
+        host().log(QStringLiteral("操作后的数据串为：") + span(reply, 4, replyBytes(reply) - 3) + kCrLf);
+        return;
+    }
+    host().log(kFailed + timeStamp());
+    if (reply.isEmpty()) {
+        host().log(QStringLiteral("无数据接收..\r\n"));
+        return;
+    }
+    const QString line = sendDataStatus(replyByte(reply, 4));
+    if (!line.isEmpty())
+        host().log(line);
+}
+
+void TypeBPage::readIdCard(const QString &command)
+{
+    const QString reply = host().link().exchange(command, kIdCardWaitMs);
+    const LogSink log = [this](const QString &line) { host().log(line); };
+    if (checkReply(reply, {stampedCrLf(kNoDataHf), stamped(kDone), stamped(kIdFailed), stampedCrLf(kOtherHf)}, log) !=
+        ReplyOutcome::Success)
+        return;
+    // Eight bytes after the length byte; fewer when the reply is short.
+    log(QStringLiteral("返回卡号为:") + span(reply, 5, 12) + kCrLf);
+}
+
+void TypeBPage::Button19Click()
+{
+    readIdCard(QStringLiteral("26"));
+}
+
+void TypeBPage::Button22Click()
+{
+    readIdCard(QStringLiteral("27"));
+}

@@ -1,0 +1,355 @@
+#include "hf/typebpage.h"
+#include "link/hextext.h"
+#include "link/timestamp.h"
+#include "link/waits.h"
+#include "support/faketransport.h"
+#include "ui/guard.h"
+#include "ui/logpane.h"
+#include "ui/tform1.h"
+
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace
+{
+
+const QString kStamp = QStringLiteral("01:07:09 PM");
+const QString kAtqb = QStringLiteral("5041300A1000000000008171");
+
+QString replyFrame(const QString &status, const QString &data)
+{
+    const QByteArray d = hex::toBytes(status + data);
+    int x = int(d.size());
+    for (char c : d)
+        x ^= uint8_t(c);
+    return QStringLiteral("AA00") + hex::byteText(int(d.size())) + hex::fromBytes(d) + hex::byteText(x) +
+           QStringLiteral("BB");
+}
+
+struct TypeB : ::testing::Test {
+    FakeTransport usb;
+    QStringList errors;
+    std::unique_ptr<TForm1> form;
+    TypeBPage *page = nullptr;
+
+    void SetUp() override
+    {
+        waits::resetForTests();
+        appclock::setSource([] { return QDateTime(QDate(2024, 3, 5), QTime(13, 7, 9)); });
+        guard::setErrorDisplay([this](const QString &m) { errors << m; });
+        guard::setModalRunner([](QDialog *) {});
+        form = std::make_unique<TForm1>(usb);
+        page = form->TabSheet5;
+    }
+    void TearDown() override
+    {
+        form.reset();
+        guard::setErrorDisplay({});
+        guard::setModalRunner({});
+        appclock::setSource({});
+        waits::resetForTests();
+    }
+    QStringList log() const { return form->RichEdit1->lines(); }
+    template <class W> W *find(const char *name) const { return form->findChild<W *>(QString::fromLatin1(name)); }
+    void clear()
+    {
+        form->RichEdit1->clear();
+        usb.sent.clear();
+        usb.queued.clear();
+    }
+};
+
+TEST_F(TypeB, ControlsAndTheTwoButtonsThatNeverWork)
+{
+    const struct {
+        QAbstractButton *b;
+        const char *name, *caption;
+    } captions[] = {{page->Button31, "Button31", "卡请求"}, {page->CheckBox11, "CheckBox11", "连续读      "},
+                    {page->Button32, "Button32", "防冲突"}, {page->Button33, "Button33", "Attrib"},
+                    {page->Button34, "Button34", "复位卡"}, {page->Button36, "Button36", "发送数据"},
+                    {page->Button19, "Button19", "读取"},   {page->CheckBox13, "CheckBox13", "连续读      "},
+                    {page->Button22, "Button22", "读取"},   {page->CheckBox14, "CheckBox14", "连续读      "}};
+    for (const auto &c : captions) {
+        EXPECT_EQ(c.b->objectName(), c.name);
+        EXPECT_EQ(c.b->text(), QString::fromUtf8(c.caption)) << c.name;
+    }
+    EXPECT_EQ(page->Edit76->text(), "41 30 0A 10");
+    EXPECT_EQ(page->Edit77->text(), "05 00 00");
+    // Neither a click nor a tab change nor any other handler makes them usable.
+    usb.responder = [](const QByteArray &) { return hex::toBytes("AA 00 01 00 01 BB"); };
+    for (QPushButton *b : {page->Button31, page->Button33, page->Button36, page->Button19, page->Button22})
+        b->click();
+    form->PageControl1->setCurrentIndex(4);
+    usb.sent.clear();
+    for (QPushButton *b : {page->Button32, page->Button34}) {
+        EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
+        b->click();
+    }
+    EXPECT_TRUE(usb.sent.isEmpty());
+    usb.responder = {};
+}
+
+TEST_F(TypeB, Frames)
+{
+    struct Case {
+        const char *what;
+        QPushButton *button;
+        const char *edit76, *edit77;
+        int address; // setadd item
+        QString frame;
+    } cases[] = {
+        {"card request", page->Button31, "", "", 0, "AA 00 01 09 08 BB"},
+        {"read ID number", page->Button19, "", "", 0, "AA 00 01 26 27 BB"},
+        {"read file ID", page->Button22, "", "", 0, "AA 00 01 27 26 BB"},
+        {"Attrib with the default identifier", page->Button33, "41 30 0A 10", "", 0, "AA 00 05 0B 41 30 0A 10 65 BB"},
+        {"Attrib without an identifier", page->Button33, "", "", 0, "AA 00 01 0B 0A BB"},
+        {"send data, address 00", page->Button36, "", "05 00 00", 0, "AA 00 05 0D 03 05 00 00 0E BB"},
+        {"send data, address 0a", page->Button36, "", "05 00 00", 10, "AA 0A 05 0D 03 05 00 00 04 BB"},
+        {"send data, address 20", page->Button36, "", "05 00 00", 32, "AA 20 05 0D 03 05 00 00 2E BB"},
+        {"send data, nothing typed", page->Button36, "", "", 0, "AA 00 02 0D 00 0F BB"},
+        {"send data, blanks and lower case", page->Button36, "", "0a-0b", 0, "AA 00 04 0D 02 0A 0B 0A BB"},
+        // The unpaired digit stays in the frame text: check byte and trailer shift by half a byte.
+        {"send data, odd digit count", page->Button36, "", "05 00 0", 0, "AA 00 04 0D 02 05 00 00 EB"},
+    };
+    for (const Case &c : cases) {
+        clear();
+        page->Edit76->setText(QString::fromLatin1(c.edit76));
+        page->Edit77->setText(QString::fromLatin1(c.edit77));
+        form->selectDeviceAddress(c.address);
+        usb.reply("AA 00 01 00 01 BB");
+        c.button->click();
+        EXPECT_EQ(usb.lastSentHex(), c.frame) << c.what;
+    }
+}
+
+TEST_F(TypeB, ReplyCheckedLines)
+{
+    const QString noData = "通讯错误，没有接收到数据..   " + kStamp;
+    const QString lost = "数据丢包，流水校验出错   " + kStamp;
+    struct Case {
+        const char *what;
+        QPushButton *button;
+        QString reply;
+        QStringList lines;
+    } cases[] = {
+        {"request",
+         page->Button31,
+         replyFrame("00", "0C" + kAtqb),
+         {"操作成功   " + kStamp, "", "卡片复位数据的长度为:0C", "返回操作后的数据为:" + kAtqb, ""}},
+        {"request, nothing after the length",
+         page->Button31,
+         "AA 00 01 00",
+         {"操作成功   " + kStamp, "", "卡片复位数据的长度为:", "返回操作后的数据为:", ""}},
+        {"request fails", page->Button31, "AA 00 02 01 83 80 BB", {"操作失败   " + kStamp, "卡不存在....", ""}},
+        {"request damaged", page->Button31, "AA 00 02 05 83 80 BB", {lost, ""}},
+        {"attrib", page->Button33, replyFrame("00", ""), {"操作成功、复位成功   " + kStamp, ""}},
+        {"attrib fails",
+         page->Button33,
+         "AA 00 02 01 8F 80 BB",
+         {"操作失败   " + kStamp, "读写设备接收到了未定义的命令.....", ""}},
+        {"ID number",
+         page->Button19,
+         replyFrame("00", "08 0102030405060708"),
+         {"操作成功   " + kStamp, "返回卡号为:0102030405060708", ""}},
+        {"file ID",
+         page->Button22,
+         replyFrame("00", "08 1122334455667788 99"),
+         {"操作成功   " + kStamp, "返回卡号为:1122334455667788", ""}},
+        {"ID number from a short reply",
+         page->Button19,
+         "AA 00 05 00 08 01 02 03 0F BB",
+         {"操作成功   " + kStamp, "返回卡号为:0102030FBB", ""}},
+        {"ID number fails", page->Button19, "AA 00 02 01 83 80 BB", {"读卡号操作失败   " + kStamp, "卡不存在....", ""}},
+        {"file ID fails, unknown code", page->Button22, "AA 00 02 01 42 80 BB", {"读卡号操作失败   " + kStamp, "", ""}},
+        {"file ID damaged", page->Button22, "AA 00", {lost, ""}},
+    };
+    for (const Case &c : cases) {
+        clear();
+        usb.reply(c.reply);
+        c.button->click();
+        EXPECT_EQ(log(), c.lines) << c.what;
+    }
+    // Without a reply each waits its own time, then says so.
+    usb.responder = [](const QByteArray &) { return QByteArray(); };
+    const struct {
+        QPushButton *button;
+        int waitMs;
+    } waits[] = {{page->Button31, 500}, {page->Button33, 500}, {page->Button19, 1000}};
+    for (const auto &w : waits) {
+        clear();
+        QElapsedTimer t;
+        t.start();
+        w.button->click();
+        EXPECT_GE(t.elapsed(), w.waitMs - 5) << w.button->objectName().toStdString();
+        EXPECT_EQ(log(), QStringList({noData, ""})) << w.button->objectName().toStdString();
+    }
+    usb.responder = {};
+}
+
+TEST_F(TypeB, SendDataLinesAndItsOwnStatusTable)
+{
+    const QString failed = "操作失败   " + kStamp;
+    struct Case {
+        const char *what;
+        QString reply;
+        QStringList lines;
+    } cases[] = {
+        {"success shows everything up to the check byte",
+         replyFrame("00", kAtqb),
+         {"操作成功   " + kStamp, "操作后的数据串为：" + kAtqb, ""}},
+        {"success, no data", replyFrame("00", ""), {"操作成功   " + kStamp, "操作后的数据串为：", ""}},
+        {"listed code", "AA 00 02 01 83 80 BB", {failed, "卡不存在....", ""}},
+        {"80 is its own text", "AA 00 02 01 80 80 BB", {failed, "参数设置成功.....", ""}},
+        {"8F in English", "AA 00 02 01 8F 80 BB", {failed, "Reader received unknown command....", ""}},
+        {"96", "AA 00 02 01 96 80 BB", {failed, "写操作不成功....", ""}},
+        {"10 is not listed here", "AA 00 02 01 10 80 BB", {failed}},
+        {"unlisted code", "AA 00 02 01 01 80 BB", {failed}},
+        {"another status is a failure too", "AA 00 02 02 85 80 BB", {failed, "输入参数或者输入命令格式错误....", ""}},
+        {"a reply without a code", "AA 00 01 01", {failed}},
+    };
+    for (const Case &c : cases) {
+        clear();
+        usb.reply(c.reply);
+        page->Button36->click();
+        EXPECT_EQ(log(), c.lines) << c.what;
+    }
+    EXPECT_EQ(TypeBPage::sendDataStatus("8a"), "") << "codes are compared exactly";
+    EXPECT_EQ(TypeBPage::sendDataStatus("8A"), "在块初始化中出现错误...\r\n");
+
+    usb.responder = [](const QByteArray &) { return QByteArray(); };
+    clear();
+    QElapsedTimer t;
+    t.start();
+    page->Button36->click();
+    EXPECT_GE(t.elapsed(), 600 - 5);
+    EXPECT_EQ(log(), QStringList({failed, "无数据接收..", ""}));
+    usb.responder = {};
+    usb.connected = false;
+    clear();
+    page->Button36->click();
+    EXPECT_EQ(log(), QStringList({"data error,please check Device Connection...", failed, "无数据接收..", ""}));
+}
+
+TEST_F(TypeB, RepeatBoxesPressTheirButtonAndPause)
+{
+    struct Case {
+        QCheckBox *box;
+        uint8_t command;
+        bool replyAware;
+    } cases[] = {{page->CheckBox11, 0x09, true}, {page->CheckBox13, 0x26, false}, {page->CheckBox14, 0x27, false}};
+    const int pause = 300;
+    find<QLineEdit>("Edit22")->setText(QString::number(pause));
+    for (const Case &c : cases) {
+        clear();
+        QList<qint64> at;
+        bool same = true;
+        QElapsedTimer t;
+        t.start();
+        usb.responder = [&](const QByteArray &frame) {
+            at << t.elapsed();
+            same = same && frame.size() > 3 && uint8_t(frame[3]) == c.command;
+            if (at.size() == 3)
+                c.box->setChecked(false);
+            return hex::toBytes("AA 00 01 00 01 BB");
+        };
+        c.box->click();
+        ASSERT_EQ(at.size(), 3) << c.box->objectName().toStdString();
+        EXPECT_TRUE(same) << c.box->objectName().toStdString();
+        for (int i = 1; i < at.size(); ++i) {
+            if (c.replyAware)
+                EXPECT_LT(at[i] - at[i - 1], pause / 2) << "a held reply ends the pause at once";
+            else
+                EXPECT_GE(at[i] - at[i - 1], pause - 2)
+                    << c.box->objectName().toStdString() << " waits the whole pause";
+        }
+    }
+    // Without a reply the card request waits its own 500 ms, then Edit22 + 10.
+    find<QLineEdit>("Edit22")->setText("40");
+    QList<qint64> at;
+    QElapsedTimer t;
+    t.start();
+    usb.responder = [&](const QByteArray &) {
+        at << t.elapsed();
+        if (at.size() == 2)
+            page->CheckBox11->setChecked(false);
+        return QByteArray();
+    };
+    page->CheckBox11->click();
+    ASSERT_EQ(at.size(), 2);
+    EXPECT_GE(at[1] - at[0], 500 + 40 + 10 - 2);
+    usb.responder = {};
+}
+
+TEST_F(TypeB, TabChangeEndsTheCardRequestLoopOnly)
+{
+    find<QLineEdit>("Edit22")->setText("20");
+    usb.responder = [](const QByteArray &) { return hex::toBytes("AA 00 01 00 01 BB"); };
+    struct Case {
+        QCheckBox *box;
+        bool endsOnTabChange;
+    } cases[] = {{page->CheckBox11, true}, {page->CheckBox13, false}, {page->CheckBox14, false}};
+    for (const Case &c : cases) {
+        usb.sent.clear();
+        bool tickedAfterChange = false;
+        qsizetype sentAtChange = 0;
+        QTimer::singleShot(80, form.get(), [&] {
+            form->PageControl1->setCurrentIndex(form->PageControl1->currentIndex() == 0 ? 6 : 0);
+            tickedAfterChange = c.box->isChecked();
+            sentAtChange = usb.sent.size();
+        });
+        QTimer::singleShot(400, c.box, [box = c.box] { box->setChecked(false); });
+        c.box->click();
+        const QString name = c.box->objectName();
+        EXPECT_EQ(tickedAfterChange, !c.endsOnTabChange) << name.toStdString();
+        if (!c.endsOnTabChange) {
+            EXPECT_GT(usb.sent.size(), sentAtChange + 1) << name.toStdString() << " goes on after the tab change";
+        }
+        EXPECT_FALSE(c.box->isChecked());
+    }
+    usb.responder = {};
+}
+
+// Every handler against every reply length: lines only ever hold pieces of the reply.
+TEST_F(TypeB, EveryReplyLengthGivesPiecesOfTheReply)
+{
+    QPushButton *buttons[] = {page->Button31, page->Button33, page->Button36, page->Button19, page->Button22};
+    for (int length = 0; length <= 40; ++length) {
+        for (const char *status : {"00", "01"}) {
+            if (length < 4 && status[1] == '1')
+                continue; // no status byte: one pass is enough
+            QByteArray bytes;
+            for (int i = 0; i < length; ++i)
+                bytes.append(char(0x40 + i));
+            if (length > 0)
+                bytes[0] = char(0xAA);
+            if (length > 1)
+                bytes[1] = 0;
+            if (length > 2)
+                bytes[2] = char(qMax(0, length - 5));
+            if (length > 3)
+                bytes[3] = char(hex::toBytes(status)[0]);
+            const QString reply = hex::fromBytes(bytes);
+            for (QPushButton *b : buttons) {
+                clear();
+                usb.responder = [&](const QByteArray &) { return bytes; };
+                b->click();
+                for (const QString &line : log()) {
+                    const qsizetype colon = qMax(line.lastIndexOf(QChar(0xFF1A)), line.lastIndexOf(QLatin1Char(':')));
+                    if (line.endsWith(kStamp) || colon < 0)
+                        continue;
+                    const QString piece = line.mid(colon + 1);
+                    EXPECT_TRUE(reply.contains(piece))
+                        << b->objectName().toStdString() << " length " << length << ": " << line.toStdString();
+                }
+            }
+        }
+    }
+    usb.responder = {};
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+} // namespace
