@@ -108,6 +108,9 @@ SimAnswer KeyboardReader::answer(const SimCommand &c)
             return SimAnswer::fail(kBadLength);
         if (comma == 0)
             return SimAnswer::fail(kSetFailed); // a network needs a name
+        // The limits of a wireless network's name and passphrase.
+        if (comma > kMaxWifiName || d.size() - comma - 1 > kMaxWifiPassword)
+            return SimAnswer::fail(kOverflow);
         wifiName = d.left(comma);
         wifiPassword = d.mid(comma + 1);
         return SimAnswer::ok();
@@ -115,7 +118,8 @@ SimAnswer KeyboardReader::answer(const SimCommand &c)
     case 0x8B:
         if (!d.isEmpty())
             return SimAnswer::fail(kBadLength);
-        if (wifiName.isEmpty())
+        // An address exists only once the reader has joined a network it can see.
+        if (!joined())
             return SimAnswer::fail(kSetFailed);
         return SimAnswer::ok(ipAddress.toLatin1());
     case 0x8C:
@@ -158,6 +162,14 @@ SimAnswer KeyboardReader::oneByte(uint8_t code, const QByteArray &d)
         return SimAnswer::fail(kOverflow);
     oneByteSettings[code] = char(v);
     return SimAnswer::ok();
+}
+
+bool KeyboardReader::joined() const
+{
+    for (const Network &n : networks)
+        if (!wifiName.isEmpty() && n.name.toUtf8() == wifiName)
+            return true;
+    return false;
 }
 
 SimAnswer KeyboardReader::wifiList() const

@@ -23,8 +23,13 @@ public:
 
     SimAnswer answer(const SimCommand &command);
 
+    static constexpr int kMaxWifiName = 32;
+    static constexpr int kMaxWifiPassword = 64;
+
     // Back to the state a factory reset leaves.
     void restoreFactorySettings();
+    // Whether the stored network is one of those in range (the reader then has an address).
+    bool joined() const;
 
     uint8_t address = 0x00;
     // Format code, ; ? , Enter, buzzer, constant, RSSI: the eight bytes of the Set command.

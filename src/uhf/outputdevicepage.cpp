@@ -1,3 +1,458 @@
 #include "uhf/outputdevicepage.h"
 
-OutputDevicePage::OutputDevicePage(PageHost &host, QWidget *parent) : Page("TabSheet7", host, parent) {}
+#include "link/errors.h"
+#include "link/hextext.h"
+#include "link/readerlink.h"
+#include "link/replycheck.h"
+#include "ui/guard.h"
+#include "ui/pagehost.h"
+#include "ui/widgets.h"
+
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+#include <array>
+#include <vector>
+
+namespace
+{
+
+constexpr int kWaitMs = 300;
+
+using EditMember = QLineEdit *OutputDevicePage::*;
+using ButtonMember = QPushButton *OutputDevicePage::*;
+
+enum class Kind {
+    Affix,   // code + the texts of four byte fields
+    OneByte, // code + one number field as one byte
+    Flags,   // code + the three output interface flags
+    Baud,    // code + the code of the chosen baud rate
+    Literal, // a whole frame, sent as it stands
+};
+
+// One button of the page: how it is laid out, what it sends and what it reports.
+struct Setting {
+    const char *button;
+    ButtonMember member;
+    Kind kind;
+    QString code;
+    QString ok, fail;
+    // The line of the device group: caption of the button, label before and after the input.
+    QString caption, label, note;
+    // OneByte: the number field.
+    struct Field {
+        EditMember edit;
+        const char *name;
+        QString start;
+        int base;
+    } field;
+};
+
+const std::vector<Setting> &settings()
+{
+    using P = OutputDevicePage;
+    static const QString set = QStringLiteral("Setting");
+    static const std::vector<Setting> table = {
+        {"Button43",
+         &P::Button43,
+         Kind::Affix,
+         QStringLiteral("cb01"),
+         QStringLiteral("Set prefix Success    "),
+         QStringLiteral("Set prefix False    "),
+         QStringLiteral("Prefix seting"),
+         {},
+         {},
+         {}},
+        {"Button50",
+         &P::Button50,
+         Kind::Affix,
+         QStringLiteral("cb02"),
+         QStringLiteral("Suffix setting Success     "),
+         QStringLiteral("Suffix setting false     "),
+         QStringLiteral("Suffix setting"),
+         {},
+         {},
+         {}},
+        {"Button30",
+         &P::Button30,
+         Kind::OneByte,
+         QStringLiteral("C1"),
+         QStringLiteral("search card interval success     "),
+         QStringLiteral("search card interval false     "),
+         set,
+         QStringLiteral("search card interval：   "),
+         QStringLiteral("range ：00~255，Unit:10ms               "),
+         {&P::Edit29, "Edit29", QStringLiteral("10"), 10}},
+        {"Button35",
+         &P::Button35,
+         Kind::OneByte,
+         QStringLiteral("C2"),
+         QStringLiteral("Set card filter number Success     "),
+         QStringLiteral("Set card filter number false     "),
+         set,
+         QStringLiteral("card filter number：   "),
+         QStringLiteral("range  00~255 ,00 output allthe time  "),
+         {&P::Edit35, "Edit35", QStringLiteral("10"), 10}},
+        {"Button41",
+         &P::Button41,
+         Kind::Flags,
+         QStringLiteral("c3"),
+         QStringLiteral("output interface setting  Success    "),
+         QStringLiteral("output interface setting false     "),
+         set,
+         QStringLiteral("output interface setting：  "),
+         {},
+         {}},
+        {"Button71",
+         &P::Button71,
+         Kind::Literal,
+         QStringLiteral("AA 00 01 B8 B9 BB"),
+         QStringLiteral("USB mode switch setting  Success    "),
+         QStringLiteral("USB mode switch setting false     "),
+         set,
+         QStringLiteral("USB mode switch:"),
+         QStringLiteral("Switch to USB virtual serial port:      "),
+         {}},
+        {"Button51",
+         &P::Button51,
+         Kind::Baud,
+         QStringLiteral("C4"),
+         QStringLiteral("Setting baud rate Success     "),
+         QStringLiteral("Setting baud rate False     "),
+         QStringLiteral("Settting"),
+         QStringLiteral("Setting baud rate :      "),
+         QStringLiteral("baud rate        "),
+         {}},
+        {"Button56",
+         &P::Button56,
+         Kind::OneByte,
+         QStringLiteral("C5"),
+         QStringLiteral("Serial port end symbol Success     "),
+         QStringLiteral("Serial port end symbol false     "),
+         set,
+         QStringLiteral("Serial port end symbol：   "),
+         QStringLiteral("00 none, 01means 0D,  02 means 0D0A "),
+         {&P::Edit37, "Edit37", QStringLiteral("02"), 10}},
+        {"Button62",
+         &P::Button62,
+         Kind::OneByte,
+         QStringLiteral("CC"),
+         QStringLiteral("Set RF power Success     "),
+         QStringLiteral("Set RF power False     "),
+         set,
+         QStringLiteral("Set RF power"),
+         QStringLiteral("00~11，means 12.5db~30db       "),
+         {&P::Edit52, "Edit52", QStringLiteral("02"), 10}},
+        {"Button58",
+         &P::Button58,
+         Kind::OneByte,
+         QStringLiteral("C6"),
+         QStringLiteral("Wiegand output format success     "),
+         QStringLiteral("Wiegand output format false    "),
+         set,
+         QStringLiteral("Wiegand output format：   "),
+         QStringLiteral("00WG26 01WG34 02WG66 03WG98  "),
+         {&P::Edit39, "Edit39", QStringLiteral("00"), 10}},
+        {"Button59",
+         &P::Button59,
+         Kind::OneByte,
+         QStringLiteral("C9"),
+         QStringLiteral("Set Wiegand value position success     "),
+         QStringLiteral("Set Wiegand value position false     "),
+         set,
+         QStringLiteral("Wiegand value position：   "),
+         QStringLiteral("12 bytes card number，place of value           "),
+         {&P::Edit40, "Edit40", QStringLiteral("09"), 10}},
+        // The two Wiegand timings start at "0A" and give their range as 0x01~0xFF: hexadecimal.
+        {"Button60",
+         &P::Button60,
+         Kind::OneByte,
+         QStringLiteral("C7"),
+         QStringLiteral("Set wiegand Low level pulse Success     "),
+         QStringLiteral("Set wiegand Low level pulse False     "),
+         set,
+         QStringLiteral("wiegand Low level pulse width"),
+         QStringLiteral("(0x01~0xFF) UNIT 10US"),
+         {&P::Edit42, "Edit42", QStringLiteral("0A"), 16}},
+        {"Button61",
+         &P::Button61,
+         Kind::OneByte,
+         QStringLiteral("C8"),
+         QStringLiteral("Set Wiegand Idle level Success     "),
+         QStringLiteral("Set Wiegand Idle level fasle     "),
+         set,
+         QStringLiteral("Wiegand Idle level(0x01~0xFF) Unit 100US        "),
+         {},
+         {&P::Edit51, "Edit51", QStringLiteral("0A"), 16}},
+    };
+    return table;
+}
+
+const Setting &settingFor(const QString &button)
+{
+    for (const Setting &s : settings())
+        if (button == QLatin1String(s.button))
+            return s;
+    throw UserError(QStringLiteral("No setting belongs to '%1'.").arg(button));
+}
+
+// A number field as one byte; anything that is not a number from 0 to 255 stops the command.
+QString byteOf(const QLineEdit &field, int base)
+{
+    const QString text = field.text();
+    const int value = base == 16 ? hex::HexToInt(text) : hex::StrToInt(text);
+    if (value < 0 || value > 0xFF)
+        throw UserError(QStringLiteral("'%1' is out of range: the value must be from %2 to %3.")
+                            .arg(text, base == 16 ? QStringLiteral("00") : QStringLiteral("0"),
+                                 base == 16 ? QStringLiteral("FF") : QStringLiteral("255")));
+    return hex::byteText(value);
+}
+
+QLabel *lineLabel(const QString &name, const QString &text)
+{
+    auto *l = ui::label(name.toLatin1().constData(), text);
+    l->setWordWrap(true);
+    return l;
+}
+
+} // namespace
+
+OutputDevicePage::OutputDevicePage(PageHost &host, QWidget *parent) : Page("TabSheet7", host, parent)
+{
+    buildAffixGroup();
+    buildDeviceGroup();
+    for (const Setting &s : settings()) {
+        const char *button = s.button;
+        guard::onClick(this->*s.member, [this, button] { send(button); });
+    }
+}
+
+void OutputDevicePage::buildAffixGroup()
+{
+    auto *group = ui::group("GroupBox29", QStringLiteral("Prefix &suffix setting"), body());
+    auto *grid = new QGridLayout(group);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(2);
+    const struct {
+        const char *name;
+        QString title;
+        std::array<const char *, 4> edits;
+        std::array<QString, 4> starts, byteLabels;
+        std::array<EditMember, 4> members;
+        const char *button;
+    } rows[] = {
+        {"Label_prefix",
+         QStringLiteral("Prefix：   "),
+         {"Edit24", "Edit25", "Edit26", "Edit27"},
+         {QStringLiteral("30"), QStringLiteral("31"), QStringLiteral("32"), QStringLiteral("33")},
+         {QStringLiteral("First byte    "), QStringLiteral("Second byte"), QStringLiteral("the third byte    "),
+          QStringLiteral("The fourth byte")},
+         {&OutputDevicePage::Edit24, &OutputDevicePage::Edit25, &OutputDevicePage::Edit26, &OutputDevicePage::Edit27},
+         "Button43"},
+        {"Label_suffix",
+         QStringLiteral("Suffix：   "),
+         {"Edit44", "Edit45", "Edit46", "Edit47"},
+         {QStringLiteral("31"), QStringLiteral("32"), QStringLiteral("33"), QStringLiteral("34")},
+         {QStringLiteral("First byte    "), QStringLiteral("Second byte"), QStringLiteral("the third byte    "),
+          QStringLiteral("The fourth byte   ")},
+         {&OutputDevicePage::Edit44, &OutputDevicePage::Edit45, &OutputDevicePage::Edit46, &OutputDevicePage::Edit47},
+         "Button50"},
+    };
+    int line = 0;
+    for (const auto &r : rows) {
+        for (int i = 0; i < 4; ++i) {
+            const QString labelName = QStringLiteral("%1Label").arg(QLatin1String(r.edits[i]));
+            grid->addWidget(ui::label(labelName.toLatin1().constData(), r.byteLabels[i]), line, 1 + i);
+            this->*r.members[i] = ui::edit(r.edits[i], r.starts[i]);
+            (this->*r.members[i])->setMaximumWidth(60);
+            grid->addWidget(this->*r.members[i], line + 1, 1 + i);
+        }
+        grid->addWidget(ui::label(r.name, r.title), line + 1, 0);
+        const Setting &s = settingFor(QLatin1String(r.button));
+        this->*s.member = ui::button(s.button, s.caption);
+        grid->addWidget(this->*s.member, line + 1, 5);
+        line += 2;
+    }
+    grid->setColumnStretch(6, 1);
+    auto *layout = new QVBoxLayout(body());
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addWidget(group);
+}
+
+void OutputDevicePage::buildDeviceGroup()
+{
+    auto *group = ui::group("GroupBox30", QStringLiteral("915M device information"), body());
+    auto *grid = new QGridLayout(group);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(3);
+    int line = 0;
+    for (const Setting &s : settings()) {
+        if (s.kind == Kind::Affix)
+            continue;
+        const QString name = QLatin1String(s.button);
+        grid->addWidget(lineLabel(name + QStringLiteral("Label"), s.label), line, 0);
+        switch (s.kind) {
+        case Kind::OneByte:
+            this->*s.field.edit = ui::edit(s.field.name, s.field.start);
+            (this->*s.field.edit)->setFixedWidth(48);
+            grid->addWidget(this->*s.field.edit, line, 1);
+            break;
+        case Kind::Flags: {
+            const struct {
+                QRadioButton *OutputDevicePage::*open, *OutputDevicePage::*close;
+                const char *openName, *closeName;
+                QString openText, closeText;
+            } pairs[] = {
+                {&OutputDevicePage::RadioButton23, &OutputDevicePage::RadioButton24, "RadioButton23", "RadioButton24",
+                 QStringLiteral("serial port open"), QStringLiteral("serial port close")},
+                {&OutputDevicePage::RadioButton25, &OutputDevicePage::RadioButton26, "RadioButton25", "RadioButton26",
+                 QStringLiteral("wiegand open"), QStringLiteral("wiegand close")},
+                {&OutputDevicePage::RadioButton27, &OutputDevicePage::RadioButton28, "RadioButton27", "RadioButton28",
+                 QStringLiteral("USB open"), QStringLiteral("USB close")},
+            };
+            auto *radios = new QGridLayout;
+            radios->setVerticalSpacing(0);
+            int column = 0;
+            for (const auto &p : pairs) {
+                this->*p.open = ui::radio(p.openName, p.openText, true);
+                this->*p.close = ui::radio(p.closeName, p.closeText);
+                // Each pair is a choice of its own.
+                auto *pair = new QButtonGroup(group);
+                pair->addButton(this->*p.open);
+                pair->addButton(this->*p.close);
+                radios->addWidget(this->*p.open, 0, column);
+                radios->addWidget(this->*p.close, 1, column);
+                ++column;
+            }
+            grid->addLayout(radios, line, 1, 1, 2);
+            break;
+        }
+        case Kind::Baud:
+            ComboBox20 =
+                ui::combo("ComboBox20", {QStringLiteral("9600"), QStringLiteral("19200"), QStringLiteral("38400"),
+                                         QStringLiteral("57600"), QStringLiteral("115200")});
+            // The list takes typed text too; a rate it does not know sends no code.
+            ComboBox20->setEditable(true);
+            ComboBox20->setInsertPolicy(QComboBox::NoInsert);
+            ComboBox20->setCurrentIndex(0);
+            ComboBox20->setFixedWidth(72);
+            grid->addWidget(ComboBox20, line, 1);
+            break;
+        case Kind::Literal:
+        case Kind::Affix:
+            break;
+        }
+        if (!s.note.isEmpty())
+            grid->addWidget(lineLabel(name + QStringLiteral("Note"), s.note), line, 2);
+        this->*s.member = ui::button(s.button, s.caption);
+        grid->addWidget(this->*s.member, line, 3, Qt::AlignTop);
+        ++line;
+    }
+    grid->setColumnStretch(2, 1);
+    grid->setColumnMinimumWidth(0, 130);
+    auto *layout = qobject_cast<QVBoxLayout *>(body()->layout());
+    layout->addWidget(group);
+    layout->addStretch(1);
+}
+
+QString OutputDevicePage::bodyFor(const QString &button) const
+{
+    const Setting &s = settingFor(button);
+    const auto flag = [](const QRadioButton *open) {
+        return open->isChecked() ? QStringLiteral("01") : QStringLiteral("00");
+    };
+    QString body = s.code;
+    switch (s.kind) {
+    case Kind::Affix: {
+        const bool prefix = s.member == &OutputDevicePage::Button43;
+        for (const QLineEdit *field :
+             prefix ? std::array{Edit24, Edit25, Edit26, Edit27} : std::array{Edit44, Edit45, Edit46, Edit47}) {
+            // A lone digit would shift every byte after it.
+            if (hex::filter(field->text()).size() % 2 != 0)
+                throw UserError(QStringLiteral("'%1' is not whole bytes: write each byte as two hexadecimal digits.")
+                                    .arg(field->text()));
+            body += field->text();
+        }
+        break;
+    }
+    case Kind::OneByte:
+        body += byteOf(*(this->*s.field.edit), s.field.base);
+        break;
+    case Kind::Flags:
+        body += flag(RadioButton23) + flag(RadioButton25) + flag(RadioButton27);
+        break;
+    case Kind::Baud: {
+        const int index = ComboBox20->findText(ComboBox20->currentText(), Qt::MatchExactly);
+        if (index >= 0)
+            body += hex::byteText(index);
+        break;
+    }
+    case Kind::Literal:
+        break;
+    }
+    return body;
+}
+
+void OutputDevicePage::send(const char *button)
+{
+    const Setting &s = settingFor(QLatin1String(button));
+    const QString body = bodyFor(QLatin1String(button));
+    ReaderLink &link = host().link();
+    const QString reply = s.kind == Kind::Literal ? link.exchangeHex(body, kWaitMs) : link.exchange(body, kWaitMs);
+    checkReply(reply, {stampedCrLf(kNoDataPlain), stampedCrLf(s.ok), stamped(s.fail), stampedCrLf(kOtherData)},
+               [this](const QString &l) { host().log(l); });
+}
+
+void OutputDevicePage::Button43Click()
+{
+    send("Button43");
+}
+void OutputDevicePage::Button50Click()
+{
+    send("Button50");
+}
+void OutputDevicePage::Button30Click()
+{
+    send("Button30");
+}
+void OutputDevicePage::Button35Click()
+{
+    send("Button35");
+}
+void OutputDevicePage::Button41Click()
+{
+    send("Button41");
+}
+void OutputDevicePage::Button71Click()
+{
+    send("Button71");
+}
+void OutputDevicePage::Button51Click()
+{
+    send("Button51");
+}
+void OutputDevicePage::Button56Click()
+{
+    send("Button56");
+}
+void OutputDevicePage::Button62Click()
+{
+    send("Button62");
+}
+void OutputDevicePage::Button58Click()
+{
+    send("Button58");
+}
+void OutputDevicePage::Button59Click()
+{
+    send("Button59");
+}
+void OutputDevicePage::Button60Click()
+{
+    send("Button60");
+}
+void OutputDevicePage::Button61Click()
+{
+    send("Button61");
+}

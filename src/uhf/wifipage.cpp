@@ -1,3 +1,250 @@
 #include "uhf/wifipage.h"
 
-WifiPage::WifiPage(PageHost &host, QWidget *parent) : Page("TabSheet10", host, parent) {}
+#include "link/errors.h"
+#include "link/frames.h"
+#include "link/hextext.h"
+#include "link/readerlink.h"
+#include "link/replycheck.h"
+#include "ui/guard.h"
+#include "ui/pagehost.h"
+#include "ui/widgets.h"
+
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QSignalBlocker>
+#include <QStringDecoder>
+#include <QVBoxLayout>
+
+namespace
+{
+
+constexpr int kWaitMs = 300;
+constexpr int kListWaitMs = 2000;
+constexpr int kColumns = 4;
+constexpr int kRows = 11;
+// Bytes of a frame around its body: header, address, length, check byte, trailer.
+constexpr int kFrameOverhead = 5;
+
+const QString kSeparator = QStringLiteral("2c");
+
+// Reply bytes as text. The reader sends the bytes of the system code page, UTF-8 here, so a
+// name picked from the list goes back unchanged; bytes that are not UTF-8 become one
+// character each.
+QString textOf(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8(bytes);
+    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+}
+
+ReplyTexts texts(const ReplyLine &success, const QString &failure)
+{
+    return {stampedCrLf(kNoDataUhf), success, stamped(failure), stampedCrLf(kOtherData)};
+}
+
+} // namespace
+
+WifiPage::WifiPage(PageHost &host, QWidget *parent) : Page("TabSheet10", host, parent)
+{
+    auto *settings = ui::group("GroupBox41", QStringLiteral("Wifi Settings"), body());
+    Edit73 = ui::edit("Edit73", QString());
+    Edit74 = ui::edit("Edit74", QString());
+    Button78 = ui::button("Button78", QStringLiteral("Set up"));
+    Button79 = ui::button("Button79", QStringLiteral("IP Address"));
+    auto *form = new QGridLayout(settings);
+    form->setVerticalSpacing(4);
+    form->addWidget(ui::label("Label130", QStringLiteral("Connection configuration: ")), 0, 0, 1, 3);
+    form->addWidget(ui::label("Label131", QStringLiteral("WiFi name  ")), 1, 0);
+    form->addWidget(Edit73, 1, 1);
+    form->addWidget(ui::label("Label132", QStringLiteral("Wifi password    ")), 2, 0);
+    form->addWidget(Edit74, 2, 1);
+    form->addWidget(Button78, 2, 2);
+    form->addWidget(ui::label("Label133", QStringLiteral("Get the local IP address of WiFi device:      ")), 3, 0, 1,
+                    2);
+    form->addWidget(Button79, 3, 2);
+    form->setColumnStretch(1, 1);
+
+    auto *list = ui::group("GroupBox42", QStringLiteral("Get WiFi list "), body());
+    Button80 = ui::button("Button80", QStringLiteral("Get WiFi list"));
+    StringGrid1 = new QTableWidget(kRows, kColumns);
+    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    StringGrid1->horizontalHeader()->hide();
+    StringGrid1->verticalHeader()->hide();
+    StringGrid1->verticalHeader()->setDefaultSectionSize(20);
+    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    StringGrid1->setMinimumHeight(kRows * 20 + 4);
+    resetGrid(95);
+    StringGrid1->setCurrentCell(1, 1); // the first cell that is not fixed
+    auto *listLayout = new QGridLayout(list);
+    listLayout->addWidget(ui::label("Label134", QStringLiteral("Get WiFi list: ")), 0, 0);
+    listLayout->addWidget(Button80, 0, 1);
+    listLayout->setColumnStretch(2, 1);
+    listLayout->addWidget(StringGrid1, 1, 0, 1, 3);
+
+    auto *layout = new QVBoxLayout(body());
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addWidget(settings);
+    layout->addWidget(list, 1);
+
+    guard::onClick(Button78, [this] { Button78Click(); });
+    guard::onClick(Button79, [this] { Button79Click(); });
+    guard::onClick(Button80, [this] { Button80Click(); });
+    // The title row and the first column are fixed: never picked.
+    const auto pick = [this](int row, int column) {
+        if (row > 0 && column > 0)
+            guard::run([&] { StringGrid1SelectCell(column, row); });
+    };
+    connect(StringGrid1, &QTableWidget::currentCellChanged, this,
+            [pick](int row, int column, int, int) { pick(row, column); });
+    // A click on the cell that is already current picks it again.
+    connect(StringGrid1, &QTableWidget::cellClicked, this, pick);
+}
+
+QString WifiPage::cell(int row, int column) const
+{
+    const QTableWidgetItem *item = StringGrid1->item(row, column);
+    return item ? item->text() : QString();
+}
+
+void WifiPage::setCell(int row, int column, const QString &text)
+{
+    QTableWidgetItem *item = StringGrid1->item(row, column);
+    if (!item) {
+        item = new QTableWidgetItem;
+        // The title row and the first column are fixed: shown, never picked.
+        if (row == 0 || column == 0) {
+            item->setFlags(Qt::NoItemFlags);
+            item->setBackground(StringGrid1->palette().button());
+            item->setForeground(StringGrid1->palette().buttonText());
+        }
+        StringGrid1->setItem(row, column, item);
+    }
+    item->setText(text);
+}
+
+void WifiPage::resetGrid(int lastColumnWidth)
+{
+    StringGrid1->setColumnCount(kColumns);
+    setRows(kRows);
+    for (int c = 1; c < kColumns; ++c)
+        setCell(0, c, cell(0, c));
+    setCell(0, 1, QStringLiteral("Serial number"));
+    setCell(0, 2, QStringLiteral("WIFI Name"));
+    setCell(0, 3, QStringLiteral("signal intensity"));
+    const int widths[kColumns] = {0, 84, 306, lastColumnWidth};
+    for (int c = 0; c < kColumns; ++c)
+        StringGrid1->setColumnWidth(c, widths[c]);
+}
+
+void WifiPage::setRows(int count)
+{
+    StringGrid1->setRowCount(count);
+    // Fixed cells exist in every row so that neither a click nor a key can pick them.
+    for (int r = 0; r < count; ++r)
+        if (!StringGrid1->item(r, 0))
+            setCell(r, 0, QString());
+}
+
+void WifiPage::StringGrid1SelectCell(int column, int row)
+{
+    Edit73->setText(cell(row, column));
+}
+
+void WifiPage::Button78Click()
+{
+    const QString name = Edit73->text();
+    // The reader splits at the first comma: a comma in the name would set another network.
+    if (name.contains(QLatin1Char(',')))
+        throw UserError(QStringLiteral("The WiFi name '%1' holds a comma, which the reader takes for the end of "
+                                       "the name.")
+                            .arg(name));
+    QString body = QStringLiteral("8a");
+    hex::GetAscii(name, body);
+    body += kSeparator;
+    hex::GetAscii(Edit74->text(), body);
+    const int room = frames::kMaxFrameBytes - kFrameOverhead;
+    if (body.size() / 2 > room)
+        throw UserError(
+            QStringLiteral("The WiFi name and password are too long: together at most %1 bytes.").arg(room - 2));
+    const QString reply = host().link().exchange(body, kWaitMs);
+    checkReply(
+        reply,
+        texts(stampedCrLf(QStringLiteral("WiFi set successfully    ")), QStringLiteral("WiFi setting failed    ")),
+        [this](const QString &l) { host().log(l); });
+}
+
+void WifiPage::Button79Click()
+{
+    const QString reply = host().link().exchange(QStringLiteral("8b"), kWaitMs);
+    const auto log = [this](const QString &l) { host().log(l); };
+    if (checkReply(reply,
+                   texts(stamped(QStringLiteral("Read IP address successfully    ")),
+                         QStringLiteral("Failed to read IP address   ")),
+                   log) != ReplyOutcome::Success)
+        return;
+    // Everything between the status byte and the check byte.
+    const QByteArray bytes = hex::toBytes(reply);
+    const QByteArray address = bytes.mid(4, qMax<qsizetype>(0, bytes.size() - 6));
+    log(QStringLiteral("IP address is：") + textOf(address) + kCrLf);
+}
+
+void WifiPage::Button80Click()
+{
+    {
+        // Shrinking the grid moves its current cell; that is no pick of the user's.
+        const QSignalBlocker quiet(StringGrid1);
+        const int row = StringGrid1->currentRow(), column = StringGrid1->currentColumn();
+        StringGrid1->clearContents(); // forgets the current cell
+        resetGrid(90);
+        StringGrid1->setCurrentCell(qBound(1, row, kRows - 1), qMax(1, column));
+    }
+    int next = 1;
+
+    QString reply;
+    Button80->setEnabled(false);
+    try {
+        reply = host().link().exchange(QStringLiteral("8C"), kListWaitMs);
+    } catch (...) {
+        Button80->setEnabled(true);
+        throw;
+    }
+    Button80->setEnabled(true);
+
+    if (checkReply(
+            reply,
+            texts(stampedCrLf(QStringLiteral("Read WiFi successfully    ")), QStringLiteral("Failed to read WiFi    ")),
+            [this](const QString &l) { host().log(l); }) != ReplyOutcome::Success)
+        return;
+
+    // Entries: name bytes, 0x2C, three signal bytes, one byte more. The last eight bytes of
+    // the reply are never scanned, so the signal bytes always lie inside it.
+    const QByteArray bytes = hex::toBytes(reply);
+    const qsizetype last = bytes.size() - 9;
+    QByteArray name;
+    int skip = 0;
+    for (qsizetype i = 4; i <= last; ++i) {
+        const char b = bytes[i];
+        if (b == ',') {
+            setCell(next, 0, QString());
+            setCell(next, 1, QString::number(next));
+            setCell(next, 2, textOf(name));
+            setCell(next, 3, textOf(bytes.mid(i + 1, 3)));
+            ++next;
+            const int column = qMax(1, StringGrid1->currentColumn());
+            {
+                // Picked once, also when the cell was current already.
+                const QSignalBlocker quiet(StringGrid1);
+                StringGrid1->setCurrentCell(next, column);
+            }
+            StringGrid1SelectCell(column, next);
+            setRows(next + kRows);
+            name.clear();
+            skip = 5;
+        } else if (skip > 1) {
+            --skip;
+        } else {
+            name.append(b);
+        }
+    }
+}

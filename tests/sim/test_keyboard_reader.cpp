@@ -1,5 +1,14 @@
+#include "link/falsereason.h"
+#include "link/timestamp.h"
+#include "link/waits.h"
 #include "simtestutil.h"
+#include "uhf/outputdevicepage.h"
+#include "uhf/wifipage.h"
+#include "ui/guard.h"
+#include "ui/logpane.h"
+#include "ui/tform1.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace simtest;
@@ -109,6 +118,129 @@ TEST(KeyboardReader, NetworkListStaysWithinTheReplyArea)
     const QByteArray reply = hex::toBytes(command(r, QStringLiteral("8C")));
     EXPECT_LE(uint8_t(reply[2]), 240);
     EXPECT_EQ(int(reply.size()), uint8_t(reply[2]) + 5);
+}
+
+TEST(KeyboardReader, KeepsTheOutputDeviceAndWifiSettingsItAccepts)
+{
+    SimulatedReader r;
+    KeyboardReader &k = r.keyboard();
+    const struct {
+        const char *body;
+        std::function<bool()> stored;
+    } cases[] = {
+        {"CB 01 0D", [&] { return k.prefix == QByteArray("\x0D", 1); }},
+        {"CB 02 31 32", [&] { return k.suffix == "12" && k.prefix == QByteArray("\x0D", 1); }},
+        {"CB 01", [&] { return k.prefix.isEmpty(); }},
+        {"C1 FF", [&] { return uint8_t(k.oneByteSettings[0xC1]) == 0xFF; }},
+        {"C4 03", [&] { return k.oneByteSettings[0xC4] == 0x03; }},
+        {"C7 FF", [&] { return uint8_t(k.oneByteSettings[0xC7]) == 0xFF; }},
+        {"C3 00 01 00", [&] { return k.outputInterfaces == QByteArray::fromHex("000100"); }},
+        {"B8", [&] { return k.usbVirtualSerial; }},
+        {"8A 67 75 65 73 74 2C 70 2C 77", [&] { return k.wifiName == "guest" && k.wifiPassword == "p,w"; }},
+    };
+    for (const auto &c : cases) {
+        ASSERT_EQ(command(r, QString::fromLatin1(c.body)), ok()) << c.body;
+        EXPECT_TRUE(c.stored()) << c.body;
+    }
+    // A refused value changes nothing.
+    EXPECT_EQ(command(r, QStringLiteral("C4 05")), fail("10"));
+    EXPECT_EQ(k.oneByteSettings[0xC4], 0x03);
+    command(r, QStringLiteral("CF"));
+    EXPECT_TRUE(k.prefix.isEmpty() && k.suffix.isEmpty() && !k.usbVirtualSerial);
+    EXPECT_EQ(k.outputInterfaces, QByteArray::fromHex("010101"));
+}
+
+TEST(KeyboardReader, HasAnAddressOnlyOnANetworkInRange)
+{
+    const QString ip = ok(hex::fromBytes("192.168.1.57"));
+    const QString name32 = hex::fromBytes(QByteArray(32, 'n')), name33 = hex::fromBytes(QByteArray(33, 'n'));
+    const struct {
+        QString setUp, expected, address;
+    } cases[] = {
+        {{}, ok(), ip}, // the factory network is in range
+        {"8A 67 75 65 73 74 2C", ok(), ip},
+        {"8A 6F 66 66 69 63 65 2C 70 77", ok(), fail("81")}, // "office" is not listed
+        {"8A " + name32 + " 2C", ok(), fail("81")},
+        {"8A " + name33 + " 2C", fail("10"), ip}, // refused: the old network stays
+        {"8A 67 2C " + hex::fromBytes(QByteArray(65, 'p')), fail("10"), ip},
+    };
+    for (const auto &c : cases) {
+        SimulatedReader r;
+        if (!c.setUp.isEmpty()) {
+            EXPECT_EQ(command(r, c.setUp), c.expected) << c.setUp.left(20).toStdString();
+        }
+        EXPECT_EQ(command(r, QStringLiteral("8B")), c.address) << c.setUp.left(20).toStdString();
+    }
+}
+
+// The two pages against the simulated reader, as a user drives them.
+struct PagesOnSimulator : ::testing::Test {
+    SimulatedReader reader;
+    QStringList errors;
+    std::unique_ptr<TForm1> form;
+    void SetUp() override
+    {
+        waits::resetForTests();
+        appclock::setSource([] { return QDateTime(QDate(2024, 3, 5), QTime(9, 30, 0)); });
+        guard::setErrorDisplay([this](const QString &m) { errors << m; });
+        form = std::make_unique<TForm1>(reader);
+    }
+    void TearDown() override
+    {
+        form.reset();
+        guard::setErrorDisplay({});
+        appclock::setSource({});
+    }
+    QStringList log() const { return form->RichEdit1->lines(); }
+};
+
+TEST_F(PagesOnSimulator, EveryOutputDeviceSettingIsAcceptedWithItsStartValue)
+{
+    OutputDevicePage *page = form->TabSheet7;
+    const char *buttons[] = {"Button43", "Button50", "Button30", "Button35", "Button41", "Button51", "Button56",
+                             "Button58", "Button59", "Button60", "Button61", "Button62", "Button71"};
+    for (const char *b : buttons) {
+        form->RichEdit1->clear();
+        page->findChild<QPushButton *>(QLatin1String(b))->click();
+        const QStringList lines = log();
+        ASSERT_EQ(lines.size(), 2) << b;
+        EXPECT_TRUE(lines[0].contains(QLatin1String("Success"), Qt::CaseInsensitive)) << lines[0].toStdString();
+    }
+    const KeyboardReader &k = reader.keyboard();
+    EXPECT_EQ(k.prefix, "0123");
+    EXPECT_EQ(k.suffix, "1234");
+    EXPECT_EQ(uint8_t(k.oneByteSettings[0xC1]), 10);
+    EXPECT_EQ(uint8_t(k.oneByteSettings[0xC7]), 0x0A);
+    EXPECT_EQ(uint8_t(k.oneByteSettings[0xC8]), 0x0A);
+    EXPECT_TRUE(k.usbVirtualSerial);
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST_F(PagesOnSimulator, WifiListSetUpAndAddress)
+{
+    WifiPage *page = form->TabSheet10;
+    page->Button80->click();
+    QStringList rows;
+    for (int r = 1; !page->cell(r, 1).isEmpty(); ++r)
+        rows << page->cell(r, 1) + " " + page->cell(r, 2) + " " + page->cell(r, 3);
+    EXPECT_EQ(rows, (QStringList{"1 workshop -48", "2 lab-2.4G -61", "3 guest -70", "4 warehouse-ap -83"}));
+
+    // Pick a listed network, join it and read the address; then a network out of range.
+    page->StringGrid1->setCurrentCell(3, 2);
+    EXPECT_EQ(page->Edit73->text(), "guest");
+    page->Edit74->setText("secret");
+    page->Button78->click();
+    EXPECT_EQ(reader.keyboard().wifiPassword, "secret");
+    page->Button79->click();
+    page->Edit73->setText("office");
+    page->Button78->click();
+    page->Button79->click();
+    EXPECT_EQ(log().mid(2),
+              (QStringList{"WiFi set successfully    09:30:00 AM", "", "Read IP address successfully    09:30:00 AM",
+                           QString::fromUtf8("IP address is\xef\xbc\x9a"
+                                             "192.168.1.57"),
+                           "", "WiFi set successfully    09:30:00 AM", "", "Failed to read IP address   09:30:00 AM",
+                           falsereason("81"), ""}));
 }
 
 } // namespace

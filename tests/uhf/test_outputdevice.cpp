@@ -1,0 +1,268 @@
+#include "link/falsereason.h"
+#include "link/hextext.h"
+#include "link/timestamp.h"
+#include "link/waits.h"
+#include "support/faketransport.h"
+#include "uhf/outputdevicepage.h"
+#include "ui/guard.h"
+#include "ui/logpane.h"
+#include "ui/pagehost.h"
+#include "ui/tform1.h"
+
+#include <QComboBox>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace
+{
+
+const QString kTime = QStringLiteral("01:07:09 PM");
+
+// The frame a body travels in, worked out here on its own: AA ADDR LEN BODY XOR BB.
+QString frameOf(const QString &body, const QString &address = QStringLiteral("00"))
+{
+    const QByteArray b = hex::toBytes(body);
+    int x = hex::toBytes(address)[0] ^ int(b.size());
+    for (const char c : b)
+        x ^= uint8_t(c);
+    QStringList pairs{QStringLiteral("AA"), address, hex::byteText(int(b.size()))};
+    for (const char c : b)
+        pairs << hex::byteText(uint8_t(c));
+    pairs << hex::byteText(x & 0xFF) << QStringLiteral("BB");
+    return pairs.join(QLatin1Char(' '));
+}
+
+struct OutputDevice : ::testing::Test {
+    FakeTransport usb;
+    QStringList errors;
+    std::unique_ptr<TForm1> form;
+    OutputDevicePage *page = nullptr;
+
+    void SetUp() override
+    {
+        waits::resetForTests();
+        appclock::setSource([] { return QDateTime(QDate(2024, 3, 5), QTime(13, 7, 9)); });
+        guard::setErrorDisplay([this](const QString &m) { errors << m; });
+        guard::setModalRunner([](QDialog *) {});
+        form = std::make_unique<TForm1>(usb);
+        page = form->TabSheet7;
+    }
+    void TearDown() override
+    {
+        form.reset();
+        guard::setErrorDisplay({});
+        guard::setModalRunner({});
+        appclock::setSource({});
+    }
+    QStringList log() const { return form->RichEdit1->lines(); }
+    QPushButton *button(const char *name) const { return page->findChild<QPushButton *>(QLatin1String(name)); }
+    void press(const char *name)
+    {
+        QPushButton *b = button(name);
+        ASSERT_NE(b, nullptr) << name;
+        b->click();
+    }
+};
+
+struct Row {
+    const char *button;
+    const char *body; // with the start values; empty: the literal frame below
+    QString ok, fail;
+};
+
+const Row kRows[] = {
+    {"Button43", "CB 01 30 31 32 33", QStringLiteral("Set prefix Success    "), QStringLiteral("Set prefix False    ")},
+    {"Button50", "CB 02 31 32 33 34", QStringLiteral("Suffix setting Success     "),
+     QStringLiteral("Suffix setting false     ")},
+    {"Button30", "C1 0A", QStringLiteral("search card interval success     "),
+     QStringLiteral("search card interval false     ")},
+    {"Button35", "C2 0A", QStringLiteral("Set card filter number Success     "),
+     QStringLiteral("Set card filter number false     ")},
+    {"Button41", "C3 01 01 01", QStringLiteral("output interface setting  Success    "),
+     QStringLiteral("output interface setting false     ")},
+    {"Button51", "C4 00", QStringLiteral("Setting baud rate Success     "),
+     QStringLiteral("Setting baud rate False     ")},
+    {"Button56", "C5 02", QStringLiteral("Serial port end symbol Success     "),
+     QStringLiteral("Serial port end symbol false     ")},
+    {"Button58", "C6 00", QStringLiteral("Wiegand output format success     "),
+     QStringLiteral("Wiegand output format false    ")},
+    {"Button59", "C9 09", QStringLiteral("Set Wiegand value position success     "),
+     QStringLiteral("Set Wiegand value position false     ")},
+    {"Button60", "C7 0A", QStringLiteral("Set wiegand Low level pulse Success     "),
+     QStringLiteral("Set wiegand Low level pulse False     ")},
+    {"Button61", "C8 0A", QStringLiteral("Set Wiegand Idle level Success     "),
+     QStringLiteral("Set Wiegand Idle level fasle     ")},
+    {"Button62", "CC 02", QStringLiteral("Set RF power Success     "), QStringLiteral("Set RF power False     ")},
+    {"Button71", "", QStringLiteral("USB mode switch setting  Success    "),
+     QStringLiteral("USB mode switch setting false     ")},
+};
+
+TEST_F(OutputDevice, EveryButtonSendsItsStartValueAndReportsEachKindOfReply)
+{
+    const QString noData = QStringLiteral("Data error,no data recevice..   ") + kTime;
+    const QString other = QStringLiteral("data error,please check data..   ") + kTime;
+    const struct {
+        const char *name, *reply;
+        std::function<QStringList(const Row &)> lines;
+    } outcomes[] = {
+        {"success", "AA 00 01 00 01 BB",
+         [](const Row &r) {
+             return QStringList{r.ok + kTime, ""};
+         }},
+        {"failure", "AA 00 02 01 83 80 BB",
+         [](const Row &r) {
+             return QStringList{r.fail + kTime, falsereason(QStringLiteral("83")), ""};
+         }},
+        {"damaged", "AA 00 01 05 04 BB",
+         [&](const Row &) {
+             return QStringList{other, ""};
+         }},
+        {"silent", "",
+         [&](const Row &) {
+             return QStringList{noData, ""};
+         }},
+    };
+    for (const Row &r : kRows) {
+        const QString frame = *r.body ? frameOf(QString::fromLatin1(r.body)) : QStringLiteral("AA 00 01 B8 B9 BB");
+        for (const auto &o : outcomes) {
+            form->RichEdit1->clear();
+            usb.sent.clear();
+            if (*o.reply)
+                usb.reply(QString::fromLatin1(o.reply));
+            press(r.button);
+            EXPECT_EQ(usb.sentHex(), QStringList{frame}) << r.button << " " << o.name;
+            EXPECT_EQ(log(), o.lines(r)) << r.button << " " << o.name;
+        }
+    }
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST_F(OutputDevice, BodiesFollowTheControls)
+{
+    const struct {
+        const char *what, *button;
+        std::function<void(OutputDevicePage &)> set;
+        const char *body; // the expected body; a whole frame when it starts with AA
+    } cases[] = {
+        {"one prefix byte", "Button43",
+         [](OutputDevicePage &p) {
+             p.Edit24->setText("0D");
+             p.Edit25->clear();
+             p.Edit26->clear();
+             p.Edit27->clear();
+         },
+         "CB 01 0D"},
+        {"no prefix", "Button43",
+         [](OutputDevicePage &p) {
+             for (QLineEdit *e : {p.Edit24, p.Edit25, p.Edit26, p.Edit27})
+                 e->clear();
+         },
+         "CB 01"},
+        {"a field with two bytes, blanks dropped", "Button43", [](OutputDevicePage &p) { p.Edit25->setText("0d 0a"); },
+         "CB 01 30 0D 0A 32 33"},
+        {"suffix gap in the middle", "Button50", [](OutputDevicePage &p) { p.Edit45->clear(); }, "CB 02 31 33 34"},
+        {"interval 255", "Button30", [](OutputDevicePage &p) { p.Edit29->setText("255"); }, "C1 FF"},
+        {"interval 0", "Button30", [](OutputDevicePage &p) { p.Edit29->setText("0"); }, "C1 00"},
+        {"filter with blanks", "Button35", [](OutputDevicePage &p) { p.Edit35->setText(" 16 "); }, "C2 10"},
+        {"interfaces close, open, close", "Button41",
+         [](OutputDevicePage &p) {
+             p.RadioButton24->setChecked(true);
+             p.RadioButton28->setChecked(true);
+         },
+         "C3 00 01 00"},
+        {"interfaces all closed", "Button41",
+         [](OutputDevicePage &p) {
+             p.RadioButton24->setChecked(true);
+             p.RadioButton26->setChecked(true);
+             p.RadioButton28->setChecked(true);
+         },
+         "C3 00 00 00"},
+        {"baud 19200", "Button51", [](OutputDevicePage &p) { p.ComboBox20->setCurrentIndex(1); }, "C4 01"},
+        {"baud 115200", "Button51", [](OutputDevicePage &p) { p.ComboBox20->setCurrentIndex(4); }, "C4 04"},
+        {"baud typed 57600", "Button51", [](OutputDevicePage &p) { p.ComboBox20->setEditText("57600"); }, "C4 03"},
+        {"baud typed 4800", "Button51", [](OutputDevicePage &p) { p.ComboBox20->setEditText("4800"); }, "C4"},
+        {"RF power 11 is decimal", "Button62", [](OutputDevicePage &p) { p.Edit52->setText("11"); }, "CC 0B"},
+        {"value position 12", "Button59", [](OutputDevicePage &p) { p.Edit40->setText("12"); }, "C9 0C"},
+        {"pulse width is hexadecimal", "Button60", [](OutputDevicePage &p) { p.Edit42->setText("ff"); }, "C7 FF"},
+        {"idle level is hexadecimal", "Button61", [](OutputDevicePage &p) { p.Edit51->setText("10"); }, "C8 10"},
+    };
+    for (const auto &c : cases) {
+        OutputDevicePage fresh(*form); // start values again
+        usb.sent.clear();
+        usb.reply("AA 00 01 00 01 BB");
+        c.set(fresh);
+        fresh.findChild<QPushButton *>(QLatin1String(c.button))->click();
+        EXPECT_EQ(usb.lastSentHex(), frameOf(QString::fromLatin1(c.body))) << c.what;
+    }
+
+    // The device address goes into every framed setting but not into the USB mode switch.
+    auto *setadd = form->findChild<QComboBox *>(QStringLiteral("setadd"));
+    ASSERT_NE(setadd, nullptr);
+    setadd->setCurrentIndex(5);
+    usb.sent.clear();
+    press("Button50");
+    press("Button71");
+    EXPECT_EQ(usb.sentHex(), (QStringList{frameOf("CB 02 31 32 33 34", "05"), "AA 00 01 B8 B9 BB"}));
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+}
+
+TEST_F(OutputDevice, FieldsThatAreNoByteAreRefusedBeforeSending)
+{
+    const struct {
+        const char *button;
+        QLineEdit *OutputDevicePage::*field;
+        const char *text;
+    } cases[] = {
+        {"Button30", &OutputDevicePage::Edit29, "256"},  {"Button30", &OutputDevicePage::Edit29, "-1"},
+        {"Button35", &OutputDevicePage::Edit35, ""},     {"Button56", &OutputDevicePage::Edit37, "0x02"},
+        {"Button62", &OutputDevicePage::Edit52, "1A"},   {"Button58", &OutputDevicePage::Edit39, "99999999999"},
+        {"Button59", &OutputDevicePage::Edit40, "1 2"},  {"Button60", &OutputDevicePage::Edit42, "100"},
+        {"Button60", &OutputDevicePage::Edit42, "G1"},   {"Button61", &OutputDevicePage::Edit51, ""},
+        {"Button61", &OutputDevicePage::Edit51, "-1"},   {"Button43", &OutputDevicePage::Edit24, "3"},
+        {"Button43", &OutputDevicePage::Edit27, "0x30"}, {"Button50", &OutputDevicePage::Edit46, "313"},
+    };
+    for (const auto &c : cases) {
+        errors.clear();
+        QLineEdit *field = page->*c.field;
+        const QString before = field->text();
+        field->setText(QString::fromLatin1(c.text));
+        press(c.button);
+        ASSERT_EQ(errors.size(), 1) << c.button << " '" << c.text << "'";
+        EXPECT_TRUE(errors[0].contains(QString::fromLatin1(c.text))) << errors[0].toStdString();
+        field->setText(before);
+    }
+    EXPECT_TRUE(usb.sent.isEmpty());
+    EXPECT_TRUE(log().isEmpty());
+}
+
+TEST_F(OutputDevice, StartTextsAndCaptions)
+{
+    const struct {
+        const char *edit, *text;
+    } edits[] = {{"Edit24", "30"}, {"Edit25", "31"}, {"Edit26", "32"}, {"Edit27", "33"},
+                 {"Edit44", "31"}, {"Edit45", "32"}, {"Edit46", "33"}, {"Edit47", "34"},
+                 {"Edit29", "10"}, {"Edit35", "10"}, {"Edit37", "02"}, {"Edit52", "02"},
+                 {"Edit39", "00"}, {"Edit40", "09"}, {"Edit42", "0A"}, {"Edit51", "0A"}};
+    for (const auto &e : edits) {
+        auto *field = page->findChild<QLineEdit *>(QLatin1String(e.edit));
+        ASSERT_NE(field, nullptr) << e.edit;
+        EXPECT_EQ(field->text(), QLatin1String(e.text)) << e.edit;
+    }
+    EXPECT_EQ(button("Button43")->text(), "Prefix seting");
+    EXPECT_EQ(button("Button50")->text(), "Suffix setting");
+    EXPECT_EQ(button("Button51")->text(), "Settting");
+    for (const char *b : {"Button30", "Button35", "Button41", "Button71", "Button56", "Button62", "Button58",
+                          "Button59", "Button60", "Button61"})
+        EXPECT_EQ(button(b)->text(), "Setting") << b;
+    EXPECT_EQ(page->ComboBox20->currentText(), "9600");
+    EXPECT_EQ(page->ComboBox20->count(), 5);
+    for (QRadioButton *open : {page->RadioButton23, page->RadioButton25, page->RadioButton27})
+        EXPECT_TRUE(open->isChecked());
+    // The pairs are separate choices: closing one leaves the others open.
+    page->RadioButton26->setChecked(true);
+    EXPECT_TRUE(page->RadioButton23->isChecked());
+    EXPECT_FALSE(page->RadioButton25->isChecked());
+    EXPECT_TRUE(page->RadioButton27->isChecked());
+}
+
+} // namespace
