@@ -1,3 +1,392 @@
 #include "hf/s50page.h"
 
-S50Page::S50Page(PageHost &host, QWidget *parent) : Page("TabSheet2", host, parent) {}
+#include "link/readerlink.h"
+#include "link/replycheck.h"
+#include "ui/guard.h"
+#include "ui/pagehost.h"
+#include "ui/repeatloop.h"
+#include "ui/widgets.h"
+
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+#include <utility>
+
+namespace
+{
+
+constexpr int kBlockWaitMs = 500;
+constexpr int kShortWaitMs = 300;
+constexpr int kSetaddItem10 = 16; // setadd items are "00" ... "20"
+constexpr int kSetaddItem11 = 17;
+
+const QString kDefaultKey = QStringLiteral("FF FF FF FF FF FF");
+
+// Reply bytes first ... last as their digits; shorter or empty where the reply ends first.
+QString replyBytes(const QString &reply, int first, int last)
+{
+    if (last < first || 2 * first >= reply.size())
+        return QString();
+    return reply.mid(2 * first, 2 * (last - first + 1));
+}
+
+QString byteOf(bool set, const char *ifSet, const char *ifClear)
+{
+    return QString::fromLatin1(set ? ifSet : ifClear);
+}
+
+// Bit 0: request "All", bit 1: key B.
+QString modeByte(const QRadioButton *all, const QRadioButton *keyB)
+{
+    const int mode = (all->isChecked() ? 0x01 : 0x00) | (keyB->isChecked() ? 0x02 : 0x00);
+    return QStringLiteral("0%1").arg(mode);
+}
+
+ReplyTexts texts(const ReplyLine &success, const QString &failure)
+{
+    return {stampedCrLf(kNoDataHf), success, stamped(failure), stampedCrLf(kOtherHf)};
+}
+
+// Two radio buttons in a group of their own (so every row keeps its own settings), the
+// first selected.
+std::pair<QRadioButton *, QRadioButton *> choice(QWidget *owner, QHBoxLayout *into, const char *first,
+                                                 const QString &firstCaption, const char *second,
+                                                 const QString &secondCaption)
+{
+    auto *a = ui::radio(first, firstCaption, true);
+    auto *b = ui::radio(second, secondCaption);
+    auto *group = new QButtonGroup(owner);
+    group->addButton(a);
+    group->addButton(b);
+    into->addWidget(a);
+    into->addWidget(b);
+    into->addSpacing(10);
+    return {a, b};
+}
+
+QComboBox *typedCombo(const char *name, const QStringList &items, const QString &text, int width)
+{
+    auto *c = ui::combo(name, items);
+    c->setEditable(true);
+    c->setCurrentText(text);
+    c->setFixedWidth(width);
+    return c;
+}
+
+QLineEdit *fixedEdit(const char *name, const QString &text, int width)
+{
+    auto *e = ui::edit(name, text);
+    e->setFixedWidth(width);
+    return e;
+}
+
+QStringList hexItems(int from, int to)
+{
+    QStringList items;
+    for (int i = from; i <= to; ++i)
+        items << QString::number(i, 16).rightJustified(2, QLatin1Char('0'));
+    return items;
+}
+
+QGroupBox *frame(const char *name)
+{
+    return ui::group(name, QString());
+}
+
+// What the three value rows differ in.
+struct ValueDef {
+    const char *code, *button, *idle, *all, *keyA, *keyB, *sector, *amount, *key;
+    QString caption, amountLabel, amountDefault;
+    bool showsRemaining;
+};
+
+const ValueDef &valueDef(int index)
+{
+    static const ValueDef defs[] = {
+        {"22", "Button26", "reqiii", "reqaaa", "keyaaa", "keybbb", "Edit57", "Edit59", "Edit58",
+         QStringLiteral("初始化"), QStringLiteral(" 初始值  "), QStringLiteral("00 88 00 00"), false},
+        {"24", "Button10", "reqiiii", "reqaaaa", "keyaaaa", "keybbbb", "Edit1", "Edit2", "Edit5",
+         QStringLiteral("加值"), QStringLiteral(" 加值  "), QStringLiteral("00 20 00 00"), true},
+        {"23", "Button15", "reqiiiii", "reqaaaaa", "keyaaaaa", "keybbbbb", "Edit10", "Edit8", "Edit7",
+         QStringLiteral("减值"), QStringLiteral(" 减值  "), QStringLiteral("00 20 00 00"), true},
+    };
+    return defs[index];
+}
+
+} // namespace
+
+S50Page::S50Page(PageHost &host, QWidget *parent) : Page("TabSheet2", host, parent)
+{
+    auto *layout = new QVBoxLayout(body());
+    layout->setSpacing(4);
+    layout->addWidget(buildReadRow());
+    layout->addWidget(buildWriteRow());
+    layout->addWidget(buildCardNumberRow());
+    for (int i = 0; i < 3; ++i)
+        layout->addWidget(buildValueRow(i));
+    layout->addStretch(1);
+
+    guard::onClick(Button8, [this] { Button8Click(); });
+    guard::onClick(Button9, [this] { Button9Click(); });
+    guard::onClick(Button16, [this] { Button16Click(); });
+    guard::onClick(Button29, [this] { Button29Click(); });
+    guard::onClick(Button26, [this] { Button26Click(); });
+    guard::onClick(Button10, [this] { Button10Click(); });
+    guard::onClick(Button15, [this] { Button15Click(); });
+    guard::onClick(RadioButton1, [this] { RadioButton1Click(); });
+    guard::onClick(RadioButton2, [this] { RadioButton2Click(); });
+    bindRepeats();
+}
+
+QWidget *S50Page::buildReadRow()
+{
+    auto *g = frame("GroupBoxS50Read");
+    auto *grid = new QGridLayout(g);
+    auto *choices = new QHBoxLayout;
+    std::tie(reqi, reqa) = choice(g, choices, "reqi", QStringLiteral("Idle"), "reqa", QStringLiteral("All"));
+    std::tie(keya, keyb) = choice(g, choices, "keya", QStringLiteral("Key A"), "keyb", QStringLiteral("Key B"));
+    choices->addStretch(1);
+    Button8 = ui::button("Button8", QStringLiteral("读卡"));
+    CheckBox2 = ui::checkBox("CheckBox2", QStringLiteral("连续读      "));
+    choices->addWidget(Button8);
+    choices->addWidget(CheckBox2);
+    grid->addLayout(choices, 0, 0, 1, 6);
+
+    ComboBox3 = typedCombo("ComboBox3", hexItems(0x00, 0x3f), QStringLiteral("10"), 50);
+    ComboBox6 = typedCombo("ComboBox6", hexItems(0x01, 0x04), QStringLiteral("04"), 44);
+    ComboBox4 =
+        typedCombo("ComboBox4", {QStringLiteral("3C 71 9E 05 D8 4B"), QStringLiteral("6A E2 17 C0 59 8F"), kDefaultKey},
+                   kDefaultKey, 130);
+    grid->addWidget(ui::label("LabelS50Start", QStringLiteral("起始块       ")), 1, 0);
+    grid->addWidget(ComboBox3, 1, 1);
+    grid->addWidget(ui::label("LabelS50Count", QStringLiteral("块的数量     ")), 1, 2);
+    grid->addWidget(ComboBox6, 1, 3);
+    grid->addWidget(ui::label("LabelS50Key", QStringLiteral("密钥       ")), 1, 4);
+    grid->addWidget(ComboBox4, 1, 5);
+    grid->setColumnStretch(6, 1);
+    return g;
+}
+
+QWidget *S50Page::buildWriteRow()
+{
+    auto *g = frame("GroupBoxS50Write");
+    auto *grid = new QGridLayout(g);
+    auto *choices = new QHBoxLayout;
+    std::tie(reqii, reqaa) = choice(g, choices, "reqii", QStringLiteral("Idle"), "reqaa", QStringLiteral("All"));
+    std::tie(keyaa, keybb) = choice(g, choices, "keyaa", QStringLiteral("Key A"), "keybb", QStringLiteral("Key B"));
+    choices->addStretch(1);
+    Button9 = ui::button("Button9", QStringLiteral("写卡"));
+    CheckBox1 = ui::checkBox("CheckBox1", QStringLiteral("连续写        "));
+    choices->addWidget(Button9);
+    choices->addWidget(CheckBox1);
+    grid->addLayout(choices, 0, 0, 1, 6);
+
+    ComboBox7 = typedCombo("ComboBox7", hexItems(0x00, 0x3f), QStringLiteral("10"), 50);
+    ComboBox8 = typedCombo("ComboBox8", hexItems(0x01, 0x04), QStringLiteral("01"), 44);
+    ComboBox9 =
+        typedCombo("ComboBox9", {QStringLiteral("3C 71 9E 05 D8 4B"), QStringLiteral("6A E2 17 C0 59 8F"), kDefaultKey},
+                   kDefaultKey, 130);
+    grid->addWidget(ui::label("LabelS50WriteStart", QStringLiteral("起始地址        ")), 1, 0);
+    grid->addWidget(ComboBox7, 1, 1);
+    grid->addWidget(ui::label("LabelS50WriteCount", QStringLiteral("块的数量      ")), 1, 2);
+    grid->addWidget(ComboBox8, 1, 3);
+    grid->addWidget(ui::label("LabelS50WriteKey", QStringLiteral("密钥     ")), 1, 4);
+    grid->addWidget(ComboBox9, 1, 5);
+    Edit3 = ui::edit("Edit3", QStringLiteral("FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF"));
+    grid->addWidget(ui::label("LabelS50Data", QStringLiteral("需要录入数据      ")), 2, 0, 1, 2);
+    grid->addWidget(Edit3, 2, 2, 1, 4);
+    grid->setColumnStretch(6, 1);
+    return g;
+}
+
+QWidget *S50Page::buildCardNumberRow()
+{
+    auto *g = frame("GroupBoxS50Card");
+    auto *grid = new QGridLayout(g);
+    auto *haltRow = new QHBoxLayout;
+    Button16 = ui::button("Button16", QStringLiteral("Halt"));
+    haltRow->addWidget(ui::label("LabelS50Halt", QStringLiteral("Halt命令：     ")));
+    haltRow->addWidget(Button16);
+    haltRow->addSpacing(20);
+    RadioButton2 = ui::radio("RadioButton2", QStringLiteral("10"));
+    RadioButton1 = ui::radio("RadioButton1", QStringLiteral("11"));
+    auto *address = new QButtonGroup(g);
+    address->addButton(RadioButton2);
+    address->addButton(RadioButton1);
+    haltRow->addWidget(RadioButton2);
+    haltRow->addWidget(RadioButton1);
+    haltRow->addStretch(1);
+    CheckBox12 = ui::checkBox("CheckBox12", QStringLiteral("CheckBox12"));
+    haltRow->addWidget(CheckBox12);
+    grid->addLayout(haltRow, 0, 0);
+
+    auto *numberRow = new QHBoxLayout;
+    std::tie(reql5, reqa5) = choice(g, numberRow, "reql5", QStringLiteral("Idle"), "reqa5", QStringLiteral("All"));
+    std::tie(nohalt, yeshalt) =
+        choice(g, numberRow, "nohalt", QStringLiteral("no halt"), "yeshalt", QStringLiteral("halt"));
+    numberRow->addStretch(1);
+    Button29 = ui::button("Button29", QStringLiteral("读卡号"));
+    CheckBox4 = ui::checkBox("CheckBox4", QStringLiteral("连续读        "));
+    numberRow->addWidget(Button29);
+    numberRow->addWidget(CheckBox4);
+    grid->addLayout(numberRow, 1, 0);
+    return g;
+}
+
+QWidget *S50Page::buildValueRow(int index)
+{
+    const ValueDef &d = valueDef(index);
+    auto *g = frame(index == 0 ? "GroupBoxS50Init" : index == 1 ? "GroupBoxS50Inc" : "GroupBoxS50Dec");
+    auto *grid = new QGridLayout(g);
+    auto *choices = new QHBoxLayout;
+    ValueRow &row = values_[index];
+    row.code = QString::fromLatin1(d.code);
+    row.showsRemaining = d.showsRemaining;
+    QRadioButton *idle = nullptr, *keyA = nullptr;
+    std::tie(idle, row.all) = choice(g, choices, d.idle, QStringLiteral("Idle"), d.all, QStringLiteral("All"));
+    std::tie(keyA, row.keyB) = choice(g, choices, d.keyA, QStringLiteral("Key A"), d.keyB, QStringLiteral("Key B"));
+    choices->addStretch(1);
+    QPushButton *button = ui::button(d.button, d.caption);
+    choices->addWidget(button);
+    grid->addLayout(choices, 0, 0, 1, 6);
+
+    row.sector = fixedEdit(d.sector, QStringLiteral("01"), 36);
+    row.amount = fixedEdit(d.amount, d.amountDefault, 90);
+    row.key = fixedEdit(d.key, kDefaultKey, 130);
+    grid->addWidget(ui::label(nullptr, QStringLiteral("扇区   ")), 1, 0);
+    grid->addWidget(row.sector, 1, 1);
+    grid->addWidget(ui::label(nullptr, d.amountLabel), 1, 2);
+    grid->addWidget(row.amount, 1, 3);
+    grid->addWidget(ui::label(nullptr, QStringLiteral("密钥     ")), 1, 4);
+    grid->addWidget(row.key, 1, 5);
+    grid->setColumnStretch(6, 1);
+
+    (index == 0 ? Button26 : index == 1 ? Button10 : Button15) = button;
+    return g;
+}
+
+void S50Page::bindRepeats()
+{
+    const auto pause = [this] { return host().hfPause(); };
+    const struct {
+        QCheckBox *box;
+        std::function<void()> pass;
+        int extraMs;
+        RepeatBox::Wait wait;
+    } rows[] = {
+        {CheckBox2, [this] { Button8Click(); }, 0, RepeatBox::Wait::Plain},
+        {CheckBox1, [this] { Button9Click(); }, 10, RepeatBox::Wait::Plain},
+        {CheckBox4, [this] { Button29Click(); }, 10, RepeatBox::Wait::ReplyAware},
+        {CheckBox12,
+         [this] {
+             Button9Click();
+             host().link().Delayy(host().hfPause() + 10);
+             Button8Click();
+         },
+         10, RepeatBox::Wait::Plain},
+    };
+    for (const auto &r : rows)
+        bindRepeat(r.box, host().link(), {r.pass, pause, r.extraMs, r.wait});
+}
+
+void S50Page::Button8Click()
+{
+    const QString body = QStringLiteral("20") + modeByte(reqa, keyb) + ComboBox6->currentText() +
+                         ComboBox3->currentText() + ComboBox4->currentText();
+    const QString reply = host().link().exchange(body, kBlockWaitMs);
+    const auto log = [this](const QString &l) { host().log(l); };
+    if (checkReply(reply, texts(stamped(QStringLiteral("操作成功   ")), QStringLiteral("读卡失败   ")), log) !=
+        ReplyOutcome::Success)
+        return;
+    log(QStringLiteral("卡号为:") + replyBytes(reply, 4, 7));
+    // Every block read: from byte 8 up to the check byte and the trailer.
+    log(QStringLiteral("卡的数据为:") + replyBytes(reply, 8, int(reply.size() / 2) - 3) + kCrLf);
+}
+
+void S50Page::Button9Click()
+{
+    // The data goes out as typed; the reader compares it with the number of blocks.
+    const QString body = QStringLiteral("21") + modeByte(reqaa, keybb) + ComboBox8->currentText() +
+                         ComboBox7->currentText() + ComboBox9->currentText() + Edit3->text();
+    const QString reply = host().link().exchange(body, kBlockWaitMs);
+    const auto log = [this](const QString &l) { host().log(l); };
+    if (checkReply(reply, texts(stamped(QStringLiteral("操作成功   ")), QStringLiteral("读卡失败   ")), log) !=
+        ReplyOutcome::Success)
+        return;
+    log(QStringLiteral("卡号为:") + replyBytes(reply, 4, 7));
+}
+
+void S50Page::Button16Click()
+{
+    const QString reply = host().link().exchange(QStringLiteral("06"), kShortWaitMs);
+    checkReply(reply, texts(stampedCrLf(QStringLiteral("HALT操作成功   ")), QStringLiteral("HALT操作失败   ")),
+               [this](const QString &l) { host().log(l); });
+}
+
+void S50Page::Button29Click()
+{
+    const QString body =
+        QStringLiteral("25") + byteOf(reqa5->isChecked(), "52", "26") + byteOf(yeshalt->isChecked(), "01", "00");
+    const QString reply = host().link().exchange(body, kShortWaitMs);
+    const auto log = [this](const QString &l) { host().log(l); };
+    if (checkReply(reply, texts(stampedCrLf(QStringLiteral("操作成功   ")), QStringLiteral("读卡号操作失败   ")),
+                   log) != ReplyOutcome::Success)
+        return;
+    log(QStringLiteral("返回卡号为:") + replyBytes(reply, 5, 8));
+    const QString count = replyByte(reply, 4);
+    if (count == QLatin1String("00"))
+        log(QStringLiteral("检测到的卡的数量为一张卡..\r\n"));
+    else if (count == QLatin1String("01"))
+        log(QStringLiteral("检测到的卡的数量为多张卡..\r\n"));
+}
+
+void S50Page::valueOperation(const ValueRow &row)
+{
+    const QString body =
+        row.code + modeByte(row.all, row.keyB) + row.sector->text() + row.key->text() + row.amount->text();
+    const QString reply = host().link().exchange(body, kBlockWaitMs);
+    const auto log = [this](const QString &l) { host().log(l); };
+    if (checkReply(reply, texts(stamped(QStringLiteral("操作成功   ")), QStringLiteral("读卡失败   ")), log) !=
+        ReplyOutcome::Success)
+        return;
+    if (!row.showsRemaining) {
+        log(QStringLiteral("返回卡ID号为:") + replyBytes(reply, 4, 7) + kCrLf);
+        return;
+    }
+    log(QStringLiteral("返回卡ID号为:") + replyBytes(reply, 4, 7));
+    log(QStringLiteral("剩余值为为: ") + replyBytes(reply, 8, 11) + kCrLf);
+}
+
+void S50Page::Button26Click()
+{
+    valueOperation(values_[0]);
+}
+
+void S50Page::Button10Click()
+{
+    valueOperation(values_[1]);
+}
+
+void S50Page::Button15Click()
+{
+    valueOperation(values_[2]);
+}
+
+void S50Page::addressClick()
+{
+    if (RadioButton2->isChecked())
+        host().selectDeviceAddress(kSetaddItem10);
+    if (RadioButton1->isChecked())
+        host().selectDeviceAddress(kSetaddItem11);
+}
+
+void S50Page::RadioButton1Click()
+{
+    addressClick();
+}
+
+void S50Page::RadioButton2Click()
+{
+    addressClick();
+}

@@ -1,3 +1,224 @@
 #include "hf/ultralightpage.h"
 
-UltralightPage::UltralightPage(PageHost &host, QWidget *parent) : Page("TabSheet3", host, parent) {}
+#include "link/errors.h"
+#include "link/hextext.h"
+#include "link/readerlink.h"
+#include "link/replycheck.h"
+#include "ui/guard.h"
+#include "ui/pagehost.h"
+#include "ui/repeatloop.h"
+#include "ui/widgets.h"
+
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+#include <utility>
+
+namespace
+{
+
+constexpr int kSerialWaitMs = 300;
+constexpr int kHaltWaitMs = 300;
+constexpr int kReadWaitMs = 800;
+constexpr int kWriteWaitMs = 500;
+constexpr int kPages = 16;
+
+// Reply bytes first ... last as their digits; shorter or empty where the reply ends first.
+QString replyBytes(const QString &reply, int first, int last)
+{
+    if (2 * first >= reply.size())
+        return QString();
+    return reply.mid(2 * first, 2 * (last - first + 1));
+}
+
+QString requestByte(const QRadioButton *all)
+{
+    return all->isChecked() ? QStringLiteral("01") : QStringLiteral("00");
+}
+
+ReplyTexts texts(const ReplyLine &success, const QString &failure)
+{
+    return {stampedCrLf(kNoDataHf), success, stamped(failure), stampedCrLf(kOtherHf)};
+}
+
+// "Idle" (selected) and "All" in a group of their own.
+std::pair<QRadioButton *, QRadioButton *> requestChoice(QWidget *owner, QHBoxLayout *into, const char *idle,
+                                                        const char *all)
+{
+    auto *a = ui::radio(idle, QStringLiteral("Idle"), true);
+    auto *b = ui::radio(all, QStringLiteral("All"));
+    auto *group = new QButtonGroup(owner);
+    group->addButton(a);
+    group->addButton(b);
+    into->addWidget(a);
+    into->addWidget(b);
+    return {a, b};
+}
+
+// The page numbers "00" ... "15" (decimal). The list never loses its selection: a page byte
+// is always sent.
+QListWidget *pageList(const char *name, int selected)
+{
+    auto *list = ui::named(new QListWidget, name);
+    for (int i = 0; i < kPages; ++i)
+        list->addItem(QString::number(i).rightJustified(2, QLatin1Char('0')));
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setCurrentRow(selected);
+    list->setFixedSize(48, 72);
+    QObject::connect(list, &QListWidget::itemSelectionChanged, list, [list] {
+        if (list->selectedItems().isEmpty() && list->currentItem())
+            list->currentItem()->setSelected(true);
+    });
+    return list;
+}
+
+QString pageByte(const QListWidget *list)
+{
+    const QList<QListWidgetItem *> items = list->selectedItems();
+    if (items.isEmpty())
+        throw UserError(QStringLiteral("Choose a page number first."));
+    return hex::byteText(hex::StrToInt(items.first()->text()));
+}
+
+} // namespace
+
+UltralightPage::UltralightPage(PageHost &host, QWidget *parent) : Page("TabSheet3", host, parent)
+{
+    auto *layout = new QVBoxLayout(body());
+    layout->addWidget(buildSerialRows());
+    layout->addWidget(buildReadWrite());
+    layout->addStretch(1);
+
+    guard::onClick(Button55, [this] { Button55Click(); });
+    guard::onClick(Button17, [this] { Button17Click(); });
+    guard::onClick(Button18, [this] { Button18Click(); });
+    guard::onClick(Button54, [this] { Button54Click(); });
+    bindRepeats();
+}
+
+QWidget *UltralightPage::buildSerialRows()
+{
+    auto *g = ui::group("GroupBoxUltralightSerial", QString());
+    auto *grid = new QGridLayout(g);
+    auto *serialRow = new QHBoxLayout;
+    serialRow->addWidget(ui::label("LabelUltralightSerial", QStringLiteral("Read  Card series number:  ")));
+    std::tie(Uli, Ula) = requestChoice(g, serialRow, "Uli", "Ula");
+    serialRow->addStretch(1);
+    Button55 = ui::button("Button55", QStringLiteral("Read"));
+    CheckBox8 = ui::checkBox("CheckBox8", QStringLiteral("连续读      "));
+    serialRow->addWidget(Button55);
+    serialRow->addWidget(CheckBox8);
+    grid->addLayout(serialRow, 0, 0);
+
+    auto *haltRow = new QHBoxLayout;
+    haltRow->addWidget(ui::label("LabelUltralightHalt", QStringLiteral("Halt:")));
+    Button17 = ui::button("Button17", QStringLiteral("Halt"));
+    haltRow->addWidget(Button17);
+    haltRow->addStretch(1);
+    grid->addLayout(haltRow, 1, 0);
+    return g;
+}
+
+QWidget *UltralightPage::buildReadWrite()
+{
+    auto *outer = ui::group("GroupBoxUltralightCard", QStringLiteral("Ultralight 卡读写"));
+    auto *columns = new QHBoxLayout(outer);
+
+    auto *read = ui::group("GroupBoxUltralightRead", QStringLiteral(" 读卡 "));
+    auto *readGrid = new QGridLayout(read);
+    auto *readChoice = new QHBoxLayout;
+    std::tie(Ulii, Ulaa) = requestChoice(read, readChoice, "Ulii", "Ulaa");
+    readChoice->addStretch(1);
+    readGrid->addLayout(readChoice, 0, 0, 1, 2);
+    ListBox1 = pageList("ListBox1", 0);
+    readGrid->addWidget(ui::label("LabelUltralightReadPage", QStringLiteral("扇区：")), 1, 0, Qt::AlignTop);
+    readGrid->addWidget(ListBox1, 1, 1, Qt::AlignLeft);
+    Button18 = ui::button("Button18", QStringLiteral("读卡"));
+    CheckBox9 = ui::checkBox("CheckBox9", QStringLiteral("连续读      "));
+    readGrid->addWidget(Button18, 2, 0, 1, 2);
+    readGrid->addWidget(CheckBox9, 3, 0, 1, 2);
+    readGrid->setRowStretch(4, 1);
+
+    auto *write = ui::group("GroupBoxUltralightWrite", QStringLiteral(" 写卡 "));
+    auto *writeGrid = new QGridLayout(write);
+    auto *writeChoice = new QHBoxLayout;
+    std::tie(Uliii, Ulaaa) = requestChoice(write, writeChoice, "Uliii", "Ulaaa");
+    writeChoice->addStretch(1);
+    writeGrid->addLayout(writeChoice, 0, 0, 1, 2);
+    ListBox2 = pageList("ListBox2", 4);
+    writeGrid->addWidget(ui::label("LabelUltralightWritePage", QStringLiteral("扇区：")), 1, 0, Qt::AlignTop);
+    writeGrid->addWidget(ListBox2, 1, 1, Qt::AlignLeft);
+    Edit56 = ui::edit("Edit56", QStringLiteral("00 00 00 00"));
+    Edit56->setFixedWidth(100);
+    writeGrid->addWidget(Edit56, 2, 0, 1, 2);
+    Button54 = ui::button("Button54", QStringLiteral("Write"));
+    CheckBox10 = ui::checkBox("CheckBox10", QStringLiteral("连续写      "));
+    writeGrid->addWidget(Button54, 3, 0, 1, 2);
+    writeGrid->addWidget(CheckBox10, 4, 0, 1, 2);
+    writeGrid->setRowStretch(5, 1);
+
+    columns->addWidget(read);
+    columns->addWidget(write);
+    return outer;
+}
+
+void UltralightPage::bindRepeats()
+{
+    const auto pause = [this] { return host().hfPause(); };
+    const struct {
+        QCheckBox *box;
+        std::function<void()> pass;
+        int extraMs;
+        RepeatBox::Wait wait;
+    } rows[] = {
+        {CheckBox8, [this] { Button55Click(); }, 10, RepeatBox::Wait::ReplyAware},
+        {CheckBox9, [this] { Button18Click(); }, 50, RepeatBox::Wait::ReplyAware},
+        {CheckBox10, [this] { Button54Click(); }, 100, RepeatBox::Wait::Plain},
+    };
+    for (const auto &r : rows)
+        bindRepeat(r.box, host().link(), {r.pass, pause, r.extraMs, r.wait});
+}
+
+void UltralightPage::Button55Click()
+{
+    const QString reply = host().link().exchange(QStringLiteral("E3") + requestByte(Ula), kSerialWaitMs);
+    const auto log = [this](const QString &l) { host().log(l); };
+    if (checkReply(reply, texts(stamped(QStringLiteral("读卡号 操作成功   ")), QStringLiteral("读卡ID号操作失败   ")),
+                   log) != ReplyOutcome::Success)
+        return;
+    log(QStringLiteral("卡号为:") + replyBytes(reply, 4, 10) + kCrLf);
+}
+
+void UltralightPage::Button17Click()
+{
+    const QString reply = host().link().exchange(QStringLiteral("06"), kHaltWaitMs);
+    checkReply(reply, texts(stampedCrLf(QStringLiteral("HALT操作成功   ")), QStringLiteral("HALT操作失败   ")),
+               [this](const QString &l) { host().log(l); });
+}
+
+void UltralightPage::Button18Click()
+{
+    const QString body = QStringLiteral("E0") + requestByte(Ulaa) + pageByte(ListBox1);
+    const QString reply = host().link().exchange(body, kReadWaitMs);
+    const auto log = [this](const QString &l) { host().log(l); };
+    if (checkReply(reply, texts(stamped(QStringLiteral("读卡 操作成功   ")), QStringLiteral("读卡失败   ")), log) !=
+        ReplyOutcome::Success)
+        return;
+    // The chosen page and the three after it, then the serial number.
+    log(QStringLiteral("读卡返回数据为: ") + replyBytes(reply, 4, 19));
+    log(QStringLiteral("卡ID号为:") + replyBytes(reply, 20, 26) + kCrLf);
+}
+
+void UltralightPage::Button54Click()
+{
+    // The byte between request and page is constant; the page data goes out as typed.
+    const QString body =
+        QStringLiteral("E1") + requestByte(Ulaaa) + QStringLiteral("01") + pageByte(ListBox2) + Edit56->text();
+    const QString reply = host().link().exchange(body, kWriteWaitMs);
+    const auto log = [this](const QString &l) { host().log(l); };
+    if (checkReply(reply, texts(stamped(QStringLiteral("写卡操作成功   ")), QStringLiteral("写卡操作失败   ")), log) !=
+        ReplyOutcome::Success)
+        return;
+    log(QStringLiteral("卡号为:") + replyBytes(reply, 4, 10) + kCrLf);
+}

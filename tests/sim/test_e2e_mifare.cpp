@@ -1,0 +1,175 @@
+#include "hf/s50page.h"
+#include "hf/systempage.h"
+#include "hf/ultralightpage.h"
+#include "link/falsereason.h"
+#include "link/replycheck.h"
+#include "link/timestamp.h"
+#include "link/waits.h"
+#include "sim/simulatedreader.h"
+#include "ui/guard.h"
+#include "ui/logpane.h"
+#include "ui/tform1.h"
+
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace
+{
+
+const QString kTime = QStringLiteral("01:07:09 PM");
+const QString kUid = QStringLiteral("A1B2C3D4");
+const QString kUlSerial = QStringLiteral("04A1B2C3D4E5F6");
+
+// The real window against the simulated HF reader.
+struct E2eMifare : ::testing::Test {
+    SimulatedReader reader{SimulatedReader::Personality::Hf};
+    QStringList errors;
+    std::unique_ptr<TForm1> form;
+    void SetUp() override
+    {
+        waits::resetForTests();
+        appclock::setSource([] { return QDateTime(QDate(2024, 3, 5), QTime(13, 7, 9)); });
+        guard::setErrorDisplay([this](const QString &m) { errors << m; });
+        guard::setModalRunner([](QDialog *) {});
+        form = std::make_unique<TForm1>(reader);
+    }
+    void TearDown() override
+    {
+        form.reset();
+        guard::setErrorDisplay({});
+        guard::setModalRunner({});
+        appclock::setSource({});
+    }
+    S50Page *s50() const { return form->TabSheet2; }
+    QStringList take()
+    {
+        const QStringList lines = form->RichEdit1->lines();
+        form->RichEdit1->clear();
+        return lines;
+    }
+};
+
+TEST_F(E2eMifare, WriteThenReadReturnsTheData)
+{
+    const QString data = QStringLiteral("00112233445566778899AABBCCDDEEFF");
+    s50()->ComboBox7->setCurrentText("05");
+    s50()->Edit3->setText("00 11 22 33 44 55 66 77 88 99 aa bb cc dd ee ff");
+    s50()->Button9->click();
+    EXPECT_EQ(take(), (QStringList{"操作成功   " + kTime, "卡号为:" + kUid}));
+
+    s50()->ComboBox3->setCurrentText("04");
+    s50()->ComboBox6->setCurrentText("02");
+    s50()->Button8->click();
+    EXPECT_EQ(take(),
+              (QStringList{"操作成功   " + kTime, "卡号为:" + kUid, "卡的数据为:" + QString(32, '0') + data, ""}));
+
+    // Two writes of two blocks, read back as four.
+    s50()->ComboBox7->setCurrentText("08");
+    s50()->ComboBox8->setCurrentText("02");
+    s50()->Edit3->setText(data + data);
+    s50()->Button9->click();
+    s50()->ComboBox3->setCurrentText("08");
+    s50()->ComboBox6->setCurrentText("02");
+    s50()->Button8->click();
+    EXPECT_EQ(take().mid(2), (QStringList{"操作成功   " + kTime, "卡号为:" + kUid, "卡的数据为:" + data + data, ""}));
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST_F(E2eMifare, RefusalsComeBackAsFailureLines)
+{
+    const struct {
+        const char *what;
+        std::function<void(S50Page *)> set;
+        QStringList lines;
+    } cases[] = {
+        {"wrong key",
+         [](S50Page *p) { p->ComboBox4->setCurrentIndex(0); },
+         {"读卡失败   " + kTime, falsereason("8C"), ""}},
+        {"key B is the transport key too",
+         [](S50Page *p) { p->keyb->setChecked(true); },
+         {"操作成功   " + kTime, "卡号为:" + kUid}},
+        {"past the last block",
+         [](S50Page *p) { p->ComboBox3->setCurrentText("3f"); },
+         {"读卡失败   " + kTime, falsereason("93"), ""}},
+        {"odd start block: the reader refuses the shifted frame",
+         [](S50Page *p) { p->ComboBox3->setCurrentText("1"); },
+         {"读卡失败   " + kTime, falsereason("85"), ""}},
+    };
+    for (const auto &c : cases) {
+        SetUp();
+        c.set(s50());
+        s50()->Button8->click();
+        const QStringList lines = take();
+        EXPECT_EQ(lines.mid(0, c.lines.size()), c.lines) << c.what;
+        TearDown();
+    }
+}
+
+TEST_F(E2eMifare, ValueBlockInitialiseIncrementDecrement)
+{
+    s50()->Button26->click();
+    EXPECT_EQ(take(), (QStringList{"操作成功   " + kTime, "返回卡ID号为:" + kUid, ""}));
+    s50()->Button10->click();
+    EXPECT_EQ(take(), (QStringList{"操作成功   " + kTime, "返回卡ID号为:" + kUid, "剩余值为为: 00A80000", ""}));
+    s50()->findChild<QLineEdit *>("Edit8")->setText("00 08 00 00");
+    s50()->Button15->click();
+    EXPECT_EQ(take(), (QStringList{"操作成功   " + kTime, "返回卡ID号为:" + kUid, "剩余值为为: 00A00000", ""}));
+    // Sector 2 holds no value block yet.
+    s50()->findChild<QLineEdit *>("Edit1")->setText("02");
+    s50()->Button10->click();
+    EXPECT_EQ(take(), (QStringList{"读卡失败   " + kTime, falsereason("8A"), ""}));
+}
+
+TEST_F(E2eMifare, CardNumberHaltAndWake)
+{
+    s50()->Button29->click();
+    EXPECT_EQ(take(), (QStringList{"操作成功   " + kTime, "", "返回卡号为:" + kUid,
+                                   QString("检测到的卡的数量为一张卡..\r\n").remove(kCrLf), ""}));
+    s50()->Button16->click();
+    EXPECT_EQ(take(), (QStringList{"HALT操作成功   " + kTime, ""}));
+    s50()->Button29->click();
+    EXPECT_EQ(take(), (QStringList{"读卡号操作失败   " + kTime, falsereason("83"), ""}));
+    s50()->reqa5->setChecked(true);
+    s50()->Button29->click();
+    EXPECT_EQ(take().mid(2, 1), (QStringList{"返回卡号为:" + kUid}));
+}
+
+TEST_F(E2eMifare, WriteThenReadRepeatRunsUntilUnticked)
+{
+    form->TabSheet4->Edit22->setText("0");
+    s50()->ComboBox7->setCurrentText("05");
+    s50()->ComboBox3->setCurrentText("05");
+    s50()->ComboBox6->setCurrentText("01");
+    QTimer::singleShot(120, [this] { s50()->CheckBox12->setChecked(false); });
+    s50()->CheckBox12->click();
+    const QStringList lines = take();
+    const QString readBack = "卡的数据为:" + QString(32, 'F');
+    EXPECT_GE(lines.count(readBack), 2);
+    EXPECT_EQ(lines.first(), "操作成功   " + kTime);
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST_F(E2eMifare, UltralightWriteThenRead)
+{
+    UltralightPage *ul = form->TabSheet3;
+    ul->ListBox2->setCurrentRow(5);
+    ul->Edit56->setText("DE AD BE EF");
+    ul->Button54->click();
+    EXPECT_EQ(take(), (QStringList{"写卡操作成功   " + kTime, "卡号为:" + kUlSerial, ""}));
+    ul->ListBox1->setCurrentRow(4);
+    ul->Button18->click();
+    EXPECT_EQ(take(), (QStringList{"读卡 操作成功   " + kTime, "读卡返回数据为: 00000000DEADBEEF0000000000000000",
+                                   "卡ID号为:" + kUlSerial, ""}));
+    ul->Button55->click();
+    EXPECT_EQ(take(), (QStringList{"读卡号 操作成功   " + kTime, "卡号为:" + kUlSerial, ""}));
+    ul->Button17->click();
+    ul->Button55->click();
+    EXPECT_EQ(take(),
+              (QStringList{"HALT操作成功   " + kTime, "", "读卡ID号操作失败   " + kTime, falsereason("83"), ""}));
+    ul->ListBox2->setCurrentRow(0);
+    ul->Ulaaa->setChecked(true);
+    ul->Button54->click();
+    EXPECT_EQ(take(), (QStringList{"写卡操作失败   " + kTime, falsereason("96"), ""}));
+}
+
+} // namespace
