@@ -1,4 +1,5 @@
 #include "link/hidtransport.h"
+#include "serial/portscan.h"
 #include "sim/ptyuhfmodule.h"
 #include "sim/simulatedreader.h"
 #include "sim/simulatorwindow.h"
@@ -11,7 +12,8 @@
 #include <cstdio>
 #include <memory>
 
-namespace {
+namespace
+{
 
 bool parseUsbId(const QString &text, uint16_t &vid, uint16_t &pid)
 {
@@ -73,8 +75,11 @@ int main(int argc, char **argv)
         SimulatorWindow simulator(reader, module.isOpen() ? &module : nullptr);
         simulator.move(form.frameGeometry().topRight() + QPoint(8, 0));
         simulator.show();
-        if (module.isOpen())
+        if (module.isOpen()) {
+            // The module's line is listed among the serial ports, e.g. as "pts/3".
+            portscan::addExtraPath(module.devicePath());
             form.log(QStringLiteral("Simulated UHF module on %1").arg(module.devicePath()));
+        }
         return app.exec();
     }
 

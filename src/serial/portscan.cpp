@@ -11,6 +11,23 @@ namespace portscan
 namespace
 {
 
+QStringList &extraPaths()
+{
+    static QStringList paths;
+    return paths;
+}
+
+struct ScanDirectories {
+    QString dev = QStringLiteral("/dev");
+    QString sysTty = QStringLiteral("/sys/class/tty");
+};
+
+ScanDirectories &scanDirectories()
+{
+    static ScanDirectories dirs;
+    return dirs;
+}
+
 // False only when sysfs says the port has no UART.
 bool hasUart(const QString &sysTtyDir, const QString &name)
 {
@@ -61,9 +78,44 @@ QStringList scan(const QList<Candidate> &list)
     return names;
 }
 
+void addExtraPath(const QString &path)
+{
+    if (!path.isEmpty() && !extraPaths().contains(path))
+        extraPaths().append(path);
+}
+
+void removeExtraPath(const QString &path)
+{
+    extraPaths().removeAll(path);
+}
+
+QList<Candidate> extraCandidates()
+{
+    QList<Candidate> list;
+    for (const QString &path : extraPaths())
+        list.append({nameOf(path), path});
+    return list;
+}
+
+QString nameOf(const QString &path)
+{
+    const QString dev = QStringLiteral("/dev/");
+    return path.startsWith(dev) ? path.mid(dev.size()) : path;
+}
+
+QString pathOf(const QString &name)
+{
+    return name.startsWith(QLatin1Char('/')) ? name : QStringLiteral("/dev/") + name;
+}
+
+void setScanDirectories(const QString &devDir, const QString &sysTtyDir)
+{
+    scanDirectories() = {devDir, sysTtyDir};
+}
+
 QStringList GetPorts()
 {
-    return scan(candidates());
+    return scan(candidates(scanDirectories().dev, scanDirectories().sysTty) + extraCandidates());
 }
 
 } // namespace portscan

@@ -25,7 +25,24 @@ bool probe(const QString &path);
 // The names of the candidates that probe.
 QStringList scan(const QList<Candidate> &list);
 
-// scan(candidates()).
+// Devices outside the usual names that are worth probing too (the simulated module's
+// pseudo-terminal). Listed after the others, by their path without "/dev/" ("pts/3");
+// a path registered twice is listed once.
+void addExtraPath(const QString &path);
+void removeExtraPath(const QString &path);
+QList<Candidate> extraCandidates();
+
+// The name a port is listed by: its path without a leading "/dev/".
+QString nameOf(const QString &path);
+// The device a listed name or a bare port name stands for: "/dev/" + name, unless the
+// name is already a path.
+QString pathOf(const QString &name);
+
+// Where GetPorts looks for the usual devices (by default /dev and /sys/class/tty), so that
+// a test can scan an empty tree.
+void setScanDirectories(const QString &devDir, const QString &sysTtyDir);
+
+// scan(candidates() in the scan directories + extraCandidates()).
 QStringList GetPorts();
 
 } // namespace portscan

@@ -2,6 +2,7 @@
 
 #include "serial/closeevent.h"
 #include "serial/commnotifier.h"
+#include "serial/portscan.h"
 #include "serial/treadthread.h"
 #include "serial/twritethread.h"
 
@@ -54,7 +55,8 @@ void TComm::OpenPort()
 
     // Exclusive: the terminal's own exclusive mode keeps other users off, and the lock keeps
     // off every process that honours it, root included (root passes the exclusive mode).
-    const QByteArray path = commName_.toLocal8Bit();
+    // A bare name ("COM1", "ttyUSB0") is a device, never a file in the working directory.
+    const QByteArray path = portscan::pathOf(commName_).toLocal8Bit();
     const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         throw ECommsError("the com is not exist!...");

@@ -1,16 +1,37 @@
 #pragma once
 
 #include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 
 class PageHost;
 
-// The UHF module's work modes over the serial line (GroupBox38).
+// The UHF module's work modes over the serial line (GroupBox38): USB HID mode, the reading
+// mode, the memory sector read in active mode, and the card memory picture.
 class UhfWorkModesGroup : public QGroupBox
 {
     Q_OBJECT
 public:
     explicit UhfWorkModesGroup(PageHost &host, QWidget *parent = nullptr);
 
+    void Button75Click(); // Setting: the selected reading mode
+    void Button76Click(); // Setting: USB HID mode
+    void Button77Click(); // Sector: the card memory structure window
+
+    // The memory-sector frame as built from Edit69 to Edit72 (throws UserError for a field
+    // that is not its number of hex bytes).
+    QString sectorFrame() const;
+
+    QRadioButton *RadioButton39, *RadioButton40, *RadioButton41, *RadioButton42, *RadioButton43;
+    QLineEdit *Edit69, *Edit70, *Edit71, *Edit72;
+    QPushButton *Button75, *Button76, *Button77;
+
 private:
+    // Sends a module frame and returns the block that answered it: empty when none came
+    // within the wait or the block is too short to hold the status byte.
+    QString exchange(const QString &frame);
+    void log(const QString &text);
+
     PageHost &host_;
 };

@@ -15,6 +15,8 @@ public:
     virtual const QString &SerialReplyHex() const = 0;
     // How many blocks have arrived since start-up, so a handler can wait for one after its send.
     virtual quint64 blocksReceived() const = 0;
+    // Closes the port as the Close button does.
+    virtual void Button2Click() = 0;
 };
 
 // What the main window offers every page: the USB link, the log pane, and the few controls

@@ -55,3 +55,36 @@ TEST(PortScan, ListsOnlyWhatOpensExclusivelyNow)
     holder.ClosePort();
     EXPECT_EQ(portscan::scan(list), QStringList{QStringLiteral("busy")});
 }
+
+TEST(PortScan, ExtraPathsComeLastByTheirNameUnderDev)
+{
+    Pty line;
+    QTemporaryDir root;
+    const QString dev = root.path() + QStringLiteral("/dev");
+    touch(dev + QStringLiteral("/ttyUSB0"));
+    portscan::setScanDirectories(dev, root.path() + QStringLiteral("/sys"));
+    portscan::addExtraPath(line.path);
+    portscan::addExtraPath(line.path);
+    const QStringList names = portscan::GetPorts();
+    portscan::removeExtraPath(line.path);
+    const QStringList without = portscan::GetPorts();
+    portscan::setScanDirectories(QStringLiteral("/dev"), QStringLiteral("/sys/class/tty"));
+
+    // The stand-in ttyUSB0 is a plain file: the probe only asks whether it opens exclusively.
+    ASSERT_TRUE(line.path.startsWith(QStringLiteral("/dev/pts/")));
+    EXPECT_EQ(names, (QStringList{"ttyUSB0", line.path.mid(5)}));
+    EXPECT_EQ(without, QStringList{"ttyUSB0"});
+}
+
+TEST(PortScan, NamesAndPaths)
+{
+    struct Case {
+        const char *path, *name;
+    } cases[] = {{"/dev/ttyUSB0", "ttyUSB0"}, {"/dev/pts/3", "pts/3"}, {"/tmp/line", "/tmp/line"}};
+    for (const Case &c : cases) {
+        EXPECT_EQ(portscan::nameOf(QString::fromLatin1(c.path)), c.name);
+        EXPECT_EQ(portscan::pathOf(QString::fromLatin1(c.name)), c.path);
+    }
+    EXPECT_EQ(portscan::pathOf(QStringLiteral("COM1")), "/dev/COM1");
+    EXPECT_EQ(portscan::pathOf(QStringLiteral("none")), "/dev/none");
+}

@@ -3,8 +3,10 @@
 #include "serial/tcomm.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryFile>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -107,7 +109,11 @@ TEST(TComm, OpenFailuresLeaveThePortClosed)
         {held.path, "the com is not exist!..."}, // already open here
         {QStringLiteral("/dev/null"), "File handle is not a comm handle "},
         {plain.fileName(), "File handle is not a comm handle "},
+        // A bare name is a device under /dev, not the file of that name here.
+        {QFileInfo(plain.fileName()).fileName(), "the com is not exist!..."},
     };
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(QFileInfo(plain.fileName()).path());
     for (const auto &row : rows) {
         TComm comm;
         comm.setCommName(row.name);
@@ -115,6 +121,7 @@ TEST(TComm, OpenFailuresLeaveThePortClosed)
         EXPECT_FALSE(comm.isOpen());
         EXPECT_FALSE(comm.WritePortData("a", 1));
     }
+    QDir::setCurrent(cwd);
     // The failed attempt on the held port did not disturb it.
     held.send("ok");
     QByteArray got;

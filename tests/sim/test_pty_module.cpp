@@ -1,8 +1,19 @@
+#include "link/timestamp.h"
+#include "link/waits.h"
+#include "serial/portscan.h"
+#include "serial/tcomm.h"
 #include "sim/ptyuhfmodule.h"
 #include "simtestutil.h"
+#include "uhf/uhfworkmodesgroup.h"
+#include "ui/connectiongroup.h"
+#include "ui/guard.h"
+#include "ui/logpane.h"
+#include "ui/serialpage.h"
+#include "ui/tform1.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QThread>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -125,6 +136,65 @@ TEST(PtyUhfModule, SharedFaultsApplyToTheNextSerialFrame)
     faults.silenceNext();
     EXPECT_TRUE(serial.feed(frame).isEmpty());
     EXPECT_EQ(hex::fromBytes(serial.feed(frame)), "BB01C1000102C57E");
+}
+
+// The whole road: the window lists the module's line, opens it from the port list, and the
+// work-mode buttons get the module's answers.
+TEST(PtyUhfModule, TheWindowSwitchesTheModulesWorkModes)
+{
+    waits::resetForTests();
+    appclock::setSource([] { return QDateTime(QDate(2024, 3, 5), QTime(9, 30, 0)); });
+    QStringList errors;
+    guard::setErrorDisplay([&](const QString &m) { errors << m; });
+    QTemporaryDir empty;
+    portscan::setScanDirectories(empty.path(), empty.path());
+
+    SimulatedReader reader;
+    PtyUhfModule serial(reader.uhf(), &reader.faults());
+    ASSERT_TRUE(serial.isOpen());
+    portscan::addExtraPath(serial.devicePath());
+    {
+        TForm1 form(reader);
+        ConnectionGroup &line = *form.TabSheet9->connection;
+        UhfWorkModesGroup &modes = *form.TabSheet9->workModes;
+        form.PageControl1->setCurrentWidget(form.TabSheet9);
+        const QString name = serial.devicePath().mid(5);
+        const int index = line.ComboBox1->findText(name);
+        ASSERT_GE(index, 0) << "the module's line is listed as " << name.toStdString();
+        line.ComboBox1->setCurrentIndex(index);
+        emit line.ComboBox1->activated(index);
+        ASSERT_TRUE(line.Comm1->isOpen()) << errors.join(' ').toStdString();
+
+        struct Step {
+            QRadioButton *radio;
+            QPushButton *button;
+            QString line;
+            uint8_t workMode;
+        } steps[] = {
+            {modes.RadioButton41, modes.Button75,
+             QStringLiteral("Set Active search for EPC number of multiple cards Success   09:30:00 AM"), 0x02},
+            {modes.RadioButton43, modes.Button75, QStringLiteral("Set Active read memory sector Success   09:30:00 AM"),
+             0x03},
+            {modes.RadioButton40, modes.Button75, QStringLiteral("Set Passive reader mode Success   09:30:00 AM"),
+             0x00},
+            {nullptr, modes.Button76, QStringLiteral("USB_HID setting success   09:30:00 AM"), 0x00},
+        };
+        for (const Step &s : steps) {
+            form.RichEdit1->clear();
+            if (s.radio)
+                s.radio->setChecked(true);
+            s.button->click();
+            EXPECT_TRUE(form.RichEdit1->lines().contains(s.line)) << form.RichEdit1->lines().join('|').toStdString();
+            EXPECT_EQ(reader.uhf().workMode(), s.workMode) << s.line.toStdString();
+        }
+        EXPECT_FALSE(line.Comm1->isOpen()) << "USB HID mode leaves the serial line";
+        EXPECT_EQ(reader.uhf().memorySector().toHex().toUpper(), QByteArray()) << "the passive mode cleared it";
+    }
+    portscan::removeExtraPath(serial.devicePath());
+    portscan::setScanDirectories(QStringLiteral("/dev"), QStringLiteral("/sys/class/tty"));
+    guard::setErrorDisplay({});
+    appclock::setSource({});
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
 }
 
 } // namespace

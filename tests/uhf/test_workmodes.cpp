@@ -1,0 +1,320 @@
+#include "link/hextext.h"
+#include "link/readerlink.h"
+#include "link/timestamp.h"
+#include "link/waits.h"
+#include "serial/portscan.h"
+#include "serial/tcomm.h"
+#include "support/faketransport.h"
+#include "uhf/uhfworkmodesgroup.h"
+#include "ui/connectiongroup.h"
+#include "ui/guard.h"
+#include "ui/logpane.h"
+#include "ui/serialpage.h"
+#include "ui/tform1.h"
+
+#include <QDialog>
+#include <QSocketNotifier>
+#include <QTemporaryDir>
+#include <deque>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace
+{
+
+const QString kTime = QStringLiteral("01:07:09 PM");
+
+// A UHF module on the far end of a pseudo-terminal that answers each frame with the next
+// scripted reply (an empty one: silence), from the event loop like a real line.
+struct ScriptedModule {
+    ScriptedModule()
+    {
+        char name[256] = {};
+        if (openpty(&master, &slave, name, nullptr, nullptr) != 0)
+            return;
+        path = QString::fromLocal8Bit(name);
+        termios t{};
+        tcgetattr(slave, &t);
+        cfmakeraw(&t);
+        tcsetattr(slave, TCSANOW, &t);
+        fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+        notifier = std::make_unique<QSocketNotifier>(master, QSocketNotifier::Read);
+        QObject::connect(notifier.get(), &QSocketNotifier::activated, [this] { readFrames(); });
+    }
+    ~ScriptedModule()
+    {
+        notifier.reset();
+        ::close(master);
+        ::close(slave);
+    }
+    void readFrames()
+    {
+        char buf[512];
+        ssize_t n;
+        while ((n = ::read(master, buf, sizeof buf)) > 0) {
+            pending.append(buf, int(n));
+            if (pending.endsWith('\x7E')) {
+                frames << hex::fromBytes(pending);
+                pending.clear();
+                const QByteArray reply = replies.empty() ? QByteArray() : replies.front();
+                if (!replies.empty())
+                    replies.pop_front();
+                if (!reply.isEmpty())
+                    send(reply);
+            }
+        }
+    }
+    void send(const QByteArray &b) const { EXPECT_EQ(::write(master, b.constData(), size_t(b.size())), b.size()); }
+
+    int master = -1, slave = -1;
+    QString path;
+    std::unique_ptr<QSocketNotifier> notifier;
+    QByteArray pending;
+    QStringList frames; // each frame received, as upper-case hex
+    std::deque<QByteArray> replies;
+};
+
+struct WorkModes : ::testing::Test {
+    FakeTransport usb;
+    QStringList errors;
+    QTemporaryDir emptyRoot;
+    ScriptedModule module;
+    std::unique_ptr<TForm1> form;
+    ConnectionGroup *line = nullptr;
+    UhfWorkModesGroup *group = nullptr;
+
+    void SetUp() override
+    {
+        waits::resetForTests();
+        appclock::setSource([] { return QDateTime(QDate(2024, 3, 5), QTime(13, 7, 9)); });
+        guard::setErrorDisplay([this](const QString &m) { errors << m; });
+        guard::setModalRunner([](QDialog *) {});
+        portscan::setScanDirectories(emptyRoot.path(), emptyRoot.path());
+        portscan::addExtraPath(module.path);
+        form = std::make_unique<TForm1>(usb);
+        line = form->TabSheet9->connection;
+        group = form->TabSheet9->workModes;
+        openLine();
+    }
+    void TearDown() override
+    {
+        form.reset();
+        portscan::removeExtraPath(module.path);
+        portscan::setScanDirectories(QStringLiteral("/dev"), QStringLiteral("/sys/class/tty"));
+        guard::setErrorDisplay({});
+        guard::setModalRunner({});
+        appclock::setSource({});
+    }
+    void openLine()
+    {
+        form->PageControl1Change();
+        const int index = line->ComboBox1->findText(portscan::nameOf(module.path));
+        ASSERT_GE(index, 0);
+        line->ComboBox1->setCurrentIndex(index);
+        emit line->ComboBox1->activated(index);
+        ASSERT_TRUE(line->Comm1->isOpen());
+    }
+    QStringList log() const { return form->RichEdit1->lines(); }
+    void reset()
+    {
+        form->RichEdit1->clear();
+        module.frames.clear();
+        module.replies.clear();
+        errors.clear();
+    }
+};
+
+// The two lines of a received block.
+QStringList rx(const char *hexText)
+{
+    return {QStringLiteral("232RX Data.."), hex::filter(QString::fromLatin1(hexText))};
+}
+
+TEST_F(WorkModes, ControlsAndStartTexts)
+{
+    EXPECT_EQ(group->objectName(), "GroupBox38");
+    EXPECT_TRUE(group->RadioButton39->isChecked());
+    EXPECT_EQ(group->RadioButton39->text(),
+              "Active search for EPC number of single card                               ");
+    EXPECT_EQ(group->RadioButton43->text(), "Active read memory sector");
+    EXPECT_EQ(group->Edit69->text(), "03");
+    EXPECT_EQ(group->Edit70->text(), "00 00 00 00");
+    EXPECT_EQ(group->Edit71->text(), "00");
+    EXPECT_EQ(group->Edit72->text(), "08");
+    EXPECT_EQ(group->Button75->text(), "Setting");
+    EXPECT_EQ(group->Button76->text(), "Setting");
+    EXPECT_EQ(group->Button77->text(), "Sector");
+}
+
+TEST_F(WorkModes, Button75FramesAndLines)
+{
+    struct Case {
+        QRadioButton *radio;
+        const char *reply; // "" = the module stays silent
+        const char *frame;
+        QStringList lines;
+    };
+    const QString sectorLine = QStringLiteral("BB 00 C9 00 07 0300 00 00 000008DB7E");
+    const Case cases[] = {
+        {group->RadioButton39, "BB 01 C1 00 01 01 C3 7E", "BB00C1000101C37E",
+         rx("BB 01 C1 00 01 01 C3 7E") << "Set Active search for EPC number of single card Success   " + kTime},
+        {group->RadioButton40, "BB 01 C1 00 01 00 C2 7E", "BB00C1000100C27E",
+         rx("BB 01 C1 00 01 00 C2 7E") << "Set Passive reader mode Success   " + kTime},
+        {group->RadioButton41, "BB 01 C1 00 01 02 C4 7E", "BB00C1000102C47E",
+         rx("BB 01 C1 00 01 02 C4 7E") << "Set Active search for EPC number of multiple cards Success   " + kTime},
+        {group->RadioButton42, "BB 01 C1 00 01 03 C5 7E", "BB00C1000103C57E",
+         rx("BB 01 C1 00 01 03 C5 7E") << "Set Active read TID number Success   " + kTime},
+        {group->RadioButton43, "BB 01 C9 00 01 03 CE 7E", "BB00C9000703000000000008DB7E",
+         QStringList{sectorLine} << rx("BB 01 C9 00 01 03 CE 7E")
+                                 << "Set Active read memory sector Success   " + kTime},
+        // Status 03 names TID or sector only when that mode is selected; 04 to 07 name nothing.
+        {group->RadioButton39, "BB 01 C1 00 01 03 C5 7E", "BB00C1000101C37E",
+         rx("BB 01 C1 00 01 03 C5 7E") << "Set  Success   " + kTime},
+        {group->RadioButton41, "BB 01 C1 00 01 07 C9 7E", "BB00C1000102C47E",
+         rx("BB 01 C1 00 01 07 C9 7E") << "Set  Success   " + kTime},
+        // Above 7: an error code, named by the selected mode and explained.
+        {group->RadioButton40, "BB 01 FF 00 01 10 11 7E", "BB00C1000100C27E",
+         rx("BB 01 FF 00 01 10 11 7E") << "Set Passive reader modefalse   " + kTime
+                                       << QStringLiteral("输入的参数大于最大允许范围，溢出.....") << ""},
+        {group->RadioButton42, "BB 01 FF 00 01 08 09 7E", "BB00C1000103C57E",
+         rx("BB 01 FF 00 01 08 09 7E") << "Set Active read TID numberfalse   " + kTime << ""
+                                       << ""},
+        {group->RadioButton41, "BB 01 FF 00 01 0A 0B 7E", "BB00C1000102C47E",
+         rx("BB 01 FF 00 01 0A 0B 7E") << "Set Active search for EPC number of multiple cardsfalse   " + kTime << ""
+                                       << ""},
+        {group->RadioButton43, "BB 01 FF 00 01 17 18 7E", "BB00C9000703000000000008DB7E",
+         QStringList{sectorLine} << rx("BB 01 FF 00 01 17 18 7E") << "Set false   " + kTime << ""
+                                 << ""},
+        // No answer, or one too short to hold the status byte: no data.
+        {group->RadioButton39, "", "BB00C1000101C37E", {"Data error,no data recevice..   " + kTime, ""}},
+        {group->RadioButton40, "BB 01 C1 00 01", "BB00C1000100C27E",
+         rx("BB 01 C1 00 01") << "Data error,no data recevice..   " + kTime << ""},
+    };
+    for (const Case &c : cases) {
+        reset();
+        c.radio->setChecked(true);
+        module.replies.push_back(hex::toBytes(QString::fromLatin1(c.reply)));
+        group->Button75->click();
+        EXPECT_EQ(module.frames, QStringList{c.frame}) << c.reply;
+        EXPECT_EQ(log(), c.lines) << c.reply;
+    }
+}
+
+TEST_F(WorkModes, OnlyABlockAfterTheSendAnswersIt)
+{
+    // A block that came in earlier is no answer to the next frame.
+    module.send(hex::toBytes(QStringLiteral("BB 01 C1 00 01 01 C3 7E")));
+    waits::waitUntil(2000, [&] { return line->blocksReceived() > 0; });
+    ASSERT_EQ(line->SerialReplyHex(), "BB01C1000101C37E");
+    reset();
+    group->Button75->click();
+    EXPECT_EQ(log(), (QStringList{"Data error,no data recevice..   " + kTime, ""}));
+    reset();
+    group->Button76->click();
+    EXPECT_EQ(log(), (QStringList{"Data error,no data recevice..   " + kTime, ""}));
+    EXPECT_TRUE(line->Comm1->isOpen());
+
+    // A USB reply held from an earlier exchange neither ends the wait nor is read.
+    usb.reply(QStringLiteral("AA 00 02 01 83 80 BB"));
+    form->link().SendHex(QStringLiteral("AA 00 01 C0 C1 BB"));
+    ASSERT_FALSE(form->link().ReplyHex().isEmpty());
+    reset();
+    module.replies.push_back(hex::toBytes(QStringLiteral("BB 01 C1 00 01 01 C3 7E")));
+    group->Button75->click();
+    EXPECT_EQ(log(), rx("BB 01 C1 00 01 01 C3 7E")
+                         << "Set Active search for EPC number of single card Success   " + kTime);
+}
+
+TEST_F(WorkModes, Button76SwitchesToHidAndClosesThePortOnSuccess)
+{
+    // The last USB reply carries error code 83 in its byte 4: it is not what is explained.
+    usb.reply(QStringLiteral("AA 00 02 01 83 80 BB"));
+    form->link().SendHex(QStringLiteral("AA 00 01 C0 C1 BB"));
+    struct Case {
+        const char *reply;
+        QStringList lines;
+        bool stillOpen;
+    };
+    const Case cases[] = {
+        {"BB 01 C2 00 01 01 C4 7E",
+         rx("BB 01 C2 00 01 01 C4 7E") << "USB_HID setting false   " + kTime << ""
+                                       << "",
+         true},
+        {"BB 01 FF 00 01 17 18 7E", rx("BB 01 FF 00 01 17 18 7E") << "data error,please check data..   " + kTime << "",
+         true},
+        {"", {"Data error,no data recevice..   " + kTime, ""}, true},
+        {"BB 01 C2", rx("BB 01 C2") << "Data error,no data recevice..   " + kTime << "", true},
+        {"BB 01 C2 00 01 00 C3 7E", rx("BB 01 C2 00 01 00 C3 7E") << "USB_HID setting success   " + kTime << "", false},
+    };
+    for (const Case &c : cases) {
+        reset();
+        module.replies.push_back(hex::toBytes(QString::fromLatin1(c.reply)));
+        group->Button76->click();
+        EXPECT_EQ(module.frames, QStringList{"BB00C2000100C37E"}) << c.reply;
+        EXPECT_EQ(log(), c.lines) << c.reply;
+        EXPECT_EQ(line->Comm1->isOpen(), c.stillOpen) << c.reply;
+    }
+    EXPECT_TRUE(line->Button1->isEnabled());
+    EXPECT_FALSE(line->Button2->isEnabled());
+
+    // With the port closed nothing goes out: no data.
+    reset();
+    module.replies.push_back(hex::toBytes(QStringLiteral("BB 01 C2 00 01 00 C3 7E")));
+    group->Button76->click();
+    EXPECT_TRUE(module.frames.isEmpty());
+    EXPECT_EQ(log(), (QStringList{"Data error,no data recevice..   " + kTime, ""}));
+}
+
+TEST_F(WorkModes, SectorFieldsMustHoldTheirBytes)
+{
+    group->RadioButton43->setChecked(true);
+    group->Edit69->setText("01");
+    group->Edit70->setText("12 34 56 78");
+    group->Edit71->setText("0a");
+    group->Edit72->setText("ff");
+    // Case kept, the checksum over the bytes: C9+07+01+12+34+56+78+0A+FF = 0x2EE.
+    EXPECT_EQ(group->sectorFrame(), "BB 00 C9 00 07 0112 34 56 780affEE7E");
+
+    struct Case {
+        QLineEdit *edit;
+        const char *text;
+        const char *message;
+    };
+    const Case cases[] = {
+        {group->Edit69, "", "The sector must be 1 hexadecimal byte, not ''."},
+        {group->Edit69, "3", "The sector must be 1 hexadecimal byte, not '3'."},
+        {group->Edit69, "0G", "The sector must be 1 hexadecimal byte, not '0G'."},
+        {group->Edit69, "0300", "The sector must be 1 hexadecimal byte, not '0300'."},
+        {group->Edit70, "00 00 00", "The password must be 4 hexadecimal bytes, not '00 00 00'."},
+        {group->Edit70, "00,00,00,00", "The password must be 4 hexadecimal bytes, not '00,00,00,00'."},
+        {group->Edit71, "\xEF\xBC\x90\xEF\xBC\x90",
+         "The address must be 1 hexadecimal byte, not '\xEF\xBC\x90\xEF\xBC\x90'."},
+        {group->Edit72, "1 0 0", "The length must be 1 hexadecimal byte, not '1 0 0'."},
+    };
+    for (const Case &c : cases) {
+        reset();
+        const QString before = c.edit->text();
+        c.edit->setText(QString::fromUtf8(c.text));
+        group->Button75->click();
+        EXPECT_EQ(errors, QStringList{QString::fromUtf8(c.message)}) << c.text;
+        EXPECT_TRUE(log().isEmpty()) << c.text;
+        c.edit->setText(before);
+    }
+    waits::waitUntil(100, [] { return false; });
+    EXPECT_TRUE(module.frames.isEmpty()) << "nothing is sent for a bad field";
+}
+
+TEST_F(WorkModes, SectorOpensTheCardMemoryWindow)
+{
+    QStringList shown;
+    guard::setModalRunner([&](QDialog *d) { shown << d->windowTitle(); });
+    group->Button77->click();
+    group->Button77->click();
+    EXPECT_EQ(shown, (QStringList{"Card memory structure", "Card memory structure"}));
+    EXPECT_TRUE(form->Form3.isNull());
+}
+
+} // namespace
