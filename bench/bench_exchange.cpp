@@ -1,0 +1,81 @@
+#include "figures.h"
+#include "windowrig.h"
+
+#include "link/readerlink.h"
+#include "uhf/keyboardoutputpage.h"
+#include "ui/logpane.h"
+#include "ui/tform1.h"
+
+#include <QElapsedTimer>
+#include <benchmark/benchmark.h>
+#include <ctime>
+
+namespace
+{
+
+// How many exchanges fill the pane before it is cleared again, so that every exchange logs
+// into a pane of about the same size.
+constexpr int kClearEvery = 500;
+
+// The window thread's own processor time: on a shared machine the wall clock also counts
+// the time other programs held the processor.
+qint64 threadCpuNs()
+{
+    timespec t{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+// One press of "Set" on the keyboard-output page: the body from the controls, the frame,
+// the exchange, the reply check and the log line, and the events the window then handles.
+void BM_KeyboardSetExchange(benchmark::State &state)
+{
+    WindowRig &rig = WindowRig::get();
+    rig.usb.setAnswer(QByteArray::fromHex("AA00010001BB"));
+    TForm1 &form = rig.form();
+    form.RichEdit1->clear();
+    WindowRig::settle();
+    const qint64 before = rig.usb.writes();
+    int sinceClear = 0;
+    QElapsedTimer clock;
+    qint64 wallNs = 0, cpuNs = 0;
+    for (auto _ : state) {
+        clock.start();
+        const qint64 cpu0 = threadCpuNs();
+        form.TabSheet1->Button24->click();
+        cpuNs += threadCpuNs() - cpu0;
+        wallNs += clock.nsecsElapsed();
+        if (++sinceClear == kClearEvery) {
+            state.PauseTiming();
+            form.RichEdit1->clear();
+            WindowRig::settle();
+            sinceClear = 0;
+            state.ResumeTiming();
+        }
+    }
+    const QStringList errors = rig.takeErrors();
+    if (!errors.isEmpty() || rig.usb.writes() - before != state.iterations()) {
+        state.SkipWithError("the handler did not exchange one frame per press");
+        return;
+    }
+    const double n = double(state.iterations());
+    const double cpuMs = double(cpuNs) / 1e6 / n, wallMs = double(wallNs) / 1e6 / n;
+    state.counters["cpu_ms"] = cpuMs;
+    state.counters["wall_ms"] = wallMs;
+    figures::note("exchange.cpu_ms", cpuMs);
+    figures::note("exchange.wall_ms", wallMs);
+}
+BENCHMARK(BM_KeyboardSetExchange)->Unit(benchmark::kMicrosecond)->UseRealTime()->MinTime(1.0);
+
+// The link alone (frame, transport, reply, wait), for telling the page's share from the link's.
+void BM_LinkExchange(benchmark::State &state)
+{
+    WindowRig &rig = WindowRig::get();
+    rig.usb.setAnswer(QByteArray::fromHex("AA00010001BB"));
+    ReaderLink &link = rig.form().link();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(link.exchange(QStringLiteral("0F01"), 300));
+}
+BENCHMARK(BM_LinkExchange)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+} // namespace

@@ -1,0 +1,136 @@
+#include "figures.h"
+#include "windowrig.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTextStream>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace
+{
+
+using figures::Bound;
+using figures::Figure;
+using figures::num;
+
+QList<Figure> table()
+{
+    using V = QList<double>;
+    return {
+        {"CPU while a handler waits 2000 ms unanswered",
+         "<= 1 % of one core",
+         {"wait.cpu_pct"},
+         {},
+         Bound::AtMost,
+         1.0,
+         [](const V &v) { return num(v[0], 3) + " %"; }},
+        {"tool's own work per USB exchange (Set button), processor time",
+         "<= 0.200 ms",
+         {"exchange.cpu_ms", "exchange.wall_ms"},
+         [](const V &v) { return v[0]; },
+         Bound::AtMost,
+         0.2,
+         [](const V &v) { return num(v[0], 3) + " ms (wall " + num(v[1], 3) + ")"; }},
+        {"log pane: processor time per line at 100,000 / at 1,000 lines",
+         "<= 1.5 x",
+         {"logpane.us_100000", "logpane.us_1000"},
+         [](const V &v) { return v[0] / v[1]; },
+         Bound::AtMost,
+         1.5,
+         [](const V &v) { return num(v[0] / v[1], 2) + " x (" + num(v[0], 1) + " vs " + num(v[1], 1) + " us)"; }},
+        {"log pane: longest event-loop stall, repeat loop at 100,000 lines",
+         "<= 50 ms",
+         {"logpane.stall_ms"},
+         {},
+         Bound::AtMost,
+         50,
+         [](const V &v) { return num(v[0], 1) + " ms"; }},
+        {"serial 1 MiB in bursts: bytes lost, order",
+         "0 lost, order kept",
+         {"serial.lost", "serial.misordered"},
+         [](const V &v) { return v[0] + v[1]; },
+         Bound::AtMost,
+         0,
+         [](const V &v) {
+             return num(v[0], 0) + " lost, order " + (v[1] == 0 ? QStringLiteral("kept") : QStringLiteral("broken"));
+         }},
+        {"serial receive rate",
+         ">= 1 MiB/s",
+         {"serial.mibps"},
+         {},
+         Bound::AtLeast,
+         1.0,
+         [](const V &v) { return num(v[0], 2) + " MiB/s"; }},
+        {"serial largest received block",
+         "<= 2048 bytes",
+         {"serial.largest"},
+         {},
+         Bound::AtMost,
+         2048,
+         [](const V &v) { return num(v[0], 0) + " bytes"; }},
+        {"serial last byte -> receive event (median)",
+         "<= 105 ms (100 ms interval + 5)",
+         {"serial.latency_median_ms", "serial.latency_max_ms"},
+         [](const V &v) { return v[0]; },
+         Bound::AtMost,
+         105,
+         [](const V &v) { return num(v[0], 1) + " ms (max " + num(v[1], 1) + ")"; }},
+        {"EPC automatic writing: per pass beyond the page's pause",
+         "<= 5 ms",
+         {"epc.overhead_ms", "epc.pass_ms", "epc.pause_ms"},
+         [](const V &v) { return v[0]; },
+         Bound::AtMost,
+         5,
+         [](const V &v) { return num(v[0], 2) + " ms (pass " + num(v[1], 1) + ", pause " + num(v[2], 0) + ")"; },
+         true},
+    };
+}
+
+// Takes "--rows=FILE" out of the arguments before Qt and Google Benchmark see them.
+QString takeRowsPath(int &argc, char **argv)
+{
+    QString path;
+    int out = 0;
+    for (int i = 0; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--rows=", 7) == 0)
+            path = QString::fromLocal8Bit(argv[i] + 7);
+        else
+            argv[out++] = argv[i];
+    }
+    argc = out;
+    return path;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const QString rowsPath = takeRowsPath(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    WindowRig::release();
+
+    QStringList lines;
+    for (const Figure &f : table())
+        if (const auto row = figures::judge(f))
+            lines << figures::rowLine(*row);
+    std::printf("\n%s\n", qPrintable(lines.join(u'\n')));
+    if (!rowsPath.isEmpty()) {
+        QFile file(rowsPath);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+            std::fprintf(stderr, "rfid-bench: cannot write %s\n", qPrintable(rowsPath));
+            return 1;
+        }
+        QTextStream(&file) << lines.join(u'\n') << '\n';
+    }
+    return 0;
+}

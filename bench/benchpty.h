@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// A pseudo-terminal: the port under test opens the slave by name, the benchmark writes the
+// far end's bytes into the master.
+class BenchPty
+{
+public:
+    BenchPty();
+    ~BenchPty();
+    BenchPty(const BenchPty &) = delete;
+    BenchPty &operator=(const BenchPty &) = delete;
+
+    bool isOpen() const { return master_ >= 0; }
+    QString path() const { return path_; }
+    // Writes all of bytes (blocking while the line is full); false when the master fails.
+    bool send(const char *bytes, qsizetype size) const;
+    // Drops whatever the port wrote towards the far end.
+    void drain() const;
+
+private:
+    int master_ = -1;
+    int slave_ = -1; // held open so the master never sees the line hang up between opens
+    QString path_;
+};
