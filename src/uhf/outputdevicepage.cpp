@@ -295,7 +295,7 @@ void OutputDevicePage::buildDeviceGroup()
         switch (s.kind) {
         case Kind::OneByte:
             this->*s.field.edit = ui::edit(s.field.name, s.field.start);
-            (this->*s.field.edit)->setFixedWidth(48);
+            (this->*s.field.edit)->setFixedWidth(40);
             grid->addWidget(this->*s.field.edit, line, 1);
             break;
         case Kind::Flags: {
@@ -313,7 +313,7 @@ void OutputDevicePage::buildDeviceGroup()
             };
             auto *radios = new QGridLayout;
             radios->setVerticalSpacing(0);
-            int column = 0;
+            int pairLine = 0;
             for (const auto &p : pairs) {
                 this->*p.open = ui::radio(p.openName, p.openText, true);
                 this->*p.close = ui::radio(p.closeName, p.closeText);
@@ -321,10 +321,11 @@ void OutputDevicePage::buildDeviceGroup()
                 auto *pair = new QButtonGroup(group);
                 pair->addButton(this->*p.open);
                 pair->addButton(this->*p.close);
-                radios->addWidget(this->*p.open, 0, column);
-                radios->addWidget(this->*p.close, 1, column);
-                ++column;
+                radios->addWidget(this->*p.open, pairLine, 0);
+                radios->addWidget(this->*p.close, pairLine, 1);
+                ++pairLine;
             }
+            radios->setColumnStretch(2, 1);
             grid->addLayout(radios, line, 1, 1, 2);
             break;
         }
@@ -350,7 +351,7 @@ void OutputDevicePage::buildDeviceGroup()
         ++line;
     }
     grid->setColumnStretch(2, 1);
-    grid->setColumnMinimumWidth(0, 130);
+    grid->setColumnMinimumWidth(0, 120);
     auto *layout = qobject_cast<QVBoxLayout *>(body()->layout());
     layout->addWidget(group);
     layout->addStretch(1);

@@ -9,10 +9,12 @@
 #include "ui/pagehost.h"
 #include "ui/widgets.h"
 
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QSignalBlocker>
 #include <QStringDecoder>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace
@@ -135,6 +137,19 @@ void WifiPage::resetGrid(int lastColumnWidth)
     const int widths[kColumns] = {0, 84, 306, lastColumnWidth};
     for (int c = 0; c < kColumns; ++c)
         StringGrid1->setColumnWidth(c, widths[c]);
+    // The widths suit a narrow font: a title that would be cut gets a smaller one instead.
+    const int margins = 2 * (StringGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1) + 2;
+    for (int c = 1; c < kColumns; ++c) {
+        QTableWidgetItem *title = StringGrid1->item(0, c);
+        QFont f = StringGrid1->font();
+        const int size = f.pixelSize() > 0 ? f.pixelSize() : QFontInfo(f).pixelSize();
+        for (int px = size; px >= 7; --px) {
+            f.setPixelSize(px);
+            if (QFontMetrics(f).horizontalAdvance(title->text()) + margins <= widths[c])
+                break;
+        }
+        title->setFont(f);
+    }
 }
 
 void WifiPage::setRows(int count)
