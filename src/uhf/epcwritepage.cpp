@@ -25,7 +25,7 @@ const QString kNoCard = QStringLiteral("The card is not exist..!   ");
 const QString kEpcIs = QStringLiteral("the epc is: ");
 const QString kWritten = QStringLiteral("Write Card Success,The card number is : ");
 const QString kBadNumber =
-    QStringLiteral("The card number needs an even number of hexadecimal digits, 1 to 62 bytes: nothing written   ");
+    QStringLiteral("The card number needs a multiple of 4 hexadecimal digits, 4 to 124: nothing written   ");
 const QString kBadStep = QStringLiteral("The step needs hexadecimal digits only: nothing written   ");
 const QString kAutomatic = QStringLiteral("Automatic card");
 const QString kStop = QStringLiteral("Stop card");
@@ -260,7 +260,9 @@ void EpcWritePage::Button66Click()
 {
     const QString number = hex::filter(Edit54->text());
     Edit54->setText(number);
-    if (number.isEmpty() || number.size() % 2 != 0 || number.size() > 2 * epcframes::kMaxEpcBytes) {
+    // The EPC memory takes whole words: the write counts them, and a number with a half
+    // word left over could not be written as it is.
+    if (number.isEmpty() || number.size() % 4 != 0 || number.size() > 2 * epcframes::kMaxEpcBytes) {
         log(lineText(stampedCrLf(kBadNumber)));
         return;
     }

@@ -16,10 +16,12 @@ QString moduleReply(SimulatedReader &r, const QString &moduleFrame)
     return reply.size() >= 14 ? reply.mid(8, reply.size() - 12) : QString();
 }
 
+// The mask length is one byte: a longer EPC is selected on its first 31 bytes.
 QString selectFrame(const QString &epc)
 {
-    const int n = int(epc.size() / 2);
-    return frames::module(0x0C, QStringLiteral("01 00000020") + hex::byteText(8 * n) + QStringLiteral("00") + epc);
+    const int n = qMin(int(epc.size() / 2), 31);
+    return frames::module(0x0C, QStringLiteral("01 00000020") + hex::byteText(8 * n) + QStringLiteral("00") +
+                                    epc.left(2 * n));
 }
 
 QString writeFrame(const QString &password, const QString &crc, const QString &epc)
@@ -72,6 +74,27 @@ TEST(UhfModule, WriteChangesTheEpcAndTheNextInventoryShowsIt)
     EXPECT_EQ(hex::fromBytes(r.uhf().tag()->crc()),
               hex::byteText(uhfCrc16(hex::toBytes("3000000000000000000000000001")) >> 8) +
                   hex::byteText(uhfCrc16(hex::toBytes("3000000000000000000000000001")) & 0xFF));
+}
+
+TEST(UhfModule, EpcsOfEveryWordCountAreWrittenAndShown)
+{
+    SimulatedReader r;
+    for (const int bytes : {2, 8, 12, 16, 32, 62}) {
+        QString epc;
+        for (int i = 0; i < bytes; ++i)
+            epc += hex::byteText((i * 37 + bytes) & 0xFF);
+        const QString reply = writeLikeThePage(r, epc);
+        ASSERT_EQ(reply.mid(4, 2), "49") << bytes;
+        EXPECT_EQ(r.currentEpc(), epc) << bytes;
+        const QString inv = moduleReply(r, kInventory);
+        EXPECT_EQ(inv.mid(8, 2).toInt(nullptr, 16), bytes + 5) << bytes;
+        EXPECT_EQ(inv.mid(12, 4), hex::byteText(4 * bytes) + "00") << "PC word, " << bytes;
+        EXPECT_EQ(inv.mid(16, 2 * bytes), epc) << bytes;
+        const QByteArray id = hex::toBytes(hex::byteText(4 * bytes) + "00" + epc);
+        EXPECT_EQ(inv.mid(inv.size() - 8, 4), hex::byteText(uhfCrc16(id) >> 8) + hex::byteText(uhfCrc16(id) & 0xFF))
+            << bytes;
+    }
+    EXPECT_EQ(r.tagLog().size(), 6);
 }
 
 TEST(UhfModule, QueuedBlankTagsReplaceEachWrittenTag)

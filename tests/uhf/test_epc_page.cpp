@@ -145,8 +145,7 @@ const QString kNoData = QStringLiteral("error,no data  receive..   ") + kTime;
 const QString kCheckSum = QStringLiteral("check sum error.....   ") + kTime;
 const QString kNoCard = QStringLiteral("The card is not exist..!   ") + kTime;
 const QString kBadNumber =
-    QStringLiteral("The card number needs an even number of hexadecimal digits, 1 to 62 bytes: nothing written   ") +
-    kTime;
+    QStringLiteral("The card number needs a multiple of 4 hexadecimal digits, 4 to 124: nothing written   ") + kTime;
 const QString kBadStep = QStringLiteral("The step needs hexadecimal digits only: nothing written   ") + kTime;
 
 TEST_F(EpcPage, StartState)
@@ -218,11 +217,23 @@ TEST_F(EpcPage, WriteCases)
          {kBadNumber, ""},
          "0000001",
          "epcbuf"},
-        {"longer than 62 bytes",
-         [&](EpcPage &t) { t.page->Edit54->setText(bytes62 + "01"); },
+        {"odd byte count",
+         [](EpcPage &t) { t.page->Edit54->setText("000001"); },
          {},
          {kBadNumber, ""},
-         bytes62 + "01",
+         "000001",
+         "epcbuf"},
+        {"one word",
+         [](EpcPage &t) { t.page->Edit54->setText("00ff"); },
+         {"22", "0C", "49"},
+         {kSuccess + "00ff"},
+         "0100",
+         "00ff"},
+        {"longer than 62 bytes",
+         [&](EpcPage &t) { t.page->Edit54->setText(bytes62 + "0001"); },
+         {},
+         {kBadNumber, ""},
+         bytes62 + "0001",
          "epcbuf"},
         {"62 bytes",
          [&](EpcPage &t) { t.page->Edit54->setText(bytes62); },
@@ -269,8 +280,9 @@ TEST_F(EpcPage, WriteCases)
         EXPECT_EQ(page->Edit54->text(), c.edit54) << c.name;
         EXPECT_EQ(page->epcbuf->text(), c.epcbuf) << c.name;
         EXPECT_TRUE(errors.isEmpty()) << c.name;
-        if (c.commands.size() > 1)
+        if (c.commands.size() > 1) {
             EXPECT_EQ(page->Edit60->text(), kTag) << c.name;
+        }
     }
 }
 
