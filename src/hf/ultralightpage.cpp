@@ -65,7 +65,11 @@ QListWidget *pageList(const char *name, int selected)
         list->addItem(QString::number(i).rightJustified(2, QLatin1Char('0')));
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setCurrentRow(selected);
-    list->setFixedSize(48, 72);
+    // Every row shown, whatever font a style gives the list.
+    list->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    list->setFixedWidth(44);
     QObject::connect(list, &QListWidget::itemSelectionChanged, list, [list] {
         if (list->selectedItems().isEmpty() && list->currentItem())
             list->currentItem()->setSelected(true);
@@ -136,9 +140,11 @@ QWidget *UltralightPage::buildReadWrite()
     readGrid->addWidget(ListBox1, 1, 1, Qt::AlignLeft);
     Button18 = ui::button("Button18", QStringLiteral("读卡"));
     CheckBox9 = ui::checkBox("CheckBox9", QStringLiteral("连续读      "));
-    readGrid->addWidget(Button18, 2, 0, 1, 2);
+    Button18->setFixedWidth(90);
+    readGrid->addWidget(Button18, 2, 0, 1, 2, Qt::AlignLeft);
     readGrid->addWidget(CheckBox9, 3, 0, 1, 2);
     readGrid->setRowStretch(4, 1);
+    readGrid->setColumnStretch(2, 1);
 
     auto *write = ui::group("GroupBoxUltralightWrite", QStringLiteral(" 写卡 "));
     auto *writeGrid = new QGridLayout(write);
@@ -151,12 +157,14 @@ QWidget *UltralightPage::buildReadWrite()
     writeGrid->addWidget(ListBox2, 1, 1, Qt::AlignLeft);
     Edit56 = ui::edit("Edit56", QStringLiteral("00 00 00 00"));
     Edit56->setFixedWidth(100);
-    writeGrid->addWidget(Edit56, 2, 0, 1, 2);
+    writeGrid->addWidget(Edit56, 2, 0, 1, 2, Qt::AlignLeft);
     Button54 = ui::button("Button54", QStringLiteral("Write"));
     CheckBox10 = ui::checkBox("CheckBox10", QStringLiteral("连续写      "));
-    writeGrid->addWidget(Button54, 3, 0, 1, 2);
+    Button54->setFixedWidth(90);
+    writeGrid->addWidget(Button54, 3, 0, 1, 2, Qt::AlignLeft);
     writeGrid->addWidget(CheckBox10, 4, 0, 1, 2);
     writeGrid->setRowStretch(5, 1);
+    writeGrid->setColumnStretch(2, 1);
 
     columns->addWidget(read);
     columns->addWidget(write);
