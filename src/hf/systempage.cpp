@@ -1,19 +1,346 @@
 #include "hf/systempage.h"
 
+#include "link/errors.h"
 #include "link/hextext.h"
+#include "link/readerlink.h"
+#include "link/replycheck.h"
+#include "ui/guard.h"
+#include "ui/pagehost.h"
 #include "ui/widgets.h"
 
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QVBoxLayout>
+#include <stdexcept>
+
+namespace
+{
+
+constexpr int kWaitMs = 300;
+
+// What the success of a command prints besides its message.
+enum class Shows { Message, Address, SerialNumber };
+
+} // namespace
+
+// One row of the command group: the button, the command code and the fields whose bytes
+// follow it, the texts of its outcomes.
+struct SystemPage::Command {
+    QPushButton *SystemPage::*button;
+    const char *code;
+    QList<QLineEdit * SystemPage::*> fields;
+    QString noData;
+    QString success;
+    QString failure;
+    Shows shows;
+};
+
+namespace
+{
+
+const QList<SystemPage::Command> &commands()
+{
+    using P = SystemPage;
+    static const QList<SystemPage::Command> table = {
+        {&P::Button4,
+         "83",
+         {},
+         kNoDataWide,
+         QStringLiteral("系统地址为 : "),
+         QStringLiteral("操作失败        "),
+         Shows::Address},
+        {&P::Button11,
+         "80",
+         {&P::Edit4},
+         kNoDataWide,
+         QStringLiteral("读写器地址设置成功   "),
+         QStringLiteral("读写器地址设置失败   "),
+         Shows::Message},
+        {&P::Button12,
+         "81",
+         {},
+         kNoDataWide,
+         QStringLiteral("波特率设置成功   "),
+         QStringLiteral("波特率设置失败   "),
+         Shows::Message},
+        {&P::Button14,
+         "83",
+         {},
+         kNoDataHf,
+         QStringLiteral("读序列号成功   "),
+         QStringLiteral("读序列号失败   "),
+         Shows::SerialNumber},
+        {&P::Button13,
+         "82",
+         {&P::Edit9},
+         kNoDataHf,
+         QStringLiteral("机器序列号设置成功   "),
+         QStringLiteral("机器序列号设置失败   "),
+         Shows::Message},
+        {&P::Button20,
+         "88",
+         {&P::Edit30, &P::Edit31},
+         kNoDataHf,
+         QStringLiteral("设置LED操作成功   "),
+         QStringLiteral("设置LED操作失败   "),
+         Shows::Message},
+        {&P::Button23,
+         "87",
+         {&P::Edit11, &P::Edit12},
+         kNoDataHf,
+         QStringLiteral("设置LED-R操作成功   "),
+         QStringLiteral("设置LED-R操作失败   "),
+         Shows::Message},
+        {&P::Button21,
+         "89",
+         {&P::Edit33, &P::Edit34},
+         kNoDataHf,
+         QStringLiteral("设置BUZ操作成功   "),
+         QStringLiteral("设置BUZ操作失败   "),
+         Shows::Message},
+    };
+    return table;
+}
+
+const SystemPage::Command &command(QPushButton *SystemPage::*button)
+{
+    for (const SystemPage::Command &c : commands())
+        if (c.button == button)
+            return c;
+    throw std::logic_error("no such command button");
+}
+
+// The bytes of a field as typed. Its non-hexadecimal characters are dropped, as Send does;
+// an unpaired digit would shift every later byte of the frame, so it is refused instead.
+QString fieldBytes(const QLineEdit *field)
+{
+    const QString digits = hex::filter(field->text());
+    if (digits.size() % 2 != 0)
+        throw UserError(QStringLiteral("'%1' in %2 is not whole bytes: give two hexadecimal digits for each byte")
+                            .arg(field->text(), field->objectName()));
+    return digits;
+}
+
+QLabel *text(const char *name, const QString &caption)
+{
+    return ui::label(name, caption);
+}
+
+} // namespace
 
 SystemPage::SystemPage(PageHost &host, QWidget *parent) : Page("TabSheet4", host, parent)
 {
-    auto *group = ui::group("GroupBox11", QStringLiteral("读卡器硬件状态切换"), body());
-    Edit22 = ui::edit("Edit22", QStringLiteral("100"), group);
-    auto *l = new QVBoxLayout(group);
-    l->addWidget(Edit22);
+    auto *commandsGroup = ui::group("GroupBox3", QStringLiteral("系统命令"), body());
+    ComboBox5 = ui::named(new QComboBox, "ComboBox5");
+    ComboBox5->setEditable(true);
+    ComboBox5->addItems({"9600", "19200", "38400", "57600", "115200"});
+    ComboBox5->setEditText(QStringLiteral("9600"));
+    ComboBox5->setToolTip(QStringLiteral("待设置的波特率"));
+    Edit4 = ui::edit("Edit4", QStringLiteral("00"));
+    Edit4->setToolTip(QStringLiteral("要设置的新地址 ,十六进制表示。"));
+    Edit9 = ui::edit("Edit9", QStringLiteral("FF FF FF FF FF FF FF FF"));
+    Edit30 = ui::edit("Edit30", QStringLiteral("16"));
+    Edit31 = ui::edit("Edit31", QStringLiteral("03"));
+    Edit11 = ui::edit("Edit11", QStringLiteral("16"));
+    Edit12 = ui::edit("Edit12", QStringLiteral("03"));
+    Edit33 = ui::edit("Edit33", QStringLiteral("16"));
+    Edit34 = ui::edit("Edit34", QStringLiteral("03"));
+    for (QLineEdit *e : {Edit4, Edit30, Edit31, Edit11, Edit12, Edit33, Edit34})
+        e->setFixedWidth(40);
+    ComboBox5->setFixedWidth(90);
+    Edit9->setFixedWidth(170);
+
+    Button12 = ui::button("Button12", QStringLiteral("设置"));
+    Button4 = ui::button("Button4", QStringLiteral("读取"));
+    Button11 = ui::button("Button11", QStringLiteral("设置"));
+    Button14 = ui::button("Button14", QStringLiteral("读取"));
+    Button13 = ui::button("Button13", QStringLiteral("设置"));
+    Button20 = ui::button("Button20", QStringLiteral("设置"));
+    Button23 = ui::button("Button23", QStringLiteral("设置"));
+    Button21 = ui::button("Button21", QStringLiteral("设置"));
+
+    const auto pair = [](const char *periodLabel, QLineEdit *period, const char *countLabel, QLineEdit *count) {
+        auto *w = new QWidget;
+        auto *l = new QHBoxLayout(w);
+        l->setContentsMargins(0, 0, 0, 0);
+        l->addWidget(text(periodLabel, QStringLiteral("  周期      ")));
+        l->addWidget(period);
+        l->addWidget(text(countLabel, QStringLiteral("次数     ")));
+        l->addWidget(count);
+        l->addStretch(1);
+        return w;
+    };
+    struct Row {
+        QLabel *label;
+        QWidget *field;
+        QLabel *note;
+        QPushButton *button;
+    } rows[] = {
+        {text("Label12", QStringLiteral("设置波特率:      ")), ComboBox5,
+         text("Label13", QStringLiteral("（要设置的波特率）              ")), Button12},
+        {text("Label4", QStringLiteral("读取机器ID号:         ")), nullptr, nullptr, Button4},
+        {text("Label5", QStringLiteral("重设置机器ID号：    ")), Edit4,
+         text("Label8", QStringLiteral("（范围0~FF）  ")), Button11},
+        {text("Label14", QStringLiteral("读取机器的序列号：    ")), nullptr, nullptr, Button14},
+        {text("Label15", QStringLiteral("重设置机器序列号：     ")), Edit9,
+         text("Label16", QStringLiteral("8个字节     ")), Button13},
+        {text("Label30", QStringLiteral("led的控制：")), pair("Label31", Edit30, "Label32", Edit31), nullptr, Button20},
+        {text("Label9", QStringLiteral("led-R 的控制：")), pair("Label10", Edit11, "Label11", Edit12), nullptr,
+         Button23},
+        {text("Label33", QStringLiteral("buzzer的控制：")), pair("Label34", Edit33, "Label35", Edit34), nullptr,
+         Button21},
+    };
+    auto *grid = new QGridLayout(commandsGroup);
+    grid->setHorizontalSpacing(6);
+    int r = 0;
+    for (const Row &row : rows) {
+        grid->addWidget(row.label, r, 0);
+        if (row.field && row.note) {
+            auto *w = new QWidget;
+            auto *l = new QHBoxLayout(w);
+            l->setContentsMargins(0, 0, 0, 0);
+            l->addWidget(row.field);
+            l->addWidget(row.note);
+            l->addStretch(1);
+            grid->addWidget(w, r, 1);
+        } else if (row.field) {
+            grid->addWidget(row.field, r, 1);
+        }
+        grid->addWidget(row.button, r, 2);
+        ++r;
+    }
+    grid->setColumnStretch(1, 1);
+
+    auto *modeGroup = ui::group("GroupBox11", QStringLiteral("读卡器硬件状态切换"), body());
+    Button52 = ui::button("Button52", QStringLiteral("主动读卡"));
+    Button53 = ui::button("Button53", QStringLiteral("被动读卡"));
+    Edit22 = ui::edit("Edit22", QStringLiteral("100"));
+    Edit22->setFixedWidth(60);
+    auto *modes = new QGridLayout(modeGroup);
+    modes->addWidget(text("Label52", QStringLiteral("读卡器硬件状态切换：      ")), 0, 0);
+    modes->addWidget(Button52, 0, 1);
+    modes->addWidget(Button53, 0, 2);
+    modes->addWidget(text("Label22", QStringLiteral("程序等待时间：   ")), 1, 0);
+    auto *wait = new QHBoxLayout;
+    wait->addWidget(Edit22);
+    wait->addWidget(text("Label23", QStringLiteral("毫秒（ms）")));
+    wait->addStretch(1);
+    modes->addLayout(wait, 1, 1, 1, 2);
+    modes->setColumnStretch(3, 1);
+
     auto *layout = new QVBoxLayout(body());
-    layout->addWidget(group);
+    layout->addWidget(commandsGroup);
+    layout->addWidget(modeGroup);
     layout->addStretch(1);
+
+    const struct {
+        QPushButton *button;
+        void (SystemPage::*handler)();
+    } handlers[] = {{Button12, &SystemPage::Button12Click}, {Button4, &SystemPage::Button4Click},
+                    {Button11, &SystemPage::Button11Click}, {Button14, &SystemPage::Button14Click},
+                    {Button13, &SystemPage::Button13Click}, {Button20, &SystemPage::Button20Click},
+                    {Button23, &SystemPage::Button23Click}, {Button21, &SystemPage::Button21Click},
+                    {Button52, &SystemPage::Button52Click}, {Button53, &SystemPage::Button53Click}};
+    for (const auto &h : handlers)
+        guard::onClick(h.button, [this, f = h.handler] { (this->*f)(); });
+    connect(Edit22, &QLineEdit::textChanged, this, [this] { guard::run([this] { Edit22Change(); }); });
+}
+
+QString SystemPage::baudCode(const QString &text)
+{
+    static const QStringList rates = {"9600", "19200", "38400", "57600", "115200"};
+    const qsizetype i = rates.indexOf(text);
+    return i < 0 ? QString() : hex::byteText(int(i));
+}
+
+void SystemPage::run(const Command &c)
+{
+    QString body = QString::fromLatin1(c.code);
+    for (QLineEdit *SystemPage::*field : c.fields)
+        body += fieldBytes(this->*field);
+    if (c.button == &SystemPage::Button12)
+        body += baudCode(ComboBox5->currentText());
+    ReaderLink &link = host().link();
+    if (c.button == &SystemPage::Button4)
+        link.clearReply();
+    const QString reply = link.exchange(body, kWaitMs);
+    const auto log = [this](const QString &line) { host().log(line); };
+    ReplyTexts texts{stampedCrLf(c.noData), stampedCrLf(c.success), stamped(c.failure), stampedCrLf(kOtherHf)};
+    if (c.shows == Shows::Address)
+        texts.success = stampedCrLf(c.success + replyByte(reply, 4) + QStringLiteral("   "));
+    if (c.shows == Shows::SerialNumber)
+        texts.success = stamped(c.success);
+    if (checkReply(reply, texts, log) != ReplyOutcome::Success || c.shows != Shows::SerialNumber)
+        return;
+    QString serial;
+    for (int k = 5; k <= 12; ++k)
+        serial += replyByte(reply, k);
+    log(QStringLiteral("地址为：") + replyByte(reply, 4));
+    log(QStringLiteral("序列号为：") + serial + kCrLf);
+}
+
+void SystemPage::Button12Click()
+{
+    run(command(&SystemPage::Button12));
+}
+
+void SystemPage::Button4Click()
+{
+    run(command(&SystemPage::Button4));
+}
+
+void SystemPage::Button11Click()
+{
+    run(command(&SystemPage::Button11));
+}
+
+void SystemPage::Button14Click()
+{
+    run(command(&SystemPage::Button14));
+}
+
+void SystemPage::Button13Click()
+{
+    run(command(&SystemPage::Button13));
+}
+
+void SystemPage::Button20Click()
+{
+    run(command(&SystemPage::Button20));
+}
+
+void SystemPage::Button23Click()
+{
+    run(command(&SystemPage::Button23));
+}
+
+void SystemPage::Button21Click()
+{
+    run(command(&SystemPage::Button21));
+}
+
+// The mode switches neither wait nor look at the answer: the reply echo alone shows it.
+void SystemPage::Button52Click()
+{
+    host().link().Send(QStringLiteral("0F01"));
+}
+
+void SystemPage::Button53Click()
+{
+    host().link().Send(QStringLiteral("0F02"));
+}
+
+void SystemPage::Edit22Change()
+{
+    bool valid = true;
+    try {
+        valid = hex::StrToInt(Edit22->text()) >= 0;
+    } catch (const UserError &) {
+        valid = false;
+    }
+    // Setting the text fires the check again, and "100" passes.
+    if (!valid)
+        Edit22->setText(QStringLiteral("100"));
 }
 
 int SystemPage::pauseMs() const

@@ -1,19 +1,47 @@
 #include "ui/logpane.h"
 
+#include "ui/filedialogs.h"
+#include "ui/guard.h"
+#include "ui/rtfwriter.h"
+
+#include <QContextMenuEvent>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 
-LogPane::LogPane(QWidget *parent) : QTextEdit(parent)
+namespace
+{
+const QString kSaveTitle = QStringLiteral("保存接收数据！");
+const QString kSaveFilter = QStringLiteral("文本文件(.txt)|*.txt");
+} // namespace
+
+LogPane::LogPane(QWidget *parent) : QPlainTextEdit(parent)
 {
     setObjectName(QStringLiteral("RichEdit1"));
-    setAcceptRichText(true);
-    setLineWrapMode(QTextEdit::NoWrap);
+    setLineWrapMode(QPlainTextEdit::NoWrap);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setUndoRedoEnabled(true);
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    const auto item = [this](const char *name, const QString &caption, void (LogPane::*handler)()) {
+        QAction *a = PopupMenu1->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        connect(a, &QAction::triggered, this, [this, handler] { guard::run([this, handler] { (this->*handler)(); }); });
+        return a;
+    };
+    MenuItem1 = item("MenuItem1", QStringLiteral("Clear"), &LogPane::MenuItem1Click);
+    MenuItem2 = item("MenuItem2", QStringLiteral("Save"), &LogPane::MenuItem2Click);
+    PopupMenu1->addSeparator();
+    N15 = item("N15", QStringLiteral("Revoke"), &LogPane::N15Click);
+    N20 = item("N20", QStringLiteral("Select all"), &LogPane::N20Click);
+    PopupMenu1->addSeparator();
+    N17 = item("N17", QStringLiteral("Shear"), &LogPane::N17Click);
+    N18 = item("N18", QStringLiteral("Copy"), &LogPane::N18Click);
+    N19 = item("N19", QStringLiteral("Paste"), &LogPane::N19Click);
 }
 
 void LogPane::add(const QString &text)
@@ -22,21 +50,37 @@ void LogPane::add(const QString &text)
     const QStringList parts = text.split(breaks);
 
     QScrollBar *bar = verticalScrollBar();
-    const bool atEnd = bar->value() == bar->maximum();
+    const bool follow = followPending_ || bar->value() == bar->maximum();
 
-    QTextCursor c(document());
-    c.movePosition(QTextCursor::End);
+    // The tool's own lines are not the user's edits: Revoke undoes only what the user typed
+    // since the last line came, and the pane keeps no undo history of a long log.
+    QTextDocument *doc = document();
+    doc->setUndoRedoEnabled(false);
+    QTextCursor c(doc);
+    // Inside an edit block the cursor does not ask the layout for its x position, which
+    // would lay out every line not yet laid out.
     c.beginEditBlock();
-    const bool fresh = document()->characterCount() <= 1;
+    c.movePosition(QTextCursor::End);
+    const bool fresh = doc->characterCount() <= 1;
     for (qsizetype i = 0; i < parts.size(); ++i) {
         if (i > 0 || !fresh)
             c.insertBlock();
         c.insertText(parts[i]);
     }
     c.endEditBlock();
-    // Follow the newest line unless the user scrolled back to read.
-    if (atEnd)
-        bar->setValue(bar->maximum());
+    doc->setUndoRedoEnabled(true);
+    // Follow the newest line unless the user scrolled back to read; once per burst of lines,
+    // when the window gets to draw.
+    if (follow && !followPending_) {
+        followPending_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                followPending_ = false;
+                verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 QStringList LogPane::lines() const
@@ -47,4 +91,56 @@ QStringList LogPane::lines() const
     for (QTextBlock b = document()->begin(); b.isValid(); b = b.next())
         out << b.text();
     return out;
+}
+
+void LogPane::saveTo(const QString &path) const
+{
+    rtf::Font f;
+    f.family = font().family();
+    f.pointSize = font().pointSize() > 0 ? font().pointSize() : qMax(1, font().pixelSize() * 3 / 4);
+    filedialogs::writeWhole(path, rtf::fromLines(lines(), f));
+}
+
+void LogPane::contextMenuEvent(QContextMenuEvent *event)
+{
+    PopupMenu1->popup(event->globalPos());
+    event->accept();
+}
+
+void LogPane::MenuItem1Click()
+{
+    clear();
+}
+
+void LogPane::MenuItem2Click()
+{
+    const QString path = filedialogs::choose(
+        this, {filedialogs::Request::Kind::Save, kSaveTitle, filedialogs::filterFromPairs(kSaveFilter)});
+    if (!path.isEmpty())
+        saveTo(path);
+}
+
+void LogPane::N15Click()
+{
+    undo();
+}
+
+void LogPane::N20Click()
+{
+    selectAll();
+}
+
+void LogPane::N17Click()
+{
+    cut();
+}
+
+void LogPane::N18Click()
+{
+    copy();
+}
+
+void LogPane::N19Click()
+{
+    paste();
 }

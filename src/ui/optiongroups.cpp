@@ -19,11 +19,14 @@ OptionGroups::OptionGroups(QWidget *parent)
     GroupBox28 = ui::group("GroupBox28", QStringLiteral("蜂鸣器 "), parent);
     RadioButton18 = ui::radio("RadioButton18", QStringLiteral("大蜂鸣器"), true);
     RadioButton20 = ui::radio("RadioButton20", QStringLiteral("小蜂鸣器"));
+    Edit23 = ui::edit("Edit23", QStringLiteral("2B"));
+    Edit23->setMaximumWidth(60);
+    CheckBox19 = ui::checkBox("CheckBox19", QStringLiteral("增加自定义字节    "));
     auto *l28 = new QGridLayout(GroupBox28);
     l28->addWidget(RadioButton18, 0, 0);
     l28->addWidget(RadioButton20, 0, 1);
-    l28->addWidget(ui::edit("Edit23", QStringLiteral("2B")), 1, 0);
-    l28->addWidget(ui::checkBox("CheckBox19", QStringLiteral("增加自定义字节    ")), 1, 1);
+    l28->addWidget(Edit23, 1, 0);
+    l28->addWidget(CheckBox19, 1, 1);
 
     GroupBox4->setVisible(false);
     GroupBox28->setVisible(false);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QCheckBox>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QRadioButton>
 
 // The two small option groups of the serial page that other pages read: the reply echo
@@ -17,4 +19,6 @@ public:
     QRadioButton *RadioButton19;
     QRadioButton *RadioButton18;
     QRadioButton *RadioButton20;
+    QLineEdit *Edit23;
+    QCheckBox *CheckBox19;
 };

@@ -1,8 +1,149 @@
 #include "ui/rawterminalgroup.h"
 
+#include "link/errors.h"
+#include "link/hextext.h"
+#include "link/readerlink.h"
+#include "ui/filedialogs.h"
+#include "ui/guard.h"
+#include "ui/pagehost.h"
+#include "ui/repeatloop.h"
+#include "ui/widgets.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QRegularExpression>
+#include <QStringDecoder>
+
+namespace
+{
+const QString kCrLf2 = QStringLiteral("\r\n");
+const QString kSaveTitle = QStringLiteral("保存接收数据！");
+const QString kSaveFilter = QStringLiteral("文本文件(.txt)|*.txt");
+const QString kLoadTitle = QStringLiteral("载入数据！");
+// The box holds one frame of at most 255 bytes; a file far larger is not a send box.
+constexpr qint64 kMaxLoadBytes = 4 * 1024 * 1024;
+} // namespace
+
 RawTerminalGroup::RawTerminalGroup(PageHost &host, QWidget *parent)
     : QGroupBox(QStringLiteral("发送信息"), parent), host_(host)
 {
     setObjectName(QStringLiteral("GroupBox5"));
+
+    Memo1 = ui::named(new QPlainTextEdit(QStringLiteral("AA 00 03 85 01 78 ff BB")), "Memo1");
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setFixedHeight(70);
+    Button3 = ui::button("Button3", QStringLiteral("发送数据"));
+    Button6 = ui::button("Button6", QStringLiteral("载入数据"));
+    Button7 = ui::button("Button7", QStringLiteral("清空发送框"));
+    Button5 = ui::button("Button5", QStringLiteral("另存为"));
+    CheckBox3 = ui::checkBox("CheckBox3", QStringLiteral("自动发送"));
+    Edit6 = ui::edit("Edit6", QStringLiteral("1000"));
+    Edit6->setMaximumWidth(60);
+    RadioButton37 = ui::radio("RadioButton37", QStringLiteral("串口发送"), true);
+    RadioButton38 = ui::radio("RadioButton38", QStringLiteral("USB发送"));
+
+    auto *period = new QHBoxLayout;
+    period->addWidget(CheckBox3);
+    period->addSpacing(8);
+    period->addWidget(ui::label("Label6", QStringLiteral("周期：")));
+    period->addWidget(Edit6);
+    period->addWidget(ui::label("Label7", QStringLiteral("毫秒      ")));
+    period->addStretch(1);
+    period->addWidget(RadioButton37);
+    period->addWidget(RadioButton38);
+
+    auto *buttons = new QHBoxLayout;
+    for (QPushButton *b : {Button3, Button6, Button7, Button5})
+        buttons->addWidget(b);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Memo1);
+    layout->addLayout(period);
+    layout->addLayout(buttons);
+
+    guard::onClick(Button3, [this] { Button3Click(); });
+    guard::onClick(Button6, [this] { Button6Click(); });
+    guard::onClick(Button7, [this] { Button7Click(); });
+    guard::onClick(Button5, [this] { Button5Click(); });
+    bindRepeat(CheckBox3, host_.link(),
+               repeatRow(
+                   "CheckBox3", [this] { Button3Click(); }, [this] { return periodMs(); }));
+
     setVisible(false);
+}
+
+int RawTerminalGroup::periodMs() const
+{
+    const int ms = hex::StrToInt(Edit6->text());
+    if (ms < 0)
+        throw UserError(
+            QStringLiteral("'%1' is not a valid period: give the milliseconds as 0 or more").arg(Edit6->text()));
+    return ms;
+}
+
+QStringList RawTerminalGroup::memoLines() const
+{
+    QString text = Memo1->toPlainText();
+    if (text.isEmpty())
+        return {};
+    if (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    return text.split(QLatin1Char('\n'));
+}
+
+void RawTerminalGroup::setMemoLines(const QStringList &lines)
+{
+    Memo1->setPlainText(lines.join(QLatin1Char('\n')));
+}
+
+QStringList RawTerminalGroup::linesOf(const QByteArray &file)
+{
+    QByteArray bytes = file;
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(bytes);
+    // Not UTF-8: take the bytes one for one rather than lose them.
+    if (utf8.hasError())
+        text = QString::fromLatin1(bytes);
+    if (text.isEmpty())
+        return {};
+    static const QRegularExpression breaks(QStringLiteral("\r\n|\r|\n"));
+    QStringList lines = text.split(breaks);
+    if (lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+void RawTerminalGroup::Button3Click()
+{
+    // The period is read first, so that a refused one sends nothing.
+    const int ms = periodMs();
+    host_.link().SendHex(memoLines().join(kCrLf2));
+    host_.link().Delayy(ms);
+}
+
+void RawTerminalGroup::Button6Click()
+{
+    const QString path = filedialogs::choose(this, {filedialogs::Request::Kind::Open, kLoadTitle, QString()});
+    if (path.isEmpty())
+        return;
+    setMemoLines(linesOf(filedialogs::readWhole(path, kMaxLoadBytes)));
+}
+
+void RawTerminalGroup::Button7Click()
+{
+    Memo1->clear();
+}
+
+void RawTerminalGroup::Button5Click()
+{
+    const QString path = filedialogs::choose(
+        this, {filedialogs::Request::Kind::Save, kSaveTitle, filedialogs::filterFromPairs(kSaveFilter)});
+    if (path.isEmpty())
+        return;
+    QString text;
+    for (const QString &line : memoLines())
+        text += line + kCrLf2;
+    filedialogs::writeWhole(path, text.toUtf8());
 }

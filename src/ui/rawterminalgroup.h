@@ -1,15 +1,44 @@
 #pragma once
 
+#include <QCheckBox>
 #include <QGroupBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStringList>
 
 class PageHost;
 
-// "发送信息": the raw terminal (GroupBox5), hidden on the serial page.
+// "发送信息": the raw terminal (GroupBox5), hidden on the serial page but complete: the send
+// box goes to the reader as bytes, once or every Edit6 ms, and is loaded from and saved to a
+// text file.
 class RawTerminalGroup : public QGroupBox
 {
     Q_OBJECT
 public:
     explicit RawTerminalGroup(PageHost &host, QWidget *parent = nullptr);
+
+    void Button3Click(); // send once
+    void Button6Click(); // load
+    void Button7Click(); // empty
+    void Button5Click(); // save
+
+    // Edit6 as a period in milliseconds; throws UserError unless it is a whole number >= 0.
+    int periodMs() const;
+
+    // The lines of Memo1 as a list of lines (a last line break opens no line).
+    QStringList memoLines() const;
+    void setMemoLines(const QStringList &lines);
+
+    // A text file's lines, cut at CR LF, CR or LF.
+    static QStringList linesOf(const QByteArray &file);
+
+    QPlainTextEdit *Memo1;
+    QPushButton *Button3, *Button6, *Button7, *Button5;
+    QCheckBox *CheckBox3;
+    QLineEdit *Edit6;
+    QRadioButton *RadioButton37, *RadioButton38;
 
 private:
     PageHost &host_;

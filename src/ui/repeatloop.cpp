@@ -3,15 +3,46 @@
 #include "link/readerlink.h"
 #include "link/waits.h"
 #include "ui/guard.h"
+#include "ui/pagehost.h"
+#include "ui/widgets.h"
 
 #include <QPointer>
+#include <climits>
+#include <cstring>
+#include <stdexcept>
+
+namespace
+{
+const RepeatDef kRows[] = {
+    {"CheckBox3", "自动发送", 0, RepeatBox::Wait::ReplyAware},
+    {"CheckBox2", "连续读      ", 0, RepeatBox::Wait::Plain},
+    {"CheckBox1", "连续写        ", 10, RepeatBox::Wait::Plain},
+    {"CheckBox4", "连续读        ", 10, RepeatBox::Wait::ReplyAware},
+    {"CheckBox12", "CheckBox12", 10, RepeatBox::Wait::Plain},
+    {"CheckBox8", "连续读      ", 10, RepeatBox::Wait::ReplyAware},
+    {"CheckBox9", "连续读      ", 50, RepeatBox::Wait::ReplyAware},
+    {"CheckBox10", "连续写      ", 100, RepeatBox::Wait::Plain},
+    {"CheckBox11", "连续读      ", 10, RepeatBox::Wait::ReplyAware},
+    {"CheckBox13", "连续读      ", 0, RepeatBox::Wait::Plain},
+    {"CheckBox14", "连续读      ", 0, RepeatBox::Wait::Plain},
+    {"CheckBox5", "连续读   ", 10, RepeatBox::Wait::ReplyAware},
+    {"CheckBox6", "连续读     ", 10, RepeatBox::Wait::ReplyAware},
+    {"CheckBox7", "连续写   ", 10, RepeatBox::Wait::ReplyAware},
+};
+} // namespace
+
+int repeatWaitMs(int pause, int extraMs)
+{
+    const qint64 sum = qint64(pause) + extraMs;
+    return int(qBound(qint64(0), sum, qint64(INT_MAX)));
+}
 
 void runRepeat(QCheckBox *box, ReaderLink &link, const RepeatBox &repeat)
 {
     QPointer<QCheckBox> guardBox(box);
     while (guardBox && guardBox->isChecked() && !waits::cancelled()) {
         repeat.operation();
-        const int ms = repeat.pause() + repeat.extraMs;
+        const int ms = repeatWaitMs(repeat.pause(), repeat.extraMs);
         if (repeat.wait == RepeatBox::Wait::ReplyAware)
             link.Delay(ms);
         else
@@ -26,4 +57,38 @@ void bindRepeat(QCheckBox *box, ReaderLink &link, RepeatBox repeat)
         const RepeatBox local = repeat;
         guard::run([&] { runRepeat(box, link, local); });
     });
+}
+
+const RepeatDef *repeatDef(const char *box)
+{
+    for (const RepeatDef &row : kRows)
+        if (std::strcmp(row.box, box) == 0)
+            return &row;
+    return nullptr;
+}
+
+RepeatBox repeatRow(const char *box, std::function<void()> operation, std::function<int()> pause)
+{
+    const RepeatDef *row = repeatDef(box);
+    if (!row)
+        throw std::logic_error(std::string("not a repeat box: ") + box);
+    return {std::move(operation), std::move(pause), row->extraMs, row->wait};
+}
+
+QCheckBox *repeatBox(const char *box, PageHost &host, std::function<void()> operation, QWidget *parent,
+                     std::function<void()> second)
+{
+    RepeatBox r = repeatRow(box, std::move(operation), [&host] { return host.hfPause(); });
+    if (second) {
+        r.operation = [&host, first = std::move(r.operation), second = std::move(second), pause = r.pause,
+                       extra = r.extraMs] {
+            first();
+            host.link().Delayy(repeatWaitMs(pause(), extra));
+            if (!waits::cancelled())
+                second();
+        };
+    }
+    QCheckBox *b = ui::checkBox(box, QString::fromUtf8(repeatDef(box)->caption), false, parent);
+    bindRepeat(b, host.link(), std::move(r));
+    return b;
 }

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <functional>
 
+class PageHost;
 class ReaderLink;
 
 // The continuous-operation mechanism of the repeat check boxes: while the box stays ticked,
@@ -25,3 +26,25 @@ void bindRepeat(QCheckBox *box, ReaderLink &link, RepeatBox repeat);
 
 // Runs the loop now (what a click on a ticked box does).
 void runRepeat(QCheckBox *box, ReaderLink &link, const RepeatBox &repeat);
+
+// pause + extra as one wait, kept within what a wait takes (a huge pause cannot overflow).
+int repeatWaitMs(int pause, int extraMs);
+
+// The repeat boxes of the tool: caption, extra time and kind of wait of each.
+struct RepeatDef {
+    const char *box;
+    const char *caption; // UTF-8
+    int extraMs;
+    RepeatBox::Wait wait;
+};
+// The row of a box, or nullptr when the box is not a repeat box.
+const RepeatDef *repeatDef(const char *box);
+
+// The RepeatBox of a row with its operation and its pause field.
+RepeatBox repeatRow(const char *box, std::function<void()> operation, std::function<int()> pause);
+
+// Creates a card page's repeat box with its caption and binds it: the pause is host.hfPause()
+// (Edit22), extra time and wait come from the box's row. With second, one pass is "operation,
+// a plain wait of the pause and extra time, second" (write, then read back).
+QCheckBox *repeatBox(const char *box, PageHost &host, std::function<void()> operation, QWidget *parent = nullptr,
+                     std::function<void()> second = {});
