@@ -105,6 +105,7 @@ void EpcWritePage::buildModeGroup()
                   {"Label68", QStringLiteral("length   "), Edit68, 36}};
     for (int i = 0; i < 4; ++i) {
         auto *cell = new QHBoxLayout;
+        cell->setSpacing(6);
         cell->addWidget(ui::label(fields[i].label, fields[i].text));
         fields[i].edit->setFixedWidth(fields[i].width);
         cell->addWidget(fields[i].edit);
@@ -144,6 +145,7 @@ void EpcWritePage::buildWriteGroup()
     grid->addLayout(order, 1, 0, 1, 4);
 
     auto *stepRow = new QHBoxLayout;
+    stepRow->setSpacing(6);
     stepRow->addWidget(ui::label("Label62", QStringLiteral("Starting position")));
     Edit62->setFixedWidth(60);
     stepRow->addWidget(Edit62);
@@ -151,6 +153,7 @@ void EpcWritePage::buildWriteGroup()
     grid->addLayout(stepRow, 2, 0, 1, 4);
 
     auto *passwordRow = new QHBoxLayout;
+    passwordRow->setSpacing(6);
     passwordRow->addWidget(ui::label("Label63", QStringLiteral("Access password(Hexadecimal):   ")));
     Edit63->setFixedWidth(96);
     passwordRow->addWidget(Edit63);
@@ -158,6 +161,7 @@ void EpcWritePage::buildWriteGroup()
     grid->addLayout(passwordRow, 3, 0, 1, 4);
 
     auto *waitRow = new QHBoxLayout;
+    waitRow->setSpacing(6);
     waitRow->addWidget(ui::label("Label61", QStringLiteral("Waiting time for card writing:   ")));
     Edit61->setFixedWidth(60);
     waitRow->addWidget(Edit61);

@@ -46,6 +46,8 @@ TEST(EpcNumber, HexaddInBothOrders)
         {"00 FF FF FF FF FF FF FF", "1", false, "01 00 00 00 00 00 00 00"},
         {"FF FF FF FF FF FF FF 00", "1", true, "00 00 00 00 00 00 00 01"},
         {"12 34 FF FE", "3", false, "12 35 00 01"},
+        {"00 FE", "1", false, "00 FF"}, // a sum of FF carries nothing
+        {"FE 00", "1", true, "FF 00"},
         // Steps of other lengths.
         {"00 00 00 01", "FFFF", false, "00 01 00 00"},
         {"00 00 00 01", "FFFFFFFF", false, "01 00 00 00 00"},
