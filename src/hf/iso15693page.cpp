@@ -52,154 +52,59 @@ struct Row {
 };
 
 constexpr int kShort = 34;
-constexpr int kUid = 150;
+constexpr int kUid = 140;
 constexpr int kData = 110;
 
 enum FlagItem { TI, Philips, Uid, Other };
 
 const QVector<Row> &rows()
 {
+    // clang-format off
     static const QVector<Row> table = {
-        {"Button37",
-         "防冲突",
-         "10",
-         nullptr,
-         -1,
+        {"Button37", "防冲突", "10", nullptr, -1,
          {},
-         UidRule::Never,
-         "操作成功   ",
-         "操作失败   ",
-         Shows::Inventory,
-         1000,
-         {"CheckBox5", "连续读   "}},
-        {"Button38",
-         "卡片读",
-         "11",
-         "ComboBox10",
-         Philips,
+         UidRule::Never, "操作成功   ", "操作失败   ", Shows::Inventory, 1000, {"CheckBox5", "连续读   "}},
+        {"Button38", "卡片读", "11", "ComboBox10", Philips,
          {{"Edit14", "01", "起始块  ", Role::Value, kShort},
           {"Edit13", "05", "块数量  ", Role::Value, kShort},
           {"Edit55", "", "卡的uid信息    ", Role::Uid, kUid}},
-         UidRule::Addressed,
-         "操作成功   ",
-         "读卡失败   ",
-         Shows::Blocks,
-         500,
-         {"CheckBox6", "连续读     "}},
-        {"Button39",
-         "卡片写",
-         "12",
-         "ComboBox11",
-         TI,
+         UidRule::Addressed, "操作成功   ", "读卡失败   ", Shows::Blocks, 500, {"CheckBox6", "连续读     "}},
+        {"Button39", "卡片写", "12", "ComboBox11", TI,
          {{"Edit48", "05", "起始块  ", Role::Value, kShort},
           {"Edit49", "01", "块数量  ", Role::Value, kShort},
           {"Edit16", "11 22 33 44", "要写的数据    ", Role::AfterUid, kData},
           {"Edit50", "", "卡uid  ", Role::Uid, kUid}},
-         UidRule::Addressed,
-         "写卡操作成功   ",
-         "写卡失败   ",
-         Shows::EmptyLine,
-         500,
-         {"CheckBox7", "连续写   "}},
-        {"Button40",
-         "锁定块",
-         "13",
-         "ComboBox12",
-         Philips,
+         UidRule::Addressed, "写卡操作成功   ", "写卡失败   ", Shows::EmptyLine, 500, {"CheckBox7", "连续写   "}},
+        {"Button40", "锁定块", "13", "ComboBox12", Philips,
          {{"Edit18", "05", "要锁的块号           ", Role::Value, kShort}},
-         UidRule::Never,
-         "锁操作成功   ",
-         "锁操作失败   ",
-         Shows::EmptyLine,
-         500,
-         {}},
-        {"Button42",
-         "选择卡",
-         "15",
-         "ComboBox13",
-         Uid,
+         UidRule::Never, "锁操作成功   ", "锁操作失败   ", Shows::EmptyLine, 500, {}},
+        {"Button42", "选择卡", "15", "ComboBox13", Uid,
          {{"Edit19", "", "卡的uid信息  ", Role::Uid, kUid}},
-         UidRule::Always,
-         "选择卡操作成功   ",
-         "选择卡操作失败   ",
-         Shows::EmptyLine,
-         500,
-         {}},
-        {"Button44",
-         "写AFI",
-         "17",
-         "ComboBox14",
-         Philips,
-         {{"Edit15", "06", "AFI", Role::Value, kShort}, {"Edit28", "", "卡uid  ", Role::Uid, kUid}},
-         UidRule::Addressed,
-         "写AFI操作成功   ",
-         "写AFI操作失败   ",
-         Shows::EmptyLine,
-         500,
-         {}},
-        {"Button45",
-         "锁定AFI",
-         "18",
-         "ComboBox15",
-         Philips,
+         UidRule::Always, "选择卡操作成功   ", "选择卡操作失败   ", Shows::EmptyLine, 500, {}},
+        {"Button44", "写AFI", "17", "ComboBox14", Philips,
+         {{"Edit15", "06", "AFI", Role::Value, kShort},
+          {"Edit28", "", "卡uid  ", Role::Uid, kUid}},
+         UidRule::Addressed, "写AFI操作成功   ", "写AFI操作失败   ", Shows::EmptyLine, 500, {}},
+        {"Button45", "锁定AFI", "18", "ComboBox15", Philips,
          {{"Edit32", "", "卡的uid信息  ", Role::Uid, kUid}},
-         UidRule::Addressed,
-         "锁定AFI操作成功   ",
-         "锁定AFI操作失败   ",
-         Shows::EmptyLine,
-         500,
-         {}},
-        {"Button46",
-         "写DSFID",
-         "19",
-         "ComboBox16",
-         Philips,
-         {{"Edit17", "08", "DSFID", Role::Value, kShort}, {"Edit36", "", "卡uid  ", Role::Uid, kUid}},
-         UidRule::Addressed,
-         "写DSFID操作成功   ",
-         "写DSFID操作失败   ",
-         Shows::EmptyLine,
-         500,
-         {}},
-        {"Button47",
-         "锁定DSFID",
-         "1A",
-         "ComboBox17",
-         Philips,
+         UidRule::Addressed, "锁定AFI操作成功   ", "锁定AFI操作失败   ", Shows::EmptyLine, 500, {}},
+        {"Button46", "写DSFID", "19", "ComboBox16", Philips,
+         {{"Edit17", "08", "DSFID", Role::Value, kShort},
+          {"Edit36", "", "卡uid  ", Role::Uid, kUid}},
+         UidRule::Addressed, "写DSFID操作成功   ", "写DSFID操作失败   ", Shows::EmptyLine, 500, {}},
+        {"Button47", "锁定DSFID", "1A", "ComboBox17", Philips,
          {{"Edit38", "", "卡的uid信息  ", Role::Uid, kUid}},
-         UidRule::Addressed,
-         "锁定DSFID操作成功   ",
-         "锁定DSFID操作失败   ",
-         Shows::EmptyLine,
-         500,
-         {}},
-        {"Button48",
-         "系统信息",
-         "1B",
-         "ComboBox18",
-         Philips,
+         UidRule::Addressed, "锁定DSFID操作成功   ", "锁定DSFID操作失败   ", Shows::EmptyLine, 500, {}},
+        {"Button48", "系统信息", "1B", "ComboBox18", Philips,
          {{"Edit41", "", "卡的uid信息  ", Role::Uid, kUid}},
-         UidRule::Addressed,
-         "操作成功   ",
-         "操作失败   ",
-         Shows::SystemInformation,
-         500,
-         {}},
-        {"Button49",
-         "块安全位",
-         "1C",
-         "ComboBox19",
-         Philips,
+         UidRule::Addressed, "操作成功   ", "操作失败   ", Shows::SystemInformation, 500, {}},
+        {"Button49", "块安全位", "1C", "ComboBox19", Philips,
          {{"Edit21", "00", "起始块号  ", Role::Value, kShort},
           {"Edit20", "05", "数据长度  ", Role::Value, kShort},
           {"Edit43", "", nullptr, Role::Uid, kUid}},
-         UidRule::Addressed,
-         "操作成功   ",
-         "读卡块安全位失败   ",
-         Shows::SecurityStatus,
-         500,
-         {}},
+         UidRule::Addressed, "操作成功   ", "读卡块安全位失败   ", Shows::SecurityStatus, 500, {}},
     };
+    // clang-format on
     return table;
 }
 
@@ -257,15 +162,17 @@ Iso15693Page::Iso15693Page(PageHost &host, QWidget *parent) : Page("TabSheet6", 
 
         // Short values and the repeat box on the button's line; a row with more than two
         // fields puts its UID and data on a second line.
-        auto *first = new QHBoxLayout;
-        auto *second = new QHBoxLayout;
         const bool wrap = r.fields.size() > 2;
+        auto *first = new QHBoxLayout;
+        auto *second = wrap ? new QHBoxLayout : first;
         QVector<QLineEdit *> edits;
         for (const Field &f : r.fields) {
             QLineEdit *e = ui::edit(f.edit, u(f.text));
             e->setFixedWidth(f.width);
             edits << e;
-            QHBoxLayout *into = wrap && f.role != Role::Value ? second : first;
+            QHBoxLayout *into = f.role == Role::Value ? first : second;
+            if (into->count() > 0)
+                into->addSpacing(8);
             if (f.label)
                 into->addWidget(ui::label((QByteArray(f.edit) + "Label").constData(), u(f.label)));
             into->addWidget(e);
@@ -277,19 +184,20 @@ Iso15693Page::Iso15693Page(PageHost &host, QWidget *parent) : Page("TabSheet6", 
             const int index = int(buttons_.size()) - 1;
             // Each pass presses the row's button; the pause is Edit22 + 10 ms and ends early
             // once a reply is held.
-            bindRepeat(box, this->host().link(),
-                       {[this, index] { runRow(index); }, [this] { return this->host().hfPause(); }, 10,
-                        RepeatBox::Wait::ReplyAware});
+            RepeatBox repeat;
+            repeat.operation = [this, index] { runRow(index); };
+            repeat.pause = [this] { return this->host().hfPause(); };
+            repeat.extraMs = 10;
+            repeat.wait = RepeatBox::Wait::ReplyAware;
+            bindRepeat(box, this->host().link(), repeat);
         }
         first->addStretch(1);
-        second->addStretch(1);
-        auto *fieldsBox = new QVBoxLayout;
-        fieldsBox->setSpacing(2);
-        fieldsBox->addLayout(first);
-        if (wrap)
-            fieldsBox->addLayout(second);
-        grid->addWidget(b, line, 0, Qt::AlignTop);
-        grid->addLayout(fieldsBox, line, 3);
+        grid->addWidget(b, line, 0);
+        grid->addLayout(first, line, 3);
+        if (wrap) { // under the flag list, where the width is
+            second->addStretch(1);
+            grid->addLayout(second, ++line, 1, 1, 3);
+        }
         ++line;
     }
     grid->setColumnStretch(3, 1);

@@ -142,8 +142,14 @@ TypeBPage::TypeBPage(PageHost &host, QWidget *parent) : Page("TabSheet5", host, 
         {CheckBox13, [this] { Button19Click(); }, 0, RepeatBox::Wait::Plain},
         {CheckBox14, [this] { Button22Click(); }, 0, RepeatBox::Wait::Plain},
     };
-    for (const auto &r : repeats)
-        bindRepeat(r.box, link, {r.operation, pause, r.extraMs, r.wait});
+    for (const auto &r : repeats) {
+        RepeatBox repeat;
+        repeat.operation = r.operation;
+        repeat.pause = pause;
+        repeat.extraMs = r.extraMs;
+        repeat.wait = r.wait;
+        bindRepeat(r.box, link, repeat);
+    }
 }
 
 void TypeBPage::Button31Click()

@@ -200,6 +200,22 @@ TEST_F(Iso15693, FieldsGoOutAsTypedAndTheFrameAroundThem)
     }
 }
 
+TEST_F(Iso15693, DataTooLongForOneFrameIsNotSent)
+{
+    // 4 + 247 data bytes make a body of 251 bytes, one more than a frame holds.
+    find<QLineEdit>("Edit16")->setText(QStringLiteral("AB").repeated(247));
+    click("Button39");
+    EXPECT_TRUE(usb.sent.isEmpty());
+    EXPECT_EQ(log(), QStringList({"frame too long (256 bytes, at most 255): not sent",
+                                  "通讯错误，没有接收到数据..   " + kStamp, ""}));
+    find<QLineEdit>("Edit16")->setText(QStringLiteral("AB").repeated(246));
+    clear();
+    usb.reply("AA 00 01 00 01 BB");
+    click("Button39");
+    ASSERT_EQ(usb.sent.size(), 1);
+    EXPECT_EQ(usb.sent[0].size(), 255);
+}
+
 TEST_F(Iso15693, OutcomeLines)
 {
     const QString ok = replyFrame("00", "");

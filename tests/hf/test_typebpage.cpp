@@ -234,6 +234,23 @@ TEST_F(TypeB, SendDataLinesAndItsOwnStatusTable)
     EXPECT_EQ(log(), QStringList({"data error,please check Device Connection...", failed, "无数据接收..", ""}));
 }
 
+TEST_F(TypeB, SendDataTooLongForOneFrameIsNotSent)
+{
+    page->Edit77->setText(QStringLiteral("00 ").repeated(249));
+    page->Button36->click();
+    EXPECT_TRUE(usb.sent.isEmpty());
+    EXPECT_EQ(log(), QStringList({"frame too long (256 bytes, at most 255): not sent", "操作失败   " + kStamp,
+                                  "无数据接收..", ""}));
+    clear();
+    page->Edit77->setText(QStringLiteral("00 ").repeated(248));
+    usb.reply("AA 00 01 00 01 BB");
+    page->Button36->click();
+    ASSERT_EQ(usb.sent.size(), 1);
+    EXPECT_EQ(usb.sent[0].size(), 255);
+    EXPECT_EQ(uint8_t(usb.sent[0][2]), 250);
+    EXPECT_EQ(uint8_t(usb.sent[0][4]), 248);
+}
+
 TEST_F(TypeB, RepeatBoxesPressTheirButtonAndPause)
 {
     struct Case {
