@@ -12,7 +12,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QRegularExpression>
-#include <QStringDecoder>
 
 namespace
 {
@@ -101,10 +100,10 @@ QStringList RawTerminalGroup::linesOf(const QByteArray &file)
     QByteArray bytes = file;
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(bytes);
-    // Not UTF-8: take the bytes one for one rather than lose them.
-    if (utf8.hasError())
+    QString text = QString::fromUtf8(bytes);
+    // Not UTF-8 (it would not come back the same): take the bytes one for one rather than
+    // lose them to replacement characters.
+    if (text.toUtf8() != bytes)
         text = QString::fromLatin1(bytes);
     if (text.isEmpty())
         return {};

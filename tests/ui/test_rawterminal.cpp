@@ -1,0 +1,240 @@
+#include "link/timestamp.h"
+#include "link/waits.h"
+#include "support/faketransport.h"
+#include "ui/filedialogs.h"
+#include "ui/guard.h"
+#include "ui/logpane.h"
+#include "ui/optiongroups.h"
+#include "ui/rawterminalgroup.h"
+#include "ui/serialpage.h"
+#include "ui/tform1.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace
+{
+
+struct Terminal : ::testing::Test {
+    FakeTransport usb;
+    QStringList errors;
+    QList<filedialogs::Request> asked;
+    QString answer;
+    QTemporaryDir dir;
+    std::unique_ptr<TForm1> form;
+    RawTerminalGroup *t = nullptr;
+    void SetUp() override
+    {
+        waits::resetForTests();
+        appclock::setSource([] { return QDateTime(QDate(2024, 3, 5), QTime(13, 7, 9)); });
+        guard::setErrorDisplay([this](const QString &m) { errors << m; });
+        guard::setModalRunner([](QDialog *) {});
+        filedialogs::setChooser([this](const filedialogs::Request &r) {
+            asked << r;
+            return answer;
+        });
+        form = std::make_unique<TForm1>(usb);
+        t = form->TabSheet9->terminal;
+        t->Edit6->setText("0"); // no pause after a send unless a test wants one
+    }
+    void TearDown() override
+    {
+        form.reset();
+        waits::resetForTests();
+        guard::setErrorDisplay({});
+        guard::setModalRunner({});
+        filedialogs::setChooser({});
+        appclock::setSource({});
+    }
+    QStringList log() const { return form->RichEdit1->lines(); }
+};
+
+TEST_F(Terminal, HiddenGroupWithItsDefaults)
+{
+    EXPECT_EQ(t->objectName(), "GroupBox5");
+    EXPECT_EQ(t->title(), QString::fromUtf8("发送信息"));
+    EXPECT_TRUE(t->isHidden());
+    EXPECT_EQ(t->Memo1->toPlainText(), "AA 00 03 85 01 78 ff BB");
+    EXPECT_TRUE(t->RadioButton37->isChecked());
+    EXPECT_FALSE(t->RadioButton38->isChecked());
+    EXPECT_FALSE(t->CheckBox3->isChecked());
+    TForm1 fresh(usb);
+    EXPECT_EQ(fresh.TabSheet9->terminal->Edit6->text(), "1000");
+    const OptionGroups *o = fresh.TabSheet9->options;
+    EXPECT_TRUE(o->RadioButton3->isChecked());
+    EXPECT_FALSE(o->RadioButton4->isChecked());
+    EXPECT_TRUE(o->RadioButton18->isChecked());
+    EXPECT_EQ(o->Edit23->text(), "2B");
+    EXPECT_TRUE(o->GroupBox4->isHidden());
+    EXPECT_TRUE(o->GroupBox28->isHidden());
+}
+
+TEST_F(Terminal, SendsTheBoxAsBytesAndLogsOnlyWhatTheLinkSays)
+{
+    const QString longFrame = QString("AB ").repeated(256);
+    const struct {
+        QString memo;
+        bool echo;
+        QString sent; // "-" when nothing goes out
+        QStringList lines;
+    } cases[] = {
+        {"AA 00 03 85 01 78 ff BB", false, "AA 00 03 85 01 78 FF BB", {}},
+        {"AA 0", false, "AA", {}},
+        {"aa,00\n03 85\n\n01 78 ff bb\n", false, "AA 00 03 85 01 78 FF BB", {}},
+        {"AA 00 03 85 01 78 ff BB", true, "AA 00 03 85 01 78 FF BB", {"Receive...AA00010001BB"}},
+        {QString("AB ").repeated(255), false, QString("AB ").repeated(255).trimmed(), {}},
+        {longFrame, false, "-", {"frame too long (256 bytes, at most 255): not sent"}},
+    };
+    for (const auto &c : cases) {
+        form->RichEdit1->clear();
+        usb.sent.clear();
+        usb.queued.clear();
+        usb.reply("AA 00 01 00 01 BB");
+        form->TabSheet9->options->RadioButton4->setChecked(c.echo);
+        form->TabSheet9->options->RadioButton3->setChecked(!c.echo);
+        t->Memo1->setPlainText(c.memo);
+        t->Button3->click();
+        if (c.sent == "-")
+            EXPECT_TRUE(usb.sent.isEmpty()) << c.memo.left(20).toStdString();
+        else
+            EXPECT_EQ(usb.lastSentHex(), c.sent) << c.memo.left(20).toStdString();
+        EXPECT_EQ(log(), c.lines) << c.memo.left(20).toStdString();
+    }
+    usb.connected = false;
+    form->RichEdit1->clear();
+    t->Memo1->setPlainText("AA BB");
+    t->Button3->click();
+    EXPECT_EQ(log(), QStringList{"data error,please check Device Connection..."});
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST_F(Terminal, SendWaitsThePeriodAndRefusesABadOneBeforeSending)
+{
+    t->Edit6->setText("150");
+    QElapsedTimer clock;
+    clock.start();
+    t->Button3->click();
+    EXPECT_GE(clock.elapsed(), 140);
+    EXPECT_EQ(usb.sent.size(), 1);
+    for (const char *bad : {"", "abc", "-5", "1.5", "99999999999", "0x10"}) {
+        errors.clear();
+        usb.sent.clear();
+        t->Edit6->setText(bad);
+        t->Button3->click();
+        EXPECT_EQ(errors.size(), 1) << bad;
+        EXPECT_TRUE(usb.sent.isEmpty()) << bad;
+    }
+    // In the loop: one message, and the loop is over.
+    errors.clear();
+    t->Edit6->setText("-1");
+    t->CheckBox3->click();
+    EXPECT_EQ(errors.size(), 1);
+    EXPECT_TRUE(usb.sent.isEmpty());
+}
+
+TEST_F(Terminal, AutomaticSendingRunsUntilATabChangeUnticksIt)
+{
+    t->Edit6->setText("20");
+    int sentAtChange = -1;
+    QTimer::singleShot(150, [&] {
+        sentAtChange = int(usb.sent.size());
+        form->PageControl1->setCurrentIndex(form->PageControl1->indexOf(form->TabSheet9));
+    });
+    QElapsedTimer clock;
+    clock.start();
+    t->CheckBox3->click();
+    EXPECT_FALSE(t->CheckBox3->isChecked());
+    EXPECT_GE(sentAtChange, 2);
+    EXPECT_LE(usb.sent.size(), sentAtChange + 1) << "the loop ends after the wait it was in";
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST_F(Terminal, ClosingTheWindowDuringAutomaticSendingEndsCleanly)
+{
+    t->Edit6->setText("5000");
+    QTimer::singleShot(50, [&] { form->close(); });
+    QElapsedTimer clock;
+    clock.start();
+    t->CheckBox3->click();
+    EXPECT_LT(clock.elapsed(), 1500);
+    EXPECT_EQ(usb.sent.size(), 1);
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST_F(Terminal, LoadSaveAndEmptyTheBox)
+{
+    const QString path = dir.filePath("box.txt");
+    t->Memo1->setPlainText(QString::fromUtf8("AA 00 03\n85 01 78 ff BB\n注释"));
+    answer = path;
+    t->Button5->click();
+    ASSERT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    EXPECT_EQ(asked.last().title, QString::fromUtf8("保存接收数据！"));
+    EXPECT_EQ(asked.last().filter, QString::fromUtf8("文本文件(.txt) (*.txt)"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QString::fromUtf8("AA 00 03\r\n85 01 78 ff BB\r\n注释\r\n").toUtf8());
+    f.close();
+
+    t->Button7->click();
+    EXPECT_TRUE(t->Memo1->toPlainText().isEmpty());
+    t->Button6->click();
+    EXPECT_EQ(asked.last().kind, filedialogs::Request::Kind::Open);
+    EXPECT_EQ(asked.last().title, QString::fromUtf8("载入数据！"));
+    EXPECT_TRUE(asked.last().filter.isEmpty());
+    EXPECT_EQ(t->memoLines(), (QStringList{"AA 00 03", "85 01 78 ff BB", QString::fromUtf8("注释")}));
+
+    // An empty box saves an empty file; cancelling either dialog changes nothing.
+    t->Button7->click();
+    t->Button5->click();
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.readAll().isEmpty());
+    f.close();
+    t->Memo1->setPlainText("kept");
+    answer.clear();
+    t->Button6->click();
+    t->Button5->click();
+    EXPECT_EQ(t->Memo1->toPlainText(), "kept");
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST_F(Terminal, LoadTakesEveryKindOfLineEndAndRefusesWhatItCannotRead)
+{
+    const struct {
+        QByteArray file;
+        QStringList lines;
+    } cases[] = {
+        {"", {}},
+        {"a\r\nb\r\n", {"a", "b"}},
+        {"a\rb\nc", {"a", "b", "c"}},
+        {"\xEF\xBB\xBF"
+         "AA BB\n",
+         {"AA BB"}},
+        {"\xFF\xFE"
+         "AA",
+         {QString::fromLatin1("\xFF\xFE"
+                              "AA")}},
+        {"a\n\n", {"a", ""}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(RawTerminalGroup::linesOf(c.file), c.lines) << c.file.toHex().constData();
+
+    t->Memo1->setPlainText("unchanged");
+    for (const QString &bad : {dir.filePath("missing.txt"), dir.path()}) {
+        errors.clear();
+        answer = bad;
+        t->Button6->click();
+        EXPECT_EQ(errors.size(), 1) << bad.toStdString();
+        EXPECT_EQ(t->Memo1->toPlainText(), "unchanged");
+    }
+    errors.clear();
+    answer = dir.filePath("none/box.txt");
+    t->Button5->click();
+    EXPECT_EQ(errors.size(), 1);
+}
+
+} // namespace
