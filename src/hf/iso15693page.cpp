@@ -31,11 +31,6 @@ struct Field {
     int width;
 };
 
-struct Repeat {
-    const char *box;
-    const char *caption;
-};
-
 struct Row {
     const char *button;
     const char *caption;
@@ -48,7 +43,7 @@ struct Row {
     const char *fail;
     Shows shows;
     int waitMs;
-    Repeat repeat; // box nullptr: none
+    const char *repeat; // its repeat box, or nullptr
 };
 
 constexpr int kShort = 34;
@@ -63,46 +58,46 @@ const QVector<Row> &rows()
     static const QVector<Row> table = {
         {"Button37", "防冲突", "10", nullptr, -1,
          {},
-         UidRule::Never, "操作成功   ", "操作失败   ", Shows::Inventory, 1000, {"CheckBox5", "连续读   "}},
+         UidRule::Never, "操作成功   ", "操作失败   ", Shows::Inventory, 1000, "CheckBox5"},
         {"Button38", "卡片读", "11", "ComboBox10", Philips,
          {{"Edit14", "01", "起始块  ", Role::Value, kShort},
           {"Edit13", "05", "块数量  ", Role::Value, kShort},
           {"Edit55", "", "卡的uid信息    ", Role::Uid, kUid}},
-         UidRule::Addressed, "操作成功   ", "读卡失败   ", Shows::Blocks, 500, {"CheckBox6", "连续读     "}},
+         UidRule::Addressed, "操作成功   ", "读卡失败   ", Shows::Blocks, 500, "CheckBox6"},
         {"Button39", "卡片写", "12", "ComboBox11", TI,
          {{"Edit48", "05", "起始块  ", Role::Value, kShort},
           {"Edit49", "01", "块数量  ", Role::Value, kShort},
           {"Edit16", "11 22 33 44", "要写的数据    ", Role::AfterUid, kData},
           {"Edit50", "", "卡uid  ", Role::Uid, kUid}},
-         UidRule::Addressed, "写卡操作成功   ", "写卡失败   ", Shows::EmptyLine, 500, {"CheckBox7", "连续写   "}},
+         UidRule::Addressed, "写卡操作成功   ", "写卡失败   ", Shows::EmptyLine, 500, "CheckBox7"},
         {"Button40", "锁定块", "13", "ComboBox12", Philips,
          {{"Edit18", "05", "要锁的块号           ", Role::Value, kShort}},
-         UidRule::Never, "锁操作成功   ", "锁操作失败   ", Shows::EmptyLine, 500, {}},
+         UidRule::Never, "锁操作成功   ", "锁操作失败   ", Shows::EmptyLine, 500, nullptr},
         {"Button42", "选择卡", "15", "ComboBox13", Uid,
          {{"Edit19", "", "卡的uid信息  ", Role::Uid, kUid}},
-         UidRule::Always, "选择卡操作成功   ", "选择卡操作失败   ", Shows::EmptyLine, 500, {}},
+         UidRule::Always, "选择卡操作成功   ", "选择卡操作失败   ", Shows::EmptyLine, 500, nullptr},
         {"Button44", "写AFI", "17", "ComboBox14", Philips,
          {{"Edit15", "06", "AFI", Role::Value, kShort},
           {"Edit28", "", "卡uid  ", Role::Uid, kUid}},
-         UidRule::Addressed, "写AFI操作成功   ", "写AFI操作失败   ", Shows::EmptyLine, 500, {}},
+         UidRule::Addressed, "写AFI操作成功   ", "写AFI操作失败   ", Shows::EmptyLine, 500, nullptr},
         {"Button45", "锁定AFI", "18", "ComboBox15", Philips,
          {{"Edit32", "", "卡的uid信息  ", Role::Uid, kUid}},
-         UidRule::Addressed, "锁定AFI操作成功   ", "锁定AFI操作失败   ", Shows::EmptyLine, 500, {}},
+         UidRule::Addressed, "锁定AFI操作成功   ", "锁定AFI操作失败   ", Shows::EmptyLine, 500, nullptr},
         {"Button46", "写DSFID", "19", "ComboBox16", Philips,
          {{"Edit17", "08", "DSFID", Role::Value, kShort},
           {"Edit36", "", "卡uid  ", Role::Uid, kUid}},
-         UidRule::Addressed, "写DSFID操作成功   ", "写DSFID操作失败   ", Shows::EmptyLine, 500, {}},
+         UidRule::Addressed, "写DSFID操作成功   ", "写DSFID操作失败   ", Shows::EmptyLine, 500, nullptr},
         {"Button47", "锁定DSFID", "1A", "ComboBox17", Philips,
          {{"Edit38", "", "卡的uid信息  ", Role::Uid, kUid}},
-         UidRule::Addressed, "锁定DSFID操作成功   ", "锁定DSFID操作失败   ", Shows::EmptyLine, 500, {}},
+         UidRule::Addressed, "锁定DSFID操作成功   ", "锁定DSFID操作失败   ", Shows::EmptyLine, 500, nullptr},
         {"Button48", "系统信息", "1B", "ComboBox18", Philips,
          {{"Edit41", "", "卡的uid信息  ", Role::Uid, kUid}},
-         UidRule::Addressed, "操作成功   ", "操作失败   ", Shows::SystemInformation, 500, {}},
+         UidRule::Addressed, "操作成功   ", "操作失败   ", Shows::SystemInformation, 500, nullptr},
         {"Button49", "块安全位", "1C", "ComboBox19", Philips,
          {{"Edit21", "00", "起始块号  ", Role::Value, kShort},
           {"Edit20", "05", "数据长度  ", Role::Value, kShort},
           {"Edit43", "", nullptr, Role::Uid, kUid}},
-         UidRule::Addressed, "操作成功   ", "读卡块安全位失败   ", Shows::SecurityStatus, 500, {}},
+         UidRule::Addressed, "操作成功   ", "读卡块安全位失败   ", Shows::SecurityStatus, 500, nullptr},
     };
     // clang-format on
     return table;
@@ -178,18 +173,11 @@ Iso15693Page::Iso15693Page(PageHost &host, QWidget *parent) : Page("TabSheet6", 
             into->addWidget(e);
         }
         fields_ << edits;
-        if (r.repeat.box) {
-            QCheckBox *box = ui::checkBox(r.repeat.box, u(r.repeat.caption));
-            first->addWidget(box);
+        if (r.repeat) {
             const int index = int(buttons_.size()) - 1;
-            // Each pass presses the row's button; the pause is Edit22 + 10 ms and ends early
-            // once a reply is held.
-            RepeatBox repeat;
-            repeat.operation = [this, index] { runRow(index); };
-            repeat.pause = [this] { return this->host().hfPause(); };
-            repeat.extraMs = 10;
-            repeat.wait = RepeatBox::Wait::ReplyAware;
-            bindRepeat(box, this->host().link(), repeat);
+            // Each pass presses the row's button; caption, pause and wait are the box's row
+            // of the repeat table.
+            first->addWidget(repeatBox(r.repeat, this->host(), [this, index] { runRow(index); }));
         }
         first->addStretch(1);
         grid->addWidget(b, line, 0);

@@ -74,7 +74,8 @@ QString TypeBPage::sendDataStatus(const QString &code)
 TypeBPage::TypeBPage(PageHost &host, QWidget *parent) : Page("TabSheet5", host, parent)
 {
     Button31 = ui::button("Button31", QStringLiteral("卡请求"));
-    CheckBox11 = ui::checkBox("CheckBox11", QStringLiteral("连续读      "));
+    // The repeat boxes take caption, pause and kind of wait from their rows of the repeat table.
+    CheckBox11 = repeatBox("CheckBox11", host, [this] { Button31Click(); });
     // Present but never usable: nothing enables them and no handler hangs on them.
     Button32 = ui::button("Button32", QStringLiteral("防冲突"));
     Button32->setEnabled(false);
@@ -103,9 +104,9 @@ TypeBPage::TypeBPage(PageHost &host, QWidget *parent) : Page("TabSheet5", host, 
     b->setColumnStretch(4, 1);
 
     Button19 = ui::button("Button19", QStringLiteral("读取"));
-    CheckBox13 = ui::checkBox("CheckBox13", QStringLiteral("连续读      "));
+    CheckBox13 = repeatBox("CheckBox13", host, [this] { Button19Click(); });
     Button22 = ui::button("Button22", QStringLiteral("读取"));
-    CheckBox14 = ui::checkBox("CheckBox14", QStringLiteral("连续读      "));
+    CheckBox14 = repeatBox("CheckBox14", host, [this] { Button22Click(); });
     auto *idCard = ui::group("GroupBox22", QStringLiteral("第二代居民身份证"), body());
     auto *c = new QGridLayout(idCard);
     c->setVerticalSpacing(8);
@@ -127,29 +128,6 @@ TypeBPage::TypeBPage(PageHost &host, QWidget *parent) : Page("TabSheet5", host, 
     guard::onClick(Button36, [this] { Button36Click(); });
     guard::onClick(Button19, [this] { Button19Click(); });
     guard::onClick(Button22, [this] { Button22Click(); });
-
-    const auto pause = [this] { return this->host().hfPause(); };
-    ReaderLink &link = this->host().link();
-    // The card request pauses only while no reply is held; the identity card loops always
-    // wait the whole pause.
-    const struct {
-        QCheckBox *box;
-        std::function<void()> operation;
-        int extraMs;
-        RepeatBox::Wait wait;
-    } repeats[] = {
-        {CheckBox11, [this] { Button31Click(); }, 10, RepeatBox::Wait::ReplyAware},
-        {CheckBox13, [this] { Button19Click(); }, 0, RepeatBox::Wait::Plain},
-        {CheckBox14, [this] { Button22Click(); }, 0, RepeatBox::Wait::Plain},
-    };
-    for (const auto &r : repeats) {
-        RepeatBox repeat;
-        repeat.operation = r.operation;
-        repeat.pause = pause;
-        repeat.extraMs = r.extraMs;
-        repeat.wait = r.wait;
-        bindRepeat(r.box, link, repeat);
-    }
 }
 
 void TypeBPage::Button31Click()
