@@ -22,6 +22,14 @@ void MifareCard::setKeys(int sector, const QByteArray &a, const QByteArray &b)
     t.replace(10, 6, b.left(6).leftJustified(6, '\0'));
 }
 
+bool MifareCard::accessBitsValid(int sector) const
+{
+    const QByteArray &t = blocks[sector * 4 + 3];
+    const uint8_t b6 = uint8_t(t[6]), b7 = uint8_t(t[7]), b8 = uint8_t(t[8]);
+    // Byte 6: ~C2 | ~C1, byte 7: C1 | ~C3, byte 8: C3 | C2 (high nibble first).
+    return (b7 >> 4) == (~b6 & 0x0F) && (b8 & 0x0F) == ((~b6 >> 4) & 0x0F) && (b8 >> 4) == (~b7 & 0x0F);
+}
+
 UltralightCard::UltralightCard()
 {
     const QByteArray sn = QByteArray::fromHex("04A1B2C3D4E5F6");

@@ -19,6 +19,10 @@ struct MifareCard {
     QByteArray keyA(int sector) const { return blocks[sector * 4 + 3].left(6); }
     QByteArray keyB(int sector) const { return blocks[sector * 4 + 3].right(6); }
     void setKeys(int sector, const QByteArray &keyA, const QByteArray &keyB);
+    // Whether the access bits of the sector's trailer hold their inverted copies. A card
+    // whose trailer was written with malformed access bits never authenticates that sector
+    // again.
+    bool accessBitsValid(int sector) const;
 };
 
 // 16 pages of 4 bytes; pages 0-2 hold the 7-byte serial number with its check bytes,

@@ -175,7 +175,7 @@ SimAnswer HfReader::mifareBlocks(const SimCommand &c)
     const bool useKeyB = mode & 2;
     for (int b = start; b < start + count; ++b) {
         const int sector = b / 4;
-        if (key != (useKeyB ? mifare.keyB(sector) : mifare.keyA(sector)))
+        if (!mifare.accessBitsValid(sector) || key != (useKeyB ? mifare.keyB(sector) : mifare.keyA(sector)))
             return SimAnswer::fail(kKeyRefused);
     }
     if (write) {
@@ -210,7 +210,7 @@ SimAnswer HfReader::mifareValue(const SimCommand &c)
     if (!wakeMifare(mode & 1))
         return SimAnswer::fail(kNoCard);
     const QByteArray key = d.mid(2, 6);
-    if (key != ((mode & 2) ? mifare.keyB(sector) : mifare.keyA(sector)))
+    if (!mifare.accessBitsValid(sector) || key != ((mode & 2) ? mifare.keyB(sector) : mifare.keyA(sector)))
         return SimAnswer::fail(kKeyRefused);
     // The sector's first data block holds the value (block 1 in sector 0, after the maker's block).
     const int block = sector == 0 ? 1 : sector * 4;

@@ -105,6 +105,31 @@ TEST_F(E2eMifare, RefusalsComeBackAsFailureLines)
     }
 }
 
+TEST_F(E2eMifare, MalformedAccessBitsLockTheSectorForGood)
+{
+    // The page's default data (all FF) written to a sector trailer leaves its access bits
+    // without their inverted copies: as on a card, the sector never authenticates again.
+    s50()->ComboBox7->setCurrentText("07");
+    s50()->Button9->click();
+    EXPECT_EQ(take(), (QStringList{"操作成功   " + kTime, "卡号为:" + kUid}));
+    for (const char *block : {"04", "07"}) {
+        s50()->ComboBox3->setCurrentText(block);
+        s50()->ComboBox6->setCurrentText("01");
+        s50()->Button8->click();
+        EXPECT_EQ(take(), (QStringList{"读卡失败   " + kTime, falsereason("8C"), ""})) << block;
+    }
+    s50()->findChild<QLineEdit *>("Edit57")->setText("01");
+    s50()->Button26->click();
+    EXPECT_EQ(take(), (QStringList{"读卡失败   " + kTime, falsereason("8C"), ""}));
+    // Other sectors are untouched; a trailer written with well-formed bits stays usable.
+    s50()->ComboBox7->setCurrentText("0B");
+    s50()->Edit3->setText("FFFFFFFFFFFF FF078069 FFFFFFFFFFFF");
+    s50()->Button9->click();
+    s50()->ComboBox3->setCurrentText("08");
+    s50()->Button8->click();
+    EXPECT_EQ(take().mid(2, 2), (QStringList{"操作成功   " + kTime, "卡号为:" + kUid}));
+}
+
 TEST_F(E2eMifare, ValueBlockInitialiseIncrementDecrement)
 {
     s50()->Button26->click();
