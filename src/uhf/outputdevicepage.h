@@ -30,9 +30,6 @@ public:
     void Button60Click(); // Wiegand low-level pulse width
     void Button61Click(); // Wiegand idle level
 
-    // The command body a button sends (throws UserError for a field it cannot send).
-    QString bodyFor(const QString &button) const;
-
     QLineEdit *Edit24, *Edit25, *Edit26, *Edit27; // prefix bytes
     QLineEdit *Edit44, *Edit45, *Edit46, *Edit47; // suffix bytes
     QLineEdit *Edit29, *Edit35, *Edit37, *Edit52, *Edit39, *Edit40, *Edit42, *Edit51;
@@ -42,6 +39,8 @@ public:
         *Button58, *Button59, *Button60, *Button61;
 
 private:
+    // The command body a button sends (throws UserError for a field it cannot send).
+    QString bodyFor(const QString &button) const;
     void buildAffixGroup();
     void buildDeviceGroup();
     void send(const char *button);
