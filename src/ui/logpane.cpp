@@ -10,11 +10,15 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 
 namespace
 {
 const QString kSaveTitle = QStringLiteral("保存接收数据！");
 const QString kSaveFilter = QStringLiteral("文本文件(.txt)|*.txt");
+// Lines come in bursts (repeat loops, replies of several lines): the pane is drawn at most
+// once a frame, not after every line, which would cost more than the exchange itself.
+constexpr int kFrameMs = 16;
 } // namespace
 
 LogPane::LogPane(QWidget *parent) : QPlainTextEdit(parent)
@@ -51,6 +55,14 @@ void LogPane::add(const QString &text)
 
     QScrollBar *bar = verticalScrollBar();
     const bool follow = followPending_ || bar->value() == bar->maximum();
+    if (!paintHeld_) {
+        paintHeld_ = true;
+        setUpdatesEnabled(false);
+        QTimer::singleShot(kFrameMs, this, [this] {
+            paintHeld_ = false;
+            setUpdatesEnabled(true);
+        });
+    }
 
     // The tool's own lines are not the user's edits: Revoke undoes only what the user typed
     // since the last line came, and the pane keeps no undo history of a long log.

@@ -40,4 +40,5 @@ protected:
 
 private:
     bool followPending_ = false;
+    bool paintHeld_ = false;
 };
