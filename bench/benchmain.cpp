@@ -84,8 +84,7 @@ QList<Figure> table()
          [](const V &v) { return v[0]; },
          Bound::AtMost,
          5,
-         [](const V &v) { return num(v[0], 2) + " ms (pass " + num(v[1], 1) + ", pause " + num(v[2], 0) + ")"; },
-         true},
+         [](const V &v) { return num(v[0], 2) + " ms (pass " + num(v[1], 1) + ", pause " + num(v[2], 0) + ")"; }},
     };
 }
 
