@@ -20,18 +20,6 @@ namespace
 constexpr qsizetype kStream = 1 << 20;
 constexpr qsizetype kBurst = 16 * 1024;
 
-// The line settings the main window gives its port.
-void configure(TComm &comm, const QString &path)
-{
-    comm.setCommName(path);
-    comm.setBaudRate(9600);
-    comm.setParityCheck(true);
-    comm.setTxContinueOnXoff(false);
-    comm.setOutx_XonXoffFlow(false);
-    comm.setInx_XonXoffFlow(false);
-    comm.setReadIntervalTimeout(100);
-}
-
 // Runs the event loop until done() or ms pass, testing every millisecond.
 bool runUntil(const std::function<bool()> &done, int ms)
 {
@@ -65,7 +53,7 @@ void BM_SerialReceiveMiB(benchmark::State &state)
             return;
         }
         TComm comm;
-        configure(comm, pty.path());
+        configureLikeMainWindow(comm, pty.path());
         StreamCheck check(stream);
         comm.OnReceiveData = [&check](TComm *, const char *b, quint16 n) { check.add(b, n); };
         comm.OpenPort();
@@ -116,7 +104,7 @@ void BM_SerialBlockLatency(benchmark::State &state)
         return;
     }
     TComm comm;
-    configure(comm, pty.path());
+    configureLikeMainWindow(comm, pty.path());
     QElapsedTimer clock;
     clock.start();
     qint64 arrivedNs = -1;

@@ -1,5 +1,7 @@
 #include "benchpty.h"
 
+#include "serial/tcomm.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
@@ -44,4 +46,15 @@ void BenchPty::drain() const
     while (::poll(&p, 1, 0) > 0 && (p.revents & POLLIN))
         if (::read(master_, buf, sizeof buf) <= 0)
             break;
+}
+
+void configureLikeMainWindow(TComm &comm, const QString &path)
+{
+    comm.setCommName(path);
+    comm.setBaudRate(9600);
+    comm.setParityCheck(true);
+    comm.setTxContinueOnXoff(false);
+    comm.setOutx_XonXoffFlow(false);
+    comm.setInx_XonXoffFlow(false);
+    comm.setReadIntervalTimeout(100);
 }

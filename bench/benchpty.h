@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+class TComm;
+
 // A pseudo-terminal: the port under test opens the slave by name, the benchmark writes the
 // far end's bytes into the master.
 class BenchPty
@@ -25,3 +27,7 @@ private:
     int slave_ = -1; // held open so the master never sees the line hang up between opens
     QString path_;
 };
+
+// Gives the port the device path and the line settings the main window gives its port
+// (no XON/XOFF: those two byte values would be taken as flow control).
+void configureLikeMainWindow(TComm &comm, const QString &path);
