@@ -177,6 +177,7 @@ Iso15693Page::Iso15693Page(PageHost &host, QWidget *parent) : Page("TabSheet6", 
             const int index = int(buttons_.size()) - 1;
             // Each pass presses the row's button; caption, pause and wait are the box's row
             // of the repeat table.
+            first->addSpacing(8);
             first->addWidget(repeatBox(r.repeat, this->host(), [this, index] { runRow(index); }));
         }
         first->addStretch(1);
