@@ -1,5 +1,8 @@
 #include "link/hidtransport.h"
 
+#include "link/waits.h"
+
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <cstring>
 
@@ -40,6 +43,7 @@ int HidTransport::write(const QByteArray &frame)
 {
     if (!ensureOpen())
         return 0;
+    ++exchanges_;
     drain();
     int written = 0;
     qsizetype offset = 0;
@@ -60,21 +64,33 @@ int HidTransport::write(const QByteArray &frame)
 
 QByteArray HidTransport::read(int timeoutMs)
 {
-    if (!device_)
-        return {};
+    // The reply is awaited in short slices with the window's events handled between them, so
+    // a reader that never answers does not freeze the window for the whole wait. A command
+    // run from one of those events drains this one's reply: this read then ends empty rather
+    // than report another command's answer.
+    constexpr int kSliceMs = 20;
     QDeadlineTimer deadline(qMax(0, timeoutMs));
     QByteArray reply;
     qsizetype wanted = kReplySize;
     uint8_t buf[kReportSize];
     while (reply.size() < wanted) {
+        if (!device_ || waits::cancelled())
+            return {};
         const int left = int(qMax<qint64>(0, deadline.remainingTime()));
-        const int n = device_->readReport(buf, kReportSize, left);
+        const int n = device_->readReport(buf, kReportSize, qMin(left, kSliceMs));
         if (n < 0) {
             device_.reset();
             return {};
         }
-        if (n == 0)
-            return {}; // no whole reply in time
+        if (n == 0) {
+            if (deadline.hasExpired())
+                return {}; // no whole reply in time
+            const quint64 before = exchanges_;
+            QCoreApplication::processEvents();
+            if (exchanges_ != before)
+                return {};
+            continue;
+        }
         reply.append(reinterpret_cast<const char *>(buf), n);
         if (reply.size() >= 3)
             wanted = qMin<qsizetype>(kReplySize, qsizetype(static_cast<unsigned char>(reply[2])) + 5);

@@ -51,6 +51,7 @@ private:
     std::function<void(const QString &)> notice_;
     std::unique_ptr<HidDevice> device_;
     QString lastWhy_;
+    quint64 exchanges_ = 0; // writes so far: a read ends when another command starts in its wait
 };
 
 // The hidapi (hidraw) opener: the device vid:pid when given, else the first HID device

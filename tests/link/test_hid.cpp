@@ -1,10 +1,14 @@
 #include "link/hidtransport.h"
 
+#include <QElapsedTimer>
 #include <QList>
+#include <QTimer>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <thread>
 
-namespace {
+namespace
+{
 
 struct FakeHid : HidDevice {
     QList<QByteArray> written;
@@ -83,6 +87,53 @@ TEST(HidTransport, NoDeviceWritesNothingAndSaysWhyOnce)
     EXPECT_EQ(t.write(QByteArray(8, '\x01')), 0);
     EXPECT_EQ(notices, QStringList{"No permission"});
     EXPECT_TRUE(t.read(10).isEmpty());
+}
+
+// A reader that stays silent: each read waits its whole time-out, as hidraw does.
+struct SilentHid : FakeHid {
+    QList<int> timeouts;
+    int readReport(uint8_t *buf, int max, int timeoutMs) override
+    {
+        if (!input.isEmpty())
+            return FakeHid::readReport(buf, max, timeoutMs);
+        timeouts << timeoutMs;
+        std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));
+        return 0;
+    }
+};
+
+TEST(HidTransport, AnUnansweredReadKeepsTheWindowLiveAndACommandInItsWaitEndsIt)
+{
+    auto *dev = new SilentHid;
+    auto opener = std::make_unique<Opener>();
+    opener->device = dev;
+    HidTransport t(std::move(opener), {});
+    ASSERT_EQ(t.write(QByteArray("\xAA\x00\x01\x80\x81\xBB", 6)), 6);
+
+    int ticks = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    tick.start(10);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(t.read(300).isEmpty());
+    EXPECT_GE(clock.elapsed(), 290);
+    EXPECT_GE(ticks, 5) << "events were handled during the wait";
+    for (int ms : dev->timeouts)
+        EXPECT_LE(ms, 20);
+
+    // Another command started from an event during the wait: the first read gives up
+    // instead of taking that command's reply; the second gets its own.
+    QByteArray second;
+    QTimer::singleShot(30, [&] {
+        t.write(QByteArray("\xAA\x00\x01\x81\x80\xBB", 6));
+        dev->input << QByteArray("\xAA\x00\x01\x00\x01\xBB", 6);
+        second = t.read(300);
+    });
+    clock.restart();
+    EXPECT_TRUE(t.read(1000).isEmpty());
+    EXPECT_LT(clock.elapsed(), 500);
+    EXPECT_EQ(second, QByteArray("\xAA\x00\x01\x00\x01\xBB", 6));
 }
 
 } // namespace
