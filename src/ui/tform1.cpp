@@ -114,8 +114,8 @@ TForm1::TForm1(UsbTransport &transport, QWidget *parent)
     Timer1->start();
     Timer1Timer();
 
-    Form2 = new TForm2(this);
-    Form3 = new TForm3(this);
+    // Help and the card-memory window (with its decoded picture) are made when first shown,
+    // so start-up does not pay for them.
 
     PageControl1->setCurrentIndex(0);
     connect(PageControl1, &QTabWidget::currentChanged, this, [this] { guard::run([this] { PageControl1Change(); }); });
