@@ -1,6 +1,8 @@
+#include "link/hextext.h"
 #include "link/readerlink.h"
 #include "link/waits.h"
 #include "support/faketransport.h"
+#include "ui/guard.h"
 #include "ui/repeatloop.h"
 #include "ui/styles.h"
 
@@ -8,10 +10,13 @@
 #include <QElapsedTimer>
 #include <QStyle>
 #include <QTimer>
+#include <QWidget>
+#include <climits>
 #include <gtest/gtest.h>
 #include <set>
 
-namespace {
+namespace
+{
 
 struct Repeat : ::testing::Test {
     FakeTransport usb;
@@ -62,6 +67,75 @@ TEST_F(Repeat, ClosingTheProgramEndsAllLoopsAndAPauseErrorEndsOne)
     EXPECT_LT(t.elapsed(), 500);
     EXPECT_EQ(passes, 1);
     EXPECT_TRUE(box.isChecked());
+}
+
+TEST_F(Repeat, ReplyAwareWaitEndsAtOnceWhileAReplyIsHeldThePlainOneDoesNot)
+{
+    usb.reply("AA 00 01 00 01 BB");
+    link.SendHex("AA BB");
+    ASSERT_FALSE(link.ReplyHex().isEmpty());
+    for (auto kind : {RepeatBox::Wait::ReplyAware, RepeatBox::Wait::Plain}) {
+        QCheckBox box;
+        int passes = 0;
+        bindRepeat(&box, link,
+                   {[&] {
+                        if (++passes == 3)
+                            box.setChecked(false);
+                    },
+                    [] { return 100; }, 0, kind});
+        QElapsedTimer t;
+        t.start();
+        box.click();
+        EXPECT_EQ(passes, 3);
+        if (kind == RepeatBox::Wait::ReplyAware)
+            EXPECT_LT(t.elapsed(), 150);
+        else
+            EXPECT_GE(t.elapsed(), 290);
+    }
+}
+
+TEST_F(Repeat, APauseErrorEndsTheLoopWithOneMessage)
+{
+    QStringList errors;
+    guard::setErrorDisplay([&](const QString &m) { errors << m; });
+    QCheckBox box;
+    int passes = 0;
+    bindRepeat(&box, link, {[&] { ++passes; }, [] { return hex::StrToInt("abc"); }, 0, RepeatBox::Wait::Plain});
+    box.click();
+    guard::setErrorDisplay({});
+    EXPECT_EQ(passes, 1);
+    EXPECT_EQ(errors, QStringList{"'abc' is not a valid integer value"});
+}
+
+TEST(RepeatTable, EveryBoxOfTheToolWithItsExtraTimeAndWait)
+{
+    const struct {
+        const char *box;
+        int extraMs;
+        RepeatBox::Wait wait;
+    } rows[] = {
+        {"CheckBox3", 0, RepeatBox::Wait::ReplyAware},   {"CheckBox2", 0, RepeatBox::Wait::Plain},
+        {"CheckBox1", 10, RepeatBox::Wait::Plain},       {"CheckBox4", 10, RepeatBox::Wait::ReplyAware},
+        {"CheckBox12", 10, RepeatBox::Wait::Plain},      {"CheckBox8", 10, RepeatBox::Wait::ReplyAware},
+        {"CheckBox9", 50, RepeatBox::Wait::ReplyAware},  {"CheckBox10", 100, RepeatBox::Wait::Plain},
+        {"CheckBox11", 10, RepeatBox::Wait::ReplyAware}, {"CheckBox13", 0, RepeatBox::Wait::Plain},
+        {"CheckBox14", 0, RepeatBox::Wait::Plain},       {"CheckBox5", 10, RepeatBox::Wait::ReplyAware},
+        {"CheckBox6", 10, RepeatBox::Wait::ReplyAware},  {"CheckBox7", 10, RepeatBox::Wait::ReplyAware},
+    };
+    for (const auto &r : rows) {
+        const RepeatDef *d = repeatDef(r.box);
+        ASSERT_NE(d, nullptr) << r.box;
+        EXPECT_EQ(d->extraMs, r.extraMs) << r.box;
+        EXPECT_EQ(d->wait, r.wait) << r.box;
+    }
+    EXPECT_EQ(repeatDef("CheckBox15"), nullptr);
+    EXPECT_EQ(QString::fromUtf8(repeatDef("CheckBox1")->caption), QString::fromUtf8("连续写        "));
+    EXPECT_EQ(QString::fromUtf8(repeatDef("CheckBox5")->caption), QString::fromUtf8("连续读   "));
+
+    // A pause near the largest integer must not overflow into a negative wait.
+    EXPECT_EQ(repeatWaitMs(100, 10), 110);
+    EXPECT_EQ(repeatWaitMs(INT_MAX, 100), INT_MAX);
+    EXPECT_EQ(repeatWaitMs(-50, 10), 0);
 }
 
 TEST(Styles, SixDifferentLooksAndNothingPastTheStore)

@@ -1,0 +1,282 @@
+#include "hf/systempage.h"
+#include "link/timestamp.h"
+#include "link/waits.h"
+#include "support/faketransport.h"
+#include "ui/guard.h"
+#include "ui/logpane.h"
+#include "ui/optiongroups.h"
+#include "ui/repeatloop.h"
+#include "ui/serialpage.h"
+#include "ui/tform1.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace
+{
+
+const QString kTime = QStringLiteral("01:07:09 PM");
+
+struct System : ::testing::Test {
+    FakeTransport usb;
+    QStringList errors;
+    std::unique_ptr<TForm1> form;
+    SystemPage *page = nullptr;
+    void SetUp() override
+    {
+        waits::resetForTests();
+        appclock::setSource([] { return QDateTime(QDate(2024, 3, 5), QTime(13, 7, 9)); });
+        guard::setErrorDisplay([this](const QString &m) { errors << m; });
+        guard::setModalRunner([](QDialog *) {});
+        form = std::make_unique<TForm1>(usb);
+        page = form->TabSheet4;
+    }
+    void TearDown() override
+    {
+        form.reset();
+        waits::resetForTests();
+        guard::setErrorDisplay({});
+        guard::setModalRunner({});
+        appclock::setSource({});
+    }
+    QStringList log() const { return form->RichEdit1->lines(); }
+    void reset()
+    {
+        form->RichEdit1->clear();
+        usb.sent.clear();
+        usb.queued.clear();
+        errors.clear();
+    }
+};
+
+TEST_F(System, FramesOfEveryCommand)
+{
+    const struct {
+        const char *button;
+        std::function<void(SystemPage *)> set;
+        const char *frame;
+    } cases[] = {
+        {"Button4", {}, "AA 00 01 83 82 BB"},
+        {"Button14", {}, "AA 00 01 83 82 BB"},
+        {"Button11", [](SystemPage *p) { p->Edit4->setText("1F"); }, "AA 00 02 80 1F 9D BB"},
+        {"Button11", [](SystemPage *p) { p->Edit4->setText(" 1f "); }, "AA 00 02 80 1F 9D BB"},
+        {"Button11", [](SystemPage *p) { p->Edit4->setText("xyz"); }, "AA 00 01 80 81 BB"},
+        {"Button12", {}, "AA 00 02 81 00 83 BB"},
+        {"Button12", [](SystemPage *p) { p->ComboBox5->setEditText("115200"); }, "AA 00 02 81 04 87 BB"},
+        {"Button12", [](SystemPage *p) { p->ComboBox5->setCurrentIndex(2); }, "AA 00 02 81 02 81 BB"},
+        {"Button12", [](SystemPage *p) { p->ComboBox5->setEditText("4800"); }, "AA 00 01 81 80 BB"},
+        {"Button12", [](SystemPage *p) { p->ComboBox5->setEditText(" 9600"); }, "AA 00 01 81 80 BB"},
+        {"Button13", {}, "AA 00 09 82 FF FF FF FF FF FF FF FF 8B BB"},
+        {"Button13", [](SystemPage *p) { p->Edit9->setText("01 02 03"); }, "AA 00 04 82 01 02 03 86 BB"},
+        {"Button13", [](SystemPage *p) { p->Edit9->setText("0102030405060708090A"); },
+         "AA 00 0B 82 01 02 03 04 05 06 07 08 09 0A 82 BB"},
+        {"Button20", {}, "AA 00 03 88 16 03 9E BB"},
+        {"Button23",
+         [](SystemPage *p) {
+             p->Edit11->setText("20");
+             p->Edit12->setText("");
+         },
+         "AA 00 02 87 20 A5 BB"},
+        {"Button21", {}, "AA 00 03 89 16 03 9F BB"},
+        {"Button52", {}, "AA 00 02 0F 01 0C BB"},
+        {"Button53", {}, "AA 00 02 0F 02 0F BB"},
+    };
+    for (const auto &c : cases) {
+        form = std::make_unique<TForm1>(usb);
+        page = form->TabSheet4;
+        usb.sent.clear();
+        usb.reply("AA 00 01 00 01 BB"); // an answer at once keeps the run short
+        if (c.set)
+            c.set(page);
+        page->findChild<QPushButton *>(c.button)->click();
+        EXPECT_EQ(usb.sentHex(), QStringList{c.frame}) << c.button;
+        EXPECT_TRUE(errors.isEmpty()) << c.button << errors.join('\n').toStdString();
+    }
+    // The device address comes from setadd, and setting the reader's address leaves it alone.
+    form->selectDeviceAddress(10);
+    usb.sent.clear();
+    usb.reply("AA 0A 01 00 01 BB");
+    page->Edit4->setText("05");
+    page->Button11->click();
+    EXPECT_EQ(usb.lastSentHex(), "AA 0A 02 80 05 8D BB");
+    EXPECT_EQ(form->TabSheet9->setadd->currentText(), "0a");
+}
+
+TEST_F(System, AnUnpairedDigitIsRefusedBeforeSending)
+{
+    const struct {
+        QLineEdit *SystemPage::*field;
+        const char *button;
+        const char *text;
+    } cases[] = {
+        {&SystemPage::Edit4, "Button11", "1"},  {&SystemPage::Edit9, "Button13", "FF FF F"},
+        {&SystemPage::Edit30, "Button20", "6"}, {&SystemPage::Edit12, "Button23", "003"},
+        {&SystemPage::Edit34, "Button21", "3"},
+    };
+    for (const auto &c : cases) {
+        reset();
+        form = std::make_unique<TForm1>(usb);
+        page = form->TabSheet4;
+        (page->*c.field)->setText(c.text);
+        page->findChild<QPushButton *>(c.button)->click();
+        EXPECT_EQ(errors.size(), 1) << c.button;
+        EXPECT_TRUE(usb.sent.isEmpty()) << c.button;
+        EXPECT_TRUE(log().isEmpty()) << c.button;
+    }
+}
+
+TEST_F(System, OutcomeLinesOfEveryCommand)
+{
+    const QString wide = QString::fromUtf8("Data error，no data recevice..   ");
+    const QString hf = QString::fromUtf8("通讯错误，没有接收到数据..   ");
+    const QString damaged = QString::fromUtf8("数据丢包，流水校验出错   ");
+    const struct {
+        const char *button;
+        QString success, failure, noData;
+    } rows[] = {
+        {"Button4", "", QString::fromUtf8("操作失败        "), wide},
+        {"Button11", QString::fromUtf8("读写器地址设置成功   "), QString::fromUtf8("读写器地址设置失败   "), wide},
+        {"Button12", QString::fromUtf8("波特率设置成功   "), QString::fromUtf8("波特率设置失败   "), wide},
+        {"Button14", "", QString::fromUtf8("读序列号失败   "), hf},
+        {"Button13", QString::fromUtf8("机器序列号设置成功   "), QString::fromUtf8("机器序列号设置失败   "), hf},
+        {"Button20", QString::fromUtf8("设置LED操作成功   "), QString::fromUtf8("设置LED操作失败   "), hf},
+        {"Button23", QString::fromUtf8("设置LED-R操作成功   "), QString::fromUtf8("设置LED-R操作失败   "), hf},
+        {"Button21", QString::fromUtf8("设置BUZ操作成功   "), QString::fromUtf8("设置BUZ操作失败   "), hf},
+    };
+    const QString full = "AA 00 0A 00 1F 20 24 00 00 00 00 00 01 00 BB";
+    for (const auto &r : rows) {
+        QStringList success = {r.success + kTime, ""};
+        if (QLatin1String(r.button) == QLatin1String("Button4"))
+            success = {QString::fromUtf8("系统地址为 : 1F   ") + kTime, ""};
+        if (QLatin1String(r.button) == QLatin1String("Button14"))
+            success = {QString::fromUtf8("读序列号成功   ") + kTime, QString::fromUtf8("地址为：1F"),
+                       QString::fromUtf8("序列号为：2024000000000001"), ""};
+        const struct {
+            QString reply;
+            QStringList lines;
+        } outcomes[] = {
+            {full, success},
+            {"AA 00 02 01 83 80 BB", {r.failure + kTime, QString::fromUtf8("卡不存在...."), ""}},
+            {"AA 00 02 01 77 80 BB", {r.failure + kTime, "", ""}},
+            {"", {r.noData + kTime, ""}},
+            {"AA 00 02 02 00 00 BB", {damaged + kTime, ""}},
+            {"AA 00", {damaged + kTime, ""}},
+        };
+        for (const auto &o : outcomes) {
+            reset();
+            if (!o.reply.isEmpty())
+                usb.reply(o.reply);
+            page->findChild<QPushButton *>(r.button)->click();
+            EXPECT_EQ(log(), o.lines) << r.button << " " << o.reply.toStdString();
+        }
+    }
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST_F(System, ShortSuccessRepliesGiveShortFields)
+{
+    const struct {
+        const char *button;
+        const char *reply;
+        QStringList lines;
+    } cases[] = {
+        {"Button4", "AA 00 01 00 BB", {QString::fromUtf8("系统地址为 : BB   ") + kTime, ""}},
+        {"Button4", "AA 00 00 00", {QString::fromUtf8("系统地址为 :    ") + kTime, ""}},
+        {"Button14",
+         "AA 00 04 00 05 12 34 BB",
+         {QString::fromUtf8("读序列号成功   ") + kTime, QString::fromUtf8("地址为：05"),
+          QString::fromUtf8("序列号为：1234BB"), ""}},
+        {"Button14",
+         "AA 00 00 00",
+         {QString::fromUtf8("读序列号成功   ") + kTime, QString::fromUtf8("地址为："), QString::fromUtf8("序列号为："),
+          ""}},
+    };
+    for (const auto &c : cases) {
+        reset();
+        usb.reply(c.reply);
+        page->findChild<QPushButton *>(c.button)->click();
+        EXPECT_EQ(log(), c.lines) << c.button << " " << c.reply;
+    }
+}
+
+TEST_F(System, ModeSwitchesLeaveNoLineButTheEcho)
+{
+    for (const char *button : {"Button52", "Button53"}) {
+        for (const char *reply : {"AA 00 01 00 01 BB", "AA 00 02 01 83 80 BB", ""}) {
+            reset();
+            form->TabSheet9->options->RadioButton3->setChecked(true);
+            if (*reply)
+                usb.reply(reply);
+            QElapsedTimer t;
+            t.start();
+            page->findChild<QPushButton *>(button)->click();
+            EXPECT_TRUE(log().isEmpty()) << button << reply;
+            EXPECT_LT(t.elapsed(), 250) << "no wait for the answer";
+        }
+        reset();
+        form->TabSheet9->options->RadioButton4->setChecked(true);
+        usb.reply("AA 00 01 00 01 BB");
+        page->findChild<QPushButton *>(button)->click();
+        EXPECT_EQ(log(), QStringList{"Receive...AA00010001BB"});
+    }
+}
+
+TEST_F(System, WaitFieldStaysANonNegativeNumber)
+{
+    const struct {
+        const char *typed, *kept;
+    } cases[] = {
+        {"", "100"},    {"0", "0"},     {"-5", "100"}, {"abc", "100"}, {"250", "250"}, {"99999999999", "100"},
+        {"1.5", "100"}, {" 42", " 42"},
+    };
+    for (const auto &c : cases) {
+        page->Edit22->setText("7");
+        page->Edit22->setText(c.typed);
+        EXPECT_EQ(page->Edit22->text(), c.kept) << c.typed;
+        EXPECT_EQ(form->hfPause(), QString(c.kept).trimmed().toInt()) << c.typed;
+    }
+    // Typing counts too, and so does clearing the field.
+    page->Edit22->setText("12");
+    page->Edit22->selectAll();
+    page->Edit22->del();
+    EXPECT_EQ(page->Edit22->text(), "100");
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST_F(System, CardPagesDeclareRepeatBoxesThatPauseByEdit22)
+{
+    QWidget holder(form.get());
+    QStringList order;
+    QCheckBox *box = repeatBox(
+        "CheckBox12", *form, [&] { order << "write"; }, &holder, [&] { order << "read"; });
+    EXPECT_EQ(box->objectName(), "CheckBox12");
+    EXPECT_EQ(box->text(), "CheckBox12");
+    QCheckBox *read = repeatBox(
+        "CheckBox2", *form, [&] { order << "read2"; }, &holder);
+    EXPECT_EQ(read->text(), QString::fromUtf8("连续读      "));
+
+    page->Edit22->setText("40");
+    // CheckBox12 is past the boxes a tab change unticks: the user ends it.
+    QTimer::singleShot(150, [&] { box->setChecked(false); });
+    QElapsedTimer t;
+    t.start();
+    box->click();
+    EXPECT_FALSE(box->isChecked());
+    ASSERT_GE(order.size(), 4);
+    for (qsizetype i = 0; i < order.size(); ++i)
+        EXPECT_EQ(order[i], i % 2 ? "read" : "write") << i;
+    // Each pass: write, 50 ms, read, 50 ms.
+    EXPECT_LE(order.size(), 2 * (t.elapsed() / 100 + 1));
+
+    // An Edit22 that fails to read ends the loop with one message.
+    order.clear();
+    page->Edit22->blockSignals(true);
+    page->Edit22->setText("x");
+    page->Edit22->blockSignals(false);
+    read->click();
+    EXPECT_EQ(order, QStringList{"read2"});
+    EXPECT_EQ(errors.size(), 1);
+}
+
+} // namespace
