@@ -136,7 +136,6 @@ S50Page::S50Page(PageHost &host, QWidget *parent) : Page("TabSheet2", host, pare
     guard::onClick(Button15, [this] { Button15Click(); });
     guard::onClick(RadioButton1, [this] { RadioButton1Click(); });
     guard::onClick(RadioButton2, [this] { RadioButton2Click(); });
-    bindRepeats();
 }
 
 QWidget *S50Page::buildReadRow()
@@ -148,7 +147,7 @@ QWidget *S50Page::buildReadRow()
     std::tie(keya, keyb) = choice(g, choices, "keya", QStringLiteral("Key A"), "keyb", QStringLiteral("Key B"));
     choices->addStretch(1);
     Button8 = ui::button("Button8", QStringLiteral("读卡"));
-    CheckBox2 = ui::checkBox("CheckBox2", QStringLiteral("连续读      "));
+    CheckBox2 = repeatBox("CheckBox2", host(), [this] { Button8Click(); });
     choices->addWidget(Button8);
     choices->addWidget(CheckBox2);
     grid->addLayout(choices, 0, 0, 1, 6);
@@ -177,7 +176,7 @@ QWidget *S50Page::buildWriteRow()
     std::tie(keyaa, keybb) = choice(g, choices, "keyaa", QStringLiteral("Key A"), "keybb", QStringLiteral("Key B"));
     choices->addStretch(1);
     Button9 = ui::button("Button9", QStringLiteral("写卡"));
-    CheckBox1 = ui::checkBox("CheckBox1", QStringLiteral("连续写        "));
+    CheckBox1 = repeatBox("CheckBox1", host(), [this] { Button9Click(); });
     choices->addWidget(Button9);
     choices->addWidget(CheckBox1);
     grid->addLayout(choices, 0, 0, 1, 6);
@@ -217,7 +216,8 @@ QWidget *S50Page::buildCardNumberRow()
     haltRow->addWidget(RadioButton2);
     haltRow->addWidget(RadioButton1);
     haltRow->addStretch(1);
-    CheckBox12 = ui::checkBox("CheckBox12", QStringLiteral("CheckBox12"));
+    CheckBox12 = repeatBox(
+        "CheckBox12", host(), [this] { Button9Click(); }, nullptr, [this] { Button8Click(); });
     haltRow->addWidget(CheckBox12);
     grid->addLayout(haltRow, 0, 0);
 
@@ -227,7 +227,7 @@ QWidget *S50Page::buildCardNumberRow()
         choice(g, numberRow, "nohalt", QStringLiteral("no halt"), "yeshalt", QStringLiteral("halt"));
     numberRow->addStretch(1);
     Button29 = ui::button("Button29", QStringLiteral("读卡号"));
-    CheckBox4 = ui::checkBox("CheckBox4", QStringLiteral("连续读        "));
+    CheckBox4 = repeatBox("CheckBox4", host(), [this] { Button29Click(); });
     numberRow->addWidget(Button29);
     numberRow->addWidget(CheckBox4);
     grid->addLayout(numberRow, 1, 0);
@@ -264,30 +264,6 @@ QWidget *S50Page::buildValueRow(int index)
 
     (index == 0 ? Button26 : index == 1 ? Button10 : Button15) = button;
     return g;
-}
-
-void S50Page::bindRepeats()
-{
-    const auto pause = [this] { return host().hfPause(); };
-    const struct {
-        QCheckBox *box;
-        std::function<void()> pass;
-        int extraMs;
-        RepeatBox::Wait wait;
-    } rows[] = {
-        {CheckBox2, [this] { Button8Click(); }, 0, RepeatBox::Wait::Plain},
-        {CheckBox1, [this] { Button9Click(); }, 10, RepeatBox::Wait::Plain},
-        {CheckBox4, [this] { Button29Click(); }, 10, RepeatBox::Wait::ReplyAware},
-        {CheckBox12,
-         [this] {
-             Button9Click();
-             host().link().Delayy(host().hfPause() + 10);
-             Button8Click();
-         },
-         10, RepeatBox::Wait::Plain},
-    };
-    for (const auto &r : rows)
-        bindRepeat(r.box, host().link(), {r.pass, pause, r.extraMs, r.wait});
 }
 
 void S50Page::Button8Click()

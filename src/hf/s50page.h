@@ -62,7 +62,6 @@ private:
     QWidget *buildWriteRow();
     QWidget *buildCardNumberRow();
     QWidget *buildValueRow(int index);
-    void bindRepeats();
 
     ValueRow values_[3];
 };

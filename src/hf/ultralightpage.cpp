@@ -98,7 +98,6 @@ UltralightPage::UltralightPage(PageHost &host, QWidget *parent) : Page("TabSheet
     guard::onClick(Button17, [this] { Button17Click(); });
     guard::onClick(Button18, [this] { Button18Click(); });
     guard::onClick(Button54, [this] { Button54Click(); });
-    bindRepeats();
 }
 
 QWidget *UltralightPage::buildSerialRows()
@@ -110,7 +109,7 @@ QWidget *UltralightPage::buildSerialRows()
     std::tie(Uli, Ula) = requestChoice(g, serialRow, "Uli", "Ula");
     serialRow->addStretch(1);
     Button55 = ui::button("Button55", QStringLiteral("Read"));
-    CheckBox8 = ui::checkBox("CheckBox8", QStringLiteral("连续读      "));
+    CheckBox8 = repeatBox("CheckBox8", host(), [this] { Button55Click(); });
     serialRow->addWidget(Button55);
     serialRow->addWidget(CheckBox8);
     grid->addLayout(serialRow, 0, 0);
@@ -139,7 +138,7 @@ QWidget *UltralightPage::buildReadWrite()
     readGrid->addWidget(ui::label("LabelUltralightReadPage", QStringLiteral("扇区：")), 1, 0, Qt::AlignTop);
     readGrid->addWidget(ListBox1, 1, 1, Qt::AlignLeft);
     Button18 = ui::button("Button18", QStringLiteral("读卡"));
-    CheckBox9 = ui::checkBox("CheckBox9", QStringLiteral("连续读      "));
+    CheckBox9 = repeatBox("CheckBox9", host(), [this] { Button18Click(); });
     Button18->setFixedWidth(90);
     readGrid->addWidget(Button18, 2, 0, 1, 2, Qt::AlignLeft);
     readGrid->addWidget(CheckBox9, 3, 0, 1, 2);
@@ -159,7 +158,7 @@ QWidget *UltralightPage::buildReadWrite()
     Edit56->setFixedWidth(100);
     writeGrid->addWidget(Edit56, 2, 0, 1, 2, Qt::AlignLeft);
     Button54 = ui::button("Button54", QStringLiteral("Write"));
-    CheckBox10 = ui::checkBox("CheckBox10", QStringLiteral("连续写      "));
+    CheckBox10 = repeatBox("CheckBox10", host(), [this] { Button54Click(); });
     Button54->setFixedWidth(90);
     writeGrid->addWidget(Button54, 3, 0, 1, 2, Qt::AlignLeft);
     writeGrid->addWidget(CheckBox10, 4, 0, 1, 2);
@@ -169,23 +168,6 @@ QWidget *UltralightPage::buildReadWrite()
     columns->addWidget(read);
     columns->addWidget(write);
     return outer;
-}
-
-void UltralightPage::bindRepeats()
-{
-    const auto pause = [this] { return host().hfPause(); };
-    const struct {
-        QCheckBox *box;
-        std::function<void()> pass;
-        int extraMs;
-        RepeatBox::Wait wait;
-    } rows[] = {
-        {CheckBox8, [this] { Button55Click(); }, 10, RepeatBox::Wait::ReplyAware},
-        {CheckBox9, [this] { Button18Click(); }, 50, RepeatBox::Wait::ReplyAware},
-        {CheckBox10, [this] { Button54Click(); }, 100, RepeatBox::Wait::Plain},
-    };
-    for (const auto &r : rows)
-        bindRepeat(r.box, host().link(), {r.pass, pause, r.extraMs, r.wait});
 }
 
 void UltralightPage::Button55Click()

@@ -31,5 +31,4 @@ public:
 private:
     QWidget *buildSerialRows();
     QWidget *buildReadWrite();
-    void bindRepeats();
 };
