@@ -4,6 +4,7 @@
 #include "link/timestamp.h"
 #include "link/waits.h"
 #include "support/faketransport.h"
+#include "support/windowtest.h"
 #include "ui/guard.h"
 #include "ui/logpane.h"
 #include "ui/tform1.h"
@@ -33,28 +34,13 @@ QString replyFrame(const QString &status, const QString &data)
            QStringLiteral("BB");
 }
 
-struct Iso15693 : ::testing::Test {
-    FakeTransport usb;
-    QStringList errors;
-    std::unique_ptr<TForm1> form;
+struct Iso15693 : WindowTest {
     Iso15693Page *page = nullptr;
 
     void SetUp() override
     {
-        waits::resetForTests();
-        appclock::setSource([] { return QDateTime(QDate(2024, 3, 5), QTime(13, 7, 9)); });
-        guard::setErrorDisplay([this](const QString &m) { errors << m; });
-        guard::setModalRunner([](QDialog *) {});
-        form = std::make_unique<TForm1>(usb);
+        WindowTest::SetUp();
         page = form->TabSheet6;
-    }
-    void TearDown() override
-    {
-        form.reset();
-        guard::setErrorDisplay({});
-        guard::setModalRunner({});
-        appclock::setSource({});
-        waits::resetForTests();
     }
     template <class W> W *find(const char *name) const
     {
@@ -62,7 +48,6 @@ struct Iso15693 : ::testing::Test {
         EXPECT_NE(w, nullptr) << name;
         return w;
     }
-    QStringList log() const { return form->RichEdit1->lines(); }
     void clear()
     {
         form->RichEdit1->clear();

@@ -5,6 +5,7 @@
 #include "link/timestamp.h"
 #include "link/waits.h"
 #include "support/faketransport.h"
+#include "support/windowtest.h"
 #include "ui/guard.h"
 #include "ui/logpane.h"
 #include "ui/serialpage.h"
@@ -19,30 +20,15 @@ namespace
 const QString kTime = QStringLiteral("01:07:09 PM");
 const QString kFF6 = QStringLiteral("FF FF FF FF FF FF");
 
-struct S50 : ::testing::Test {
-    FakeTransport usb;
-    QStringList errors;
-    std::unique_ptr<TForm1> form;
+struct S50 : WindowTest {
     S50Page *page = nullptr;
     void SetUp() override
     {
-        waits::resetForTests();
-        appclock::setSource([] { return QDateTime(QDate(2024, 3, 5), QTime(13, 7, 9)); });
-        guard::setErrorDisplay([this](const QString &m) { errors << m; });
-        guard::setModalRunner([](QDialog *) {});
-        form = std::make_unique<TForm1>(usb);
+        WindowTest::SetUp();
         page = form->TabSheet2;
-    }
-    void TearDown() override
-    {
-        form.reset();
-        guard::setErrorDisplay({});
-        guard::setModalRunner({});
-        appclock::setSource({});
     }
     template <class W> W *find(const QString &name) const { return form->findChild<W *>(name); }
     QAbstractButton *button(const QString &name) const { return find<QAbstractButton>(name); }
-    QStringList log() const { return form->RichEdit1->lines(); }
     void clearAll()
     {
         form->RichEdit1->clear();

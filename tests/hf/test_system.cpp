@@ -2,6 +2,7 @@
 #include "link/timestamp.h"
 #include "link/waits.h"
 #include "support/faketransport.h"
+#include "support/windowtest.h"
 #include "ui/guard.h"
 #include "ui/logpane.h"
 #include "ui/optiongroups.h"
@@ -18,29 +19,13 @@ namespace
 
 const QString kTime = QStringLiteral("01:07:09 PM");
 
-struct System : ::testing::Test {
-    FakeTransport usb;
-    QStringList errors;
-    std::unique_ptr<TForm1> form;
+struct System : WindowTest {
     SystemPage *page = nullptr;
     void SetUp() override
     {
-        waits::resetForTests();
-        appclock::setSource([] { return QDateTime(QDate(2024, 3, 5), QTime(13, 7, 9)); });
-        guard::setErrorDisplay([this](const QString &m) { errors << m; });
-        guard::setModalRunner([](QDialog *) {});
-        form = std::make_unique<TForm1>(usb);
+        WindowTest::SetUp();
         page = form->TabSheet4;
     }
-    void TearDown() override
-    {
-        form.reset();
-        waits::resetForTests();
-        guard::setErrorDisplay({});
-        guard::setModalRunner({});
-        appclock::setSource({});
-    }
-    QStringList log() const { return form->RichEdit1->lines(); }
     void reset()
     {
         form->RichEdit1->clear();

@@ -3,6 +3,7 @@
 #include "link/timestamp.h"
 #include "link/waits.h"
 #include "support/faketransport.h"
+#include "support/windowtest.h"
 #include "ui/guard.h"
 #include "ui/logpane.h"
 #include "ui/tform1.h"
@@ -30,31 +31,14 @@ QString replyFrame(const QString &status, const QString &data)
            QStringLiteral("BB");
 }
 
-struct TypeB : ::testing::Test {
-    FakeTransport usb;
-    QStringList errors;
-    std::unique_ptr<TForm1> form;
+struct TypeB : WindowTest {
     TypeBPage *page = nullptr;
 
     void SetUp() override
     {
-        waits::resetForTests();
-        appclock::setSource([] { return QDateTime(QDate(2024, 3, 5), QTime(13, 7, 9)); });
-        guard::setErrorDisplay([this](const QString &m) { errors << m; });
-        guard::setModalRunner([](QDialog *) {});
-        form = std::make_unique<TForm1>(usb);
+        WindowTest::SetUp();
         page = form->TabSheet5;
     }
-    void TearDown() override
-    {
-        form.reset();
-        guard::setErrorDisplay({});
-        guard::setModalRunner({});
-        appclock::setSource({});
-        waits::resetForTests();
-    }
-    QStringList log() const { return form->RichEdit1->lines(); }
-    template <class W> W *find(const char *name) const { return form->findChild<W *>(QString::fromLatin1(name)); }
     void clear()
     {
         form->RichEdit1->clear();

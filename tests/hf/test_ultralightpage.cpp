@@ -4,6 +4,7 @@
 #include "link/timestamp.h"
 #include "link/waits.h"
 #include "support/faketransport.h"
+#include "support/windowtest.h"
 #include "ui/guard.h"
 #include "ui/logpane.h"
 #include "ui/tform1.h"
@@ -17,29 +18,14 @@ namespace
 
 const QString kTime = QStringLiteral("01:07:09 PM");
 
-struct Ultralight : ::testing::Test {
-    FakeTransport usb;
-    QStringList errors;
-    std::unique_ptr<TForm1> form;
+struct Ultralight : WindowTest {
     UltralightPage *page = nullptr;
     void SetUp() override
     {
-        waits::resetForTests();
-        appclock::setSource([] { return QDateTime(QDate(2024, 3, 5), QTime(13, 7, 9)); });
-        guard::setErrorDisplay([this](const QString &m) { errors << m; });
-        guard::setModalRunner([](QDialog *) {});
-        form = std::make_unique<TForm1>(usb);
+        WindowTest::SetUp();
         page = form->TabSheet3;
     }
-    void TearDown() override
-    {
-        form.reset();
-        guard::setErrorDisplay({});
-        guard::setModalRunner({});
-        appclock::setSource({});
-    }
     QAbstractButton *button(const char *name) const { return form->findChild<QAbstractButton *>(name); }
-    QStringList log() const { return form->RichEdit1->lines(); }
     void clearAll()
     {
         form->RichEdit1->clear();

@@ -2,6 +2,7 @@
 #include "link/timestamp.h"
 #include "link/waits.h"
 #include "support/faketransport.h"
+#include "support/windowtest.h"
 #include "uhf/epcnumber.h"
 #include "uhf/epcwritepage.h"
 #include "ui/guard.h"
@@ -94,19 +95,13 @@ struct FakeField {
     }
 };
 
-struct EpcPage : ::testing::Test {
-    FakeTransport usb;
+struct EpcPage : WindowTest {
     FakeField field;
-    QStringList errors;
-    std::unique_ptr<TForm1> form;
     EpcWritePage *page = nullptr;
 
     void SetUp() override
     {
-        waits::resetForTests();
-        appclock::setSource([] { return QDateTime(QDate(2024, 3, 5), QTime(13, 7, 9)); });
-        guard::setErrorDisplay([this](const QString &m) { errors << m; });
-        guard::setModalRunner([](QDialog *) {});
+        installSettings();
         fresh();
     }
     // A new window on a new reader with the default field.
@@ -121,15 +116,6 @@ struct EpcPage : ::testing::Test {
         form = std::make_unique<TForm1>(usb);
         page = form->TabSheet8;
     }
-    void TearDown() override
-    {
-        form.reset();
-        guard::setErrorDisplay({});
-        guard::setModalRunner({});
-        appclock::setSource({});
-        waits::resetForTests();
-    }
-    QStringList log() const { return form->RichEdit1->lines(); }
     // The module command of every frame sent; "raw" for a frame without the pass-through.
     QStringList commands() const
     {

@@ -3,6 +3,7 @@
 #include "link/timestamp.h"
 #include "link/waits.h"
 #include "support/faketransport.h"
+#include "support/windowtest.h"
 #include "uhf/outputdevicepage.h"
 #include "ui/guard.h"
 #include "ui/logpane.h"
@@ -32,29 +33,14 @@ QString frameOf(const QString &body, const QString &address = QStringLiteral("00
     return pairs.join(QLatin1Char(' '));
 }
 
-struct OutputDevice : ::testing::Test {
-    FakeTransport usb;
-    QStringList errors;
-    std::unique_ptr<TForm1> form;
+struct OutputDevice : WindowTest {
     OutputDevicePage *page = nullptr;
 
     void SetUp() override
     {
-        waits::resetForTests();
-        appclock::setSource([] { return QDateTime(QDate(2024, 3, 5), QTime(13, 7, 9)); });
-        guard::setErrorDisplay([this](const QString &m) { errors << m; });
-        guard::setModalRunner([](QDialog *) {});
-        form = std::make_unique<TForm1>(usb);
+        WindowTest::SetUp();
         page = form->TabSheet7;
     }
-    void TearDown() override
-    {
-        form.reset();
-        guard::setErrorDisplay({});
-        guard::setModalRunner({});
-        appclock::setSource({});
-    }
-    QStringList log() const { return form->RichEdit1->lines(); }
     QPushButton *button(const char *name) const { return page->findChild<QPushButton *>(QLatin1String(name)); }
     void press(const char *name)
     {

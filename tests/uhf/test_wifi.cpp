@@ -3,6 +3,7 @@
 #include "link/timestamp.h"
 #include "link/waits.h"
 #include "support/faketransport.h"
+#include "support/windowtest.h"
 #include "uhf/wifipage.h"
 #include "ui/guard.h"
 #include "ui/logpane.h"
@@ -28,29 +29,14 @@ QString okReply(const QByteArray &data)
     return text + QStringLiteral("00 BB");
 }
 
-struct Wifi : ::testing::Test {
-    FakeTransport usb;
-    QStringList errors;
-    std::unique_ptr<TForm1> form;
+struct Wifi : WindowTest {
     WifiPage *page = nullptr;
 
     void SetUp() override
     {
-        waits::resetForTests();
-        appclock::setSource([] { return QDateTime(QDate(2024, 3, 5), QTime(13, 7, 9)); });
-        guard::setErrorDisplay([this](const QString &m) { errors << m; });
-        guard::setModalRunner([](QDialog *) {});
-        form = std::make_unique<TForm1>(usb);
+        WindowTest::SetUp();
         page = form->TabSheet10;
     }
-    void TearDown() override
-    {
-        form.reset();
-        guard::setErrorDisplay({});
-        guard::setModalRunner({});
-        appclock::setSource({});
-    }
-    QStringList log() const { return form->RichEdit1->lines(); }
     // Rows 1 … of the grid as "serial|name|signal", up to the first empty row.
     QStringList rows() const
     {

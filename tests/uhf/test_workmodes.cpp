@@ -5,6 +5,7 @@
 #include "serial/portscan.h"
 #include "serial/tcomm.h"
 #include "support/faketransport.h"
+#include "support/windowtest.h"
 #include "uhf/uhfworkmodesgroup.h"
 #include "ui/connectiongroup.h"
 #include "ui/guard.h"
@@ -77,21 +78,15 @@ struct ScriptedModule {
     std::deque<QByteArray> replies;
 };
 
-struct WorkModes : ::testing::Test {
-    FakeTransport usb;
-    QStringList errors;
+struct WorkModes : WindowTest {
     QTemporaryDir emptyRoot;
     ScriptedModule module;
-    std::unique_ptr<TForm1> form;
     ConnectionGroup *line = nullptr;
     UhfWorkModesGroup *group = nullptr;
 
     void SetUp() override
     {
-        waits::resetForTests();
-        appclock::setSource([] { return QDateTime(QDate(2024, 3, 5), QTime(13, 7, 9)); });
-        guard::setErrorDisplay([this](const QString &m) { errors << m; });
-        guard::setModalRunner([](QDialog *) {});
+        installSettings();
         portscan::setScanDirectories(emptyRoot.path(), emptyRoot.path());
         portscan::addExtraPath(module.path);
         form = std::make_unique<TForm1>(usb);
@@ -101,12 +96,9 @@ struct WorkModes : ::testing::Test {
     }
     void TearDown() override
     {
-        form.reset();
+        WindowTest::TearDown();
         portscan::removeExtraPath(module.path);
         portscan::setScanDirectories(QStringLiteral("/dev"), QStringLiteral("/sys/class/tty"));
-        guard::setErrorDisplay({});
-        guard::setModalRunner({});
-        appclock::setSource({});
     }
     void openLine()
     {
@@ -117,7 +109,6 @@ struct WorkModes : ::testing::Test {
         emit line->ComboBox1->activated(index);
         ASSERT_TRUE(line->Comm1->isOpen());
     }
-    QStringList log() const { return form->RichEdit1->lines(); }
     void reset()
     {
         form->RichEdit1->clear();

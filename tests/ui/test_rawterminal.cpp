@@ -1,6 +1,7 @@
 #include "link/timestamp.h"
 #include "link/waits.h"
 #include "support/faketransport.h"
+#include "support/windowtest.h"
 #include "ui/filedialogs.h"
 #include "ui/guard.h"
 #include "ui/logpane.h"
@@ -19,20 +20,14 @@
 namespace
 {
 
-struct Terminal : ::testing::Test {
-    FakeTransport usb;
-    QStringList errors;
+struct Terminal : WindowTest {
     QList<filedialogs::Request> asked;
     QString answer;
     QTemporaryDir dir;
-    std::unique_ptr<TForm1> form;
     RawTerminalGroup *t = nullptr;
     void SetUp() override
     {
-        waits::resetForTests();
-        appclock::setSource([] { return QDateTime(QDate(2024, 3, 5), QTime(13, 7, 9)); });
-        guard::setErrorDisplay([this](const QString &m) { errors << m; });
-        guard::setModalRunner([](QDialog *) {});
+        installSettings();
         filedialogs::setChooser([this](const filedialogs::Request &r) {
             asked << r;
             return answer;
@@ -40,15 +35,6 @@ struct Terminal : ::testing::Test {
         form = std::make_unique<TForm1>(usb);
         t = form->TabSheet9->terminal;
         t->Edit6->setText("0"); // no pause after a send unless a test wants one
-    }
-    void TearDown() override
-    {
-        form.reset();
-        waits::resetForTests();
-        guard::setErrorDisplay({});
-        guard::setModalRunner({});
-        filedialogs::setChooser({});
-        appclock::setSource({});
     }
     QStringList log() const { return form->RichEdit1->lines(); }
 };

@@ -4,6 +4,7 @@
 #include "serial/portscan.h"
 #include "serial/tcomm.h"
 #include "support/faketransport.h"
+#include "support/windowtest.h"
 #include "ui/connectiongroup.h"
 #include "ui/guard.h"
 #include "ui/logpane.h"
@@ -75,20 +76,14 @@ struct FarEnd {
     QString path;
 };
 
-struct SerialPageTest : ::testing::Test {
-    FakeTransport usb;
-    QStringList errors;
+struct SerialPageTest : WindowTest {
     QTemporaryDir emptyRoot;
-    std::unique_ptr<TForm1> form;
     ConnectionGroup *group = nullptr;
     FarEnd a, b;
 
     void SetUp() override
     {
-        waits::resetForTests();
-        appclock::setSource([] { return QDateTime(QDate(2024, 3, 5), QTime(13, 7, 9)); });
-        guard::setErrorDisplay([this](const QString &m) { errors << m; });
-        guard::setModalRunner([](QDialog *) {});
+        installSettings();
         // The machine's own ports stay out of the list: only the lines a test registers.
         portscan::setScanDirectories(emptyRoot.path(), emptyRoot.path());
         form = std::make_unique<TForm1>(usb);
@@ -96,15 +91,11 @@ struct SerialPageTest : ::testing::Test {
     }
     void TearDown() override
     {
-        form.reset();
+        WindowTest::TearDown();
         portscan::removeExtraPath(a.path);
         portscan::removeExtraPath(b.path);
         portscan::setScanDirectories(QStringLiteral("/dev"), QStringLiteral("/sys/class/tty"));
-        guard::setErrorDisplay({});
-        guard::setModalRunner({});
-        appclock::setSource({});
     }
-    QStringList log() const { return form->RichEdit1->lines(); }
     QStringList items() const
     {
         QStringList list;

@@ -1,12 +1,13 @@
 #include "link/timestamp.h"
 #include "link/waits.h"
 #include "support/faketransport.h"
+#include "support/windowtest.h"
+#include "uhf/keyboardoutputpage.h"
 #include "ui/guard.h"
 #include "ui/logpane.h"
 #include "ui/tform1.h"
 #include "ui/tform2.h"
 #include "ui/tform3.h"
-#include "uhf/keyboardoutputpage.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -14,38 +15,25 @@
 #include <QRadioButton>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
-struct Window : ::testing::Test {
-    FakeTransport usb;
-    QStringList errors;
-    std::unique_ptr<TForm1> form;
-    void SetUp() override
-    {
-        waits::resetForTests();
-        appclock::setSource([] { return QDateTime(QDate(2024, 3, 5), QTime(13, 7, 9)); });
-        guard::setErrorDisplay([this](const QString &m) { errors << m; });
-        guard::setModalRunner([](QDialog *) {});
-        form = std::make_unique<TForm1>(usb);
-    }
-    void TearDown() override
-    {
-        form.reset();
-        guard::setErrorDisplay({});
-        guard::setModalRunner({});
-        appclock::setSource({});
-    }
-    QStringList log() const { return form->RichEdit1->lines(); }
-    template <class W> W *find(const char *name) const { return form->findChild<W *>(QString::fromLatin1(name)); }
-};
+using Window = WindowTest;
 
 TEST_F(Window, PagesTabsStatusBarAndMenus)
 {
     const char *names[] = {"TabSheet1", "TabSheet4", "TabSheet2", "TabSheet3", "TabSheet5",
                            "TabSheet6", "TabSheet7", "TabSheet8", "TabSheet9", "TabSheet10"};
-    const char *captions[] = {"USB reader intelligent setting  ", "系统命令", "S50/S70", "Ultralight",
-                              "ISO14443B", "ISO15693", "Prefix &suffix Data Input", "UHF Write Card",
-                              "Serial port function", "Wifi Settings"};
+    const char *captions[] = {"USB reader intelligent setting  ",
+                              "系统命令",
+                              "S50/S70",
+                              "Ultralight",
+                              "ISO14443B",
+                              "ISO15693",
+                              "Prefix &suffix Data Input",
+                              "UHF Write Card",
+                              "Serial port function",
+                              "Wifi Settings"};
     const bool shown[] = {true, false, false, false, false, false, true, true, true, true};
     ASSERT_EQ(form->PageControl1->count(), 10);
     for (int i = 0; i < 10; ++i) {
@@ -96,13 +84,25 @@ TEST_F(Window, KeyboardSetFramesAndLines)
         const char *radio, *edit64, *reply, *frame;
         QStringList lines;
     } cases[] = {
-        {"RadioButton16", "10", "AA 00 01 00 01 BB", "AA 00 09 82 0F 00 00 00 01 01 01 00 85 BB",
+        {"RadioButton16",
+         "10",
+         "AA 00 01 00 01 BB",
+         "AA 00 09 82 0F 00 00 00 01 01 01 00 85 BB",
          {"Set Up Success   01:07:09 PM", ""}},
-        {"RadioButton35", "00", "AA 00 02 01 83 80 BB", "AA 00 09 82 01 00 00 00 01 01 01 00 8B BB",
+        {"RadioButton35",
+         "00",
+         "AA 00 02 01 83 80 BB",
+         "AA 00 09 82 01 00 00 00 01 01 01 00 8B BB",
          {"Set up format false   01:07:09 PM", "卡不存在....", ""}},
-        {"RadioButton35", "10", "AA 00 01 02 01 BB", "AA 00 09 82 8A 00 00 00 01 01 01 00 00 BB",
+        {"RadioButton35",
+         "10",
+         "AA 00 01 02 01 BB",
+         "AA 00 09 82 8A 00 00 00 01 01 01 00 00 BB",
          {"data error,please check data..   01:07:09 PM", ""}},
-        {"RadioButton35", "1", "", "AA 00 09 82 81 00 00 00 01 01 01 00 0B BB",
+        {"RadioButton35",
+         "1",
+         "",
+         "AA 00 09 82 81 00 00 00 01 01 01 00 0B BB",
          {"Data error，no data recevice..   01:07:09 PM", ""}},
     };
     for (const Case &c : cases) {
@@ -176,8 +176,8 @@ TEST_F(Window, ModeButtonsAndNoReader)
     usb.reply("AA 00 02 01 8C 8F BB");
     form->TabSheet1->Button28->click();
     EXPECT_EQ(usb.sentHex(), (QStringList{"AA 00 02 0F 01 0C BB", "AA 00 02 0F 02 0F BB"}));
-    EXPECT_EQ(log(), (QStringList{"Set Active reading success    01:07:09 PM", "Set Passtive reading false   01:07:09 PM",
-                                  "密码认证没通过....", ""}));
+    EXPECT_EQ(log(), (QStringList{"Set Active reading success    01:07:09 PM",
+                                  "Set Passtive reading false   01:07:09 PM", "密码认证没通过....", ""}));
 }
 
 } // namespace
