@@ -23,17 +23,6 @@ namespace
 const QString kStamp = QStringLiteral("01:07:09 PM");
 const QString kUid = QStringLiteral("E0 04 01 00 12 34 56 78");
 
-// A reply frame AA 00 LEN STATUS DATA XOR BB around the given status and data.
-QString replyFrame(const QString &status, const QString &data)
-{
-    const QByteArray d = hex::toBytes(status + data);
-    int x = int(d.size());
-    for (char c : d)
-        x ^= uint8_t(c);
-    return QStringLiteral("AA00") + hex::byteText(int(d.size())) + hex::fromBytes(d) + hex::byteText(x) +
-           QStringLiteral("BB");
-}
-
 struct Iso15693 : WindowTest {
     Iso15693Page *page = nullptr;
 

@@ -21,16 +21,6 @@ namespace
 const QString kStamp = QStringLiteral("01:07:09 PM");
 const QString kAtqb = QStringLiteral("5041300A1000000000008171");
 
-QString replyFrame(const QString &status, const QString &data)
-{
-    const QByteArray d = hex::toBytes(status + data);
-    int x = int(d.size());
-    for (char c : d)
-        x ^= uint8_t(c);
-    return QStringLiteral("AA00") + hex::byteText(int(d.size())) + hex::fromBytes(d) + hex::byteText(x) +
-           QStringLiteral("BB");
-}
-
 struct TypeB : WindowTest {
     TypeBPage *page = nullptr;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/hextext.h"
 #include "link/timestamp.h"
 #include "link/waits.h"
 #include "support/faketransport.h"
@@ -46,3 +47,14 @@ protected:
         guard::setModalRunner([](QDialog *) {});
     }
 };
+
+// A reader's reply frame AA 00 LEN STATUS DATA XOR BB around status and data (hex text).
+inline QString replyFrame(const QString &status, const QString &data)
+{
+    const QByteArray d = hex::toBytes(status + data);
+    int x = int(d.size());
+    for (char c : d)
+        x ^= uint8_t(c);
+    return QStringLiteral("AA00") + hex::byteText(int(d.size())) + hex::fromBytes(d) + hex::byteText(x) +
+           QStringLiteral("BB");
+}
