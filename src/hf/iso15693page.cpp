@@ -111,19 +111,6 @@ QString u(const char *text)
     return QString::fromUtf8(text);
 }
 
-// Reply bytes first ... last; short or empty where the reply ends first.
-QString span(const QString &reply, int first, int last)
-{
-    if (last < first)
-        return {};
-    return reply.mid(qsizetype(first) * 2, qsizetype(last - first + 1) * 2);
-}
-
-int replyBytes(const QString &reply)
-{
-    return int(reply.size() / 2);
-}
-
 } // namespace
 
 Iso15693Page::Iso15693Page(PageHost &host, QWidget *parent) : Page("TabSheet6", host, parent)
@@ -280,7 +267,7 @@ void Iso15693Page::runRow(int row)
     const ReplyTexts texts{stampedCrLf(kNoDataHf), stamped(u(r.ok)), stamped(u(r.fail)), stampedCrLf(kOtherHf)};
     if (checkReply(reply, texts, log) != ReplyOutcome::Success)
         return;
-    const int n = replyBytes(reply);
+    const int n = replyLength(reply);
     switch (r.shows) {
     case Shows::EmptyLine:
         log(QStringLiteral("\r"));
@@ -290,28 +277,28 @@ void Iso15693Page::runRow(int row)
         break;
     case Shows::Blocks:
         log(QStringLiteral("标志位为：") + replyByte(reply, 4));
-        log(QStringLiteral("读卡返回数据为：") + span(reply, 5, n - 3) + kCrLf);
+        log(QStringLiteral("读卡返回数据为：") + replySpan(reply, 5, n - 3) + kCrLf);
         break;
     case Shows::SystemInformation:
         showSystemInformation(reply);
         break;
     case Shows::SecurityStatus:
         log(QStringLiteral("标志位为：") + replyByte(reply, 4));
-        log(QStringLiteral("块安全位状态为：") + span(reply, 5, n - 3) + kCrLf);
+        log(QStringLiteral("块安全位状态为：") + replySpan(reply, 5, n - 3) + kCrLf);
         break;
     }
 }
 
 void Iso15693Page::showInventory(const QString &reply)
 {
-    const int n = replyBytes(reply);
+    const int n = replyLength(reply);
     host().log(QStringLiteral("域内的卡片数量为：") + replyByte(reply, 4));
-    host().log(QStringLiteral("域内的卡片数据为：") + span(reply, 5, n - 3));
+    host().log(QStringLiteral("域内的卡片数据为：") + replySpan(reply, 5, n - 3));
     // Whole 10-byte records after the count (flags, DSFID, UID least significant byte first);
     // the count byte is not trusted.
     const int records = qMax(0, (2 * n - 14) / 20);
     for (int k = 1; k <= records; ++k) {
-        const QString uid = span(reply, 7 + 10 * (k - 1), 14 + 10 * (k - 1));
+        const QString uid = replySpan(reply, 7 + 10 * (k - 1), 14 + 10 * (k - 1));
         if (uid.size() != 16) {
             host().log(QStringLiteral("卡号长度非法，无法算出准确的卡号！.."));
             break;
@@ -324,11 +311,11 @@ void Iso15693Page::showInventory(const QString &reply)
 void Iso15693Page::showSystemInformation(const QString &reply)
 {
     // Fixed positions, as if every optional field were present.
-    const int n = replyBytes(reply);
+    const int n = replyLength(reply);
     host().log(QStringLiteral("  Flags值为： ") + replyByte(reply, 4));
     host().log(QStringLiteral("  INFO Flags值为： ") + replyByte(reply, 5));
-    host().log(QStringLiteral("  卡UID值为： ") + span(reply, 6, 13));
+    host().log(QStringLiteral("  卡UID值为： ") + replySpan(reply, 6, 13));
     host().log(QStringLiteral("  DSFID值为： ") + replyByte(reply, 14));
     host().log(QStringLiteral("  AFI值为： ") + replyByte(reply, 15));
-    host().log(QStringLiteral("  Other fields值为： ") + span(reply, 16, n - 3) + kCrLf);
+    host().log(QStringLiteral("  Other fields值为： ") + replySpan(reply, 16, n - 3) + kCrLf);
 }

@@ -24,19 +24,6 @@ const QString kDone = QStringLiteral("操作成功   ");
 const QString kFailed = QStringLiteral("操作失败   ");
 const QString kIdFailed = QStringLiteral("读卡号操作失败   ");
 
-// Reply bytes first ... last; short or empty where the reply ends first.
-QString span(const QString &reply, int first, int last)
-{
-    if (last < first)
-        return {};
-    return reply.mid(qsizetype(first) * 2, qsizetype(last - first + 1) * 2);
-}
-
-int replyBytes(const QString &reply)
-{
-    return int(reply.size() / 2);
-}
-
 } // namespace
 
 QString TypeBPage::sendDataStatus(const QString &code)
@@ -139,7 +126,7 @@ void TypeBPage::Button31Click()
         return;
     // The card's answer to the request: its length byte, then the answer itself.
     log(QStringLiteral("卡片复位数据的长度为:") + replyByte(reply, 4));
-    log(QStringLiteral("返回操作后的数据为:") + span(reply, 5, replyBytes(reply) - 3) + kCrLf);
+    log(QStringLiteral("返回操作后的数据为:") + replySpan(reply, 5, replyLength(reply) - 3) + kCrLf);
 }
 
 void TypeBPage::Button33Click()
@@ -163,7 +150,7 @@ void TypeBPage::Button36Click()
     const QString reply = link.exchange(QStringLiteral("0D") + hex::byteText(n) + Edit77->text(), kSendDataWaitMs);
     if (replyByte(reply, 3) == QLatin1String("00")) {
         host().log(kDone + timeStamp());
-        host().log(QStringLiteral("操作后的数据串为：") + span(reply, 4, replyBytes(reply) - 3) + kCrLf);
+        host().log(QStringLiteral("操作后的数据串为：") + replySpan(reply, 4, replyLength(reply) - 3) + kCrLf);
         return;
     }
     host().log(kFailed + timeStamp());
@@ -184,7 +171,7 @@ void TypeBPage::readIdCard(const QString &command)
         ReplyOutcome::Success)
         return;
     // Eight bytes after the length byte; fewer when the reply is short.
-    log(QStringLiteral("返回卡号为:") + span(reply, 5, 12) + kCrLf);
+    log(QStringLiteral("返回卡号为:") + replySpan(reply, 5, 12) + kCrLf);
 }
 
 void TypeBPage::Button19Click()

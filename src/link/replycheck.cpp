@@ -38,3 +38,10 @@ ReplyOutcome checkReply(const QString &reply, const ReplyTexts &texts, const Log
     log(lineText(texts.other));
     return ReplyOutcome::Other;
 }
+
+QString replySpan(const QString &reply, int first, int last)
+{
+    if (first < 0 || last < first)
+        return {};
+    return reply.mid(qsizetype(first) * 2, qsizetype(last - first + 1) * 2);
+}

@@ -15,9 +15,18 @@ struct ReplyLine {
     bool crlf = false;
 };
 
-inline ReplyLine stamped(const QString &text) { return {text, true, false}; }
-inline ReplyLine stampedCrLf(const QString &text) { return {text, true, true}; }
-inline ReplyLine plain(const QString &text) { return {text, false, false}; }
+inline ReplyLine stamped(const QString &text)
+{
+    return {text, true, false};
+}
+inline ReplyLine stampedCrLf(const QString &text)
+{
+    return {text, true, true};
+}
+inline ReplyLine plain(const QString &text)
+{
+    return {text, false, false};
+}
 
 struct ReplyTexts {
     ReplyLine noData;
@@ -43,6 +52,13 @@ QString lineText(const ReplyLine &line);
 
 // Reply byte k of a reply text (two digits; shorter or empty past the end).
 QString replyByte(const QString &reply, int k);
+// Reply bytes first ... last; short or empty where the reply ends first.
+QString replySpan(const QString &reply, int first, int last);
+// How many whole bytes the reply text holds.
+inline int replyLength(const QString &reply)
+{
+    return int(reply.size() / 2);
+}
 
 // The shared check of a reply: no data, status 00 success, 01 failure with the translated
 // error code, anything else damaged. The status sits at statusByte (3 for USB replies,
