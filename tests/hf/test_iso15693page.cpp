@@ -403,19 +403,7 @@ TEST_F(Iso15693, EveryReplyLengthGivesPiecesOfTheReply)
         for (const char *status : {"00", "01"}) {
             if (length < 4 && status[1] == '1')
                 continue; // no status byte: one pass is enough
-            // AA 00 LEN STATUS, then bytes that differ from each other, so a piece found in
-            // the reply really comes from it.
-            QByteArray bytes;
-            for (int i = 0; i < length; ++i)
-                bytes.append(char(0x40 + i));
-            if (length > 0)
-                bytes[0] = char(0xAA);
-            if (length > 1)
-                bytes[1] = 0;
-            if (length > 2)
-                bytes[2] = char(qMax(0, length - 5));
-            if (length > 3)
-                bytes[3] = char(hex::toBytes(status)[0]);
+            const QByteArray bytes = sweepReply(length, status);
             const QString reply = hex::fromBytes(bytes);
             for (const char *b : buttons) {
                 clear();

@@ -312,17 +312,7 @@ TEST_F(TypeB, EveryReplyLengthGivesPiecesOfTheReply)
         for (const char *status : {"00", "01"}) {
             if (length < 4 && status[1] == '1')
                 continue; // no status byte: one pass is enough
-            QByteArray bytes;
-            for (int i = 0; i < length; ++i)
-                bytes.append(char(0x40 + i));
-            if (length > 0)
-                bytes[0] = char(0xAA);
-            if (length > 1)
-                bytes[1] = 0;
-            if (length > 2)
-                bytes[2] = char(qMax(0, length - 5));
-            if (length > 3)
-                bytes[3] = char(hex::toBytes(status)[0]);
+            const QByteArray bytes = sweepReply(length, status);
             const QString reply = hex::fromBytes(bytes);
             for (QPushButton *b : buttons) {
                 clear();

@@ -4,6 +4,7 @@
 #include "link/timestamp.h"
 #include "link/waits.h"
 #include "sim/simulatedreader.h"
+#include "support/windowtest.h"
 #include "ui/guard.h"
 #include "ui/logpane.h"
 #include "ui/tform1.h"
@@ -28,25 +29,9 @@ QString spaced(const QString &hexText)
 }
 
 // The real window against the simulated HF reader.
-struct E2eVicinity : ::testing::Test {
+struct E2eVicinity : WindowTestBase {
     SimulatedReader reader{SimulatedReader::Personality::Hf};
-    QStringList errors;
-    std::unique_ptr<TForm1> form;
-    void SetUp() override
-    {
-        waits::resetForTests();
-        appclock::setSource([] { return QDateTime(QDate(2024, 3, 5), QTime(13, 7, 9)); });
-        guard::setErrorDisplay([this](const QString &m) { errors << m; });
-        guard::setModalRunner([](QDialog *) {});
-        form = std::make_unique<TForm1>(reader);
-    }
-    void TearDown() override
-    {
-        form.reset();
-        guard::setErrorDisplay({});
-        guard::setModalRunner({});
-        appclock::setSource({});
-    }
+    void SetUp() override { openWindow(reader); }
     template <class W> W *find(const char *name) const
     {
         W *w = form->findChild<W *>(QString::fromLatin1(name));

@@ -6,6 +6,7 @@
 #include "link/timestamp.h"
 #include "link/waits.h"
 #include "sim/simulatedreader.h"
+#include "support/windowtest.h"
 #include "ui/guard.h"
 #include "ui/logpane.h"
 #include "ui/tform1.h"
@@ -21,25 +22,9 @@ const QString kUid = QStringLiteral("A1B2C3D4");
 const QString kUlSerial = QStringLiteral("04A1B2C3D4E5F6");
 
 // The real window against the simulated HF reader.
-struct E2eMifare : ::testing::Test {
+struct E2eMifare : WindowTestBase {
     SimulatedReader reader{SimulatedReader::Personality::Hf};
-    QStringList errors;
-    std::unique_ptr<TForm1> form;
-    void SetUp() override
-    {
-        waits::resetForTests();
-        appclock::setSource([] { return QDateTime(QDate(2024, 3, 5), QTime(13, 7, 9)); });
-        guard::setErrorDisplay([this](const QString &m) { errors << m; });
-        guard::setModalRunner([](QDialog *) {});
-        form = std::make_unique<TForm1>(reader);
-    }
-    void TearDown() override
-    {
-        form.reset();
-        guard::setErrorDisplay({});
-        guard::setModalRunner({});
-        appclock::setSource({});
-    }
+    void SetUp() override { openWindow(reader); }
     S50Page *s50() const { return form->TabSheet2; }
     QStringList take()
     {
