@@ -1,9 +1,9 @@
 #include "link/hidtransport.h"
+#include "pagekit/guard.h"
 #include "serial/portscan.h"
 #include "sim/ptyuhfmodule.h"
 #include "sim/simulatedreader.h"
 #include "sim/simulatorwindow.h"
-#include "ui/guard.h"
 #include "ui/tform1.h"
 
 #include <QApplication>
@@ -83,13 +83,8 @@ int main(int argc, char **argv)
         return app.exec();
     }
 
-    TForm1 *window = nullptr;
-    auto transport = std::make_unique<HidTransport>(makeHidapiOpener(vid, pid), [&window](const QString &why) {
-        if (window)
-            window->log(why);
-    });
-    TForm1 form(*transport);
-    window = &form;
+    HidTransport transport(makeHidapiOpener(vid, pid));
+    TForm1 form(transport);
     form.show();
     return app.exec();
 }

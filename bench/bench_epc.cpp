@@ -1,8 +1,8 @@
 #include "figures.h"
 
+#include "pagekit/guard.h"
 #include "sim/simulatedreader.h"
 #include "uhf/epcwritepage.h"
-#include "ui/guard.h"
 #include "ui/tform1.h"
 
 #include <QCoreApplication>

@@ -92,7 +92,7 @@ void BM_LinkExchange(benchmark::State &state)
     rig.usb.setAnswer(QByteArray::fromHex("AA00010001BB"));
     ReaderLink &link = rig.form().link();
     for (auto _ : state)
-        benchmark::DoNotOptimize(link.exchange(QStringLiteral("0F01"), 300));
+        benchmark::DoNotOptimize(link.exchange(QByteArray::fromHex("0F01"), 300));
 }
 BENCHMARK(BM_LinkExchange)->Unit(benchmark::kMicrosecond)->UseRealTime();
 

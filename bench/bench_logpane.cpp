@@ -3,9 +3,9 @@
 #include "windowrig.h"
 
 #include "link/readerlink.h"
+#include "pagekit/repeatloop.h"
 #include "uhf/keyboardoutputpage.h"
 #include "ui/logpane.h"
-#include "ui/repeatloop.h"
 #include "ui/tform1.h"
 
 #include <QCheckBox>

@@ -31,7 +31,7 @@ void BM_UnansweredWait2000(benchmark::State &state)
         QElapsedTimer wall;
         wall.start();
         const double cpu0 = processCpuSeconds();
-        const QString reply = link.exchange(QStringLiteral("C0"), 2000);
+        const QByteArray reply = link.exchange(QByteArray::fromHex("C0"), 2000);
         const double cpu = processCpuSeconds() - cpu0;
         const double seconds = double(wall.nsecsElapsed()) / 1e9;
         if (!reply.isEmpty() || seconds < 1.9) {

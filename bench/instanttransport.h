@@ -6,7 +6,7 @@
 
 // A reader that answers every frame at once with the same reply, or never (empty answer):
 // what remains of an exchange against it is the tool's own work.
-class InstantTransport : public UsbTransport
+class InstantTransport : public SyncUsbTransport
 {
 public:
     explicit InstantTransport(QByteArray answer = QByteArray::fromHex("AA00010001BB")) : answer_(std::move(answer)) {}

@@ -23,18 +23,18 @@ namespace
 TEST(MeasuredPaths, InstantReaderAnswersOncePerFrameOrNever)
 {
     InstantTransport usb;
-    ReaderLink link(usb, {[] { return QStringLiteral("00"); }, [] { return false; }, [](const QString &) {}});
+    ReaderLink link(usb);
     const struct {
         const char *what;
         QByteArray answer;
-        QString reply;
+        QByteArray reply;
     } rows[] = {
-        {"success", QByteArray::fromHex("AA00010001BB"), "AA00010001BB"},
-        {"silence", QByteArray(), ""},
+        {"success", QByteArray::fromHex("AA00010001BB"), QByteArray::fromHex("AA00010001BB")},
+        {"silence", QByteArray(), QByteArray()},
     };
     for (const auto &r : rows) {
         usb.setAnswer(r.answer);
-        EXPECT_EQ(link.exchange(QStringLiteral("0F01"), 300), r.reply) << r.what;
+        EXPECT_EQ(link.exchange(QByteArray::fromHex("0F01"), 300), r.reply) << r.what;
         EXPECT_TRUE(usb.read(0).isEmpty()) << r.what << ": a second read finds nothing";
     }
     EXPECT_EQ(usb.writes(), 2);

@@ -1,6 +1,6 @@
 #include "windowrig.h"
 
-#include "ui/guard.h"
+#include "pagekit/guard.h"
 #include "ui/tform1.h"
 
 #include <QCoreApplication>

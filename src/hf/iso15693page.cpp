@@ -1,12 +1,16 @@
 #include "hf/iso15693page.h"
 
+#include "link/errors.h"
+#include "link/hexfield.h"
 #include "link/hextext.h"
 #include "link/readerlink.h"
-#include "link/replycheck.h"
-#include "ui/guard.h"
-#include "ui/pagehost.h"
-#include "ui/repeatloop.h"
-#include "ui/widgets.h"
+#include "pagekit/guard.h"
+#include "pagekit/pagehost.h"
+#include "pagekit/repeatloop.h"
+#include "pagekit/replycheck.h"
+#include "pagekit/widgets.h"
+#include "protocol/call.h"
+#include "protocol/iso15693.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -34,7 +38,7 @@ struct Field {
 struct Row {
     const char *button;
     const char *caption;
-    const char *code;
+    uint8_t code;
     const char *flagList; // nullptr: the inventory's fixed body
     int flagItem;         // selected after start-up
     QVector<Field> fields;
@@ -56,44 +60,44 @@ const QVector<Row> &rows()
 {
     // clang-format off
     static const QVector<Row> table = {
-        {"Button37", "防冲突", "10", nullptr, -1,
+        {"Button37", "防冲突", 0x10, nullptr, -1,
          {},
          UidRule::Never, "操作成功   ", "操作失败   ", Shows::Inventory, 1000, "CheckBox5"},
-        {"Button38", "卡片读", "11", "ComboBox10", Philips,
+        {"Button38", "卡片读", 0x11, "ComboBox10", Philips,
          {{"Edit14", "01", "起始块  ", Role::Value, kShort},
           {"Edit13", "05", "块数量  ", Role::Value, kShort},
           {"Edit55", "", "卡的uid信息    ", Role::Uid, kUid}},
          UidRule::Addressed, "操作成功   ", "读卡失败   ", Shows::Blocks, 500, "CheckBox6"},
-        {"Button39", "卡片写", "12", "ComboBox11", TI,
+        {"Button39", "卡片写", 0x12, "ComboBox11", TI,
          {{"Edit48", "05", "起始块  ", Role::Value, kShort},
           {"Edit49", "01", "块数量  ", Role::Value, kShort},
           {"Edit16", "11 22 33 44", "要写的数据    ", Role::AfterUid, kData},
           {"Edit50", "", "卡uid  ", Role::Uid, kUid}},
          UidRule::Addressed, "写卡操作成功   ", "写卡失败   ", Shows::EmptyLine, 500, "CheckBox7"},
-        {"Button40", "锁定块", "13", "ComboBox12", Philips,
+        {"Button40", "锁定块", 0x13, "ComboBox12", Philips,
          {{"Edit18", "05", "要锁的块号           ", Role::Value, kShort}},
          UidRule::Never, "锁操作成功   ", "锁操作失败   ", Shows::EmptyLine, 500, nullptr},
-        {"Button42", "选择卡", "15", "ComboBox13", Uid,
+        {"Button42", "选择卡", 0x15, "ComboBox13", Uid,
          {{"Edit19", "", "卡的uid信息  ", Role::Uid, kUid}},
          UidRule::Always, "选择卡操作成功   ", "选择卡操作失败   ", Shows::EmptyLine, 500, nullptr},
-        {"Button44", "写AFI", "17", "ComboBox14", Philips,
+        {"Button44", "写AFI", 0x17, "ComboBox14", Philips,
          {{"Edit15", "06", "AFI", Role::Value, kShort},
           {"Edit28", "", "卡uid  ", Role::Uid, kUid}},
          UidRule::Addressed, "写AFI操作成功   ", "写AFI操作失败   ", Shows::EmptyLine, 500, nullptr},
-        {"Button45", "锁定AFI", "18", "ComboBox15", Philips,
+        {"Button45", "锁定AFI", 0x18, "ComboBox15", Philips,
          {{"Edit32", "", "卡的uid信息  ", Role::Uid, kUid}},
          UidRule::Addressed, "锁定AFI操作成功   ", "锁定AFI操作失败   ", Shows::EmptyLine, 500, nullptr},
-        {"Button46", "写DSFID", "19", "ComboBox16", Philips,
+        {"Button46", "写DSFID", 0x19, "ComboBox16", Philips,
          {{"Edit17", "08", "DSFID", Role::Value, kShort},
           {"Edit36", "", "卡uid  ", Role::Uid, kUid}},
          UidRule::Addressed, "写DSFID操作成功   ", "写DSFID操作失败   ", Shows::EmptyLine, 500, nullptr},
-        {"Button47", "锁定DSFID", "1A", "ComboBox17", Philips,
+        {"Button47", "锁定DSFID", 0x1A, "ComboBox17", Philips,
          {{"Edit38", "", "卡的uid信息  ", Role::Uid, kUid}},
          UidRule::Addressed, "锁定DSFID操作成功   ", "锁定DSFID操作失败   ", Shows::EmptyLine, 500, nullptr},
-        {"Button48", "系统信息", "1B", "ComboBox18", Philips,
+        {"Button48", "系统信息", 0x1B, "ComboBox18", Philips,
          {{"Edit41", "", "卡的uid信息  ", Role::Uid, kUid}},
          UidRule::Addressed, "操作成功   ", "操作失败   ", Shows::SystemInformation, 500, nullptr},
-        {"Button49", "块安全位", "1C", "ComboBox19", Philips,
+        {"Button49", "块安全位", 0x1C, "ComboBox19", Philips,
          {{"Edit21", "00", "起始块号  ", Role::Value, kShort},
           {"Edit20", "05", "数据长度  ", Role::Value, kShort},
           {"Edit43", "", nullptr, Role::Uid, kUid}},
@@ -103,9 +107,6 @@ const QVector<Row> &rows()
     return table;
 }
 
-const QString kInventoryBody = QStringLiteral("060000");
-const QString kAddressed = QStringLiteral("22");
-
 QString u(const char *text)
 {
     return QString::fromUtf8(text);
@@ -113,7 +114,9 @@ QString u(const char *text)
 
 } // namespace
 
-Iso15693Page::Iso15693Page(PageHost &host, QWidget *parent) : Page("TabSheet6", host, parent)
+Iso15693Page::Iso15693Page(PageHost &host, QWidget *parent) : Page("TabSheet6", host, parent) {}
+
+void Iso15693Page::build()
 {
     auto *grid = new QGridLayout(body());
     grid->setHorizontalSpacing(4);
@@ -228,94 +231,127 @@ void Iso15693Page::Button49Click()
     runRow(10);
 }
 
-QString Iso15693Page::flagByte(const QString &item)
+std::optional<uint8_t> Iso15693Page::flagByte(const QString &item)
 {
+    namespace iso = protocol::iso15693;
     static const struct {
-        const char *item, *flag;
-    } table[] = {{"TI", "42"}, {"Philips", "02"}, {"uid", "22"}, {"Other", "52"}};
+        const char *item;
+        uint8_t flag;
+    } table[] = {{"TI", iso::kFlagsTi},
+                 {"Philips", iso::kFlagsPhilips},
+                 {"uid", iso::kFlagsAddressed},
+                 {"Other", iso::kFlagsOther}};
     for (const auto &t : table)
         if (item == QLatin1String(t.item))
-            return QString::fromLatin1(t.flag);
-    return {};
+            return t.flag;
+    return std::nullopt;
 }
 
-QString Iso15693Page::commandBody(int row) const
+protocol::Request Iso15693Page::request(int row) const
 {
+    namespace iso = protocol::iso15693;
     const Row &r = rows()[row];
-    QString out = QString::fromLatin1(r.code);
     if (!flags_[row])
-        return out + kInventoryBody;
-    const QString flag = flagByte(flags_[row]->currentText());
-    out += flag;
-    const bool withUid = r.uid == UidRule::Always || (r.uid == UidRule::Addressed && flag == kAddressed);
-    // Texts go in as typed: Send drops what is not a digit.
-    for (Role role : {Role::Value, Role::Uid, Role::AfterUid}) {
-        if (role == Role::Uid && !withUid)
-            continue;
-        for (int i = 0; i < r.fields.size(); ++i)
-            if (r.fields[i].role == role)
-                out += fields_[row][i]->text();
+        return iso::inventory();
+    const auto flagsChosen = flagByte(flags_[row]->currentText());
+    if (!flagsChosen)
+        throw UserError(QStringLiteral("Choose the request flags in %1 first.").arg(flags_[row]->objectName()));
+    const uint8_t flags = *flagsChosen;
+    const bool withUid = r.uid == UidRule::Always || (r.uid == UidRule::Addressed && flags == iso::kFlagsAddressed);
+    QByteArray values, uid, after;
+    int afterField = -1;
+    for (int i = 0; i < r.fields.size(); ++i) {
+        const Field &f = r.fields[i];
+        const QLineEdit *edit = fields_[row][i];
+        const QString label = f.label ? u(f.label).trimmed() : QStringLiteral("The UID");
+        const QString what = QStringLiteral("%1 (%2)").arg(label, edit->objectName());
+        switch (f.role) {
+        case Role::Value:
+            values += char(hex::byteField(edit->text(), what));
+            break;
+        case Role::Uid:
+            if (withUid)
+                uid = hex::bytesField(edit->text(), what, iso::kUidBytes);
+            break;
+        case Role::AfterUid:
+            afterField = i;
+            break;
+        }
     }
-    return out;
+    if (afterField >= 0) {
+        // Whatever room the frame has left behind code, flags, values and UID.
+        const QLineEdit *edit = fields_[row][afterField];
+        const int room = iso::kMaxBody - 2 - int(values.size()) - int(uid.size());
+        after = hex::bytesField(
+            edit->text(), QStringLiteral("%1 (%2)").arg(u(r.fields[afterField].label).trimmed(), edit->objectName()), 1,
+            room);
+    }
+    return iso::command(r.code, flags, values, uid, after);
 }
 
 void Iso15693Page::runRow(int row)
 {
+    namespace iso = protocol::iso15693;
     const Row &r = rows()[row];
-    const QString reply = host().link().exchange(commandBody(row), r.waitMs);
+    const QByteArray reply = protocol::exchange(host().link(), request(row), r.waitMs);
     const LogSink log = [this](const QString &line) { host().log(line); };
     const ReplyTexts texts{stampedCrLf(kNoDataHf), stamped(u(r.ok)), stamped(u(r.fail)), stampedCrLf(kOtherHf)};
-    if (checkReply(reply, texts, log) != ReplyOutcome::Success)
+    if (!report(protocol::ack(reply), texts, log))
         return;
-    const int n = replyLength(reply);
+    const auto flagsLine = [&](std::optional<uint8_t> flags) {
+        log(QStringLiteral("标志位为：") + (flags ? hex::byteText(*flags) : QString()));
+    };
     switch (r.shows) {
     case Shows::EmptyLine:
         log(QStringLiteral("\r"));
         break;
     case Shows::Inventory:
-        showInventory(reply);
+        showInventory(iso::parseInventory(reply).value);
         break;
-    case Shows::Blocks:
-        log(QStringLiteral("标志位为：") + replyByte(reply, 4));
-        log(QStringLiteral("读卡返回数据为：") + replySpan(reply, 5, n - 3) + kCrLf);
+    case Shows::Blocks: {
+        const auto blocks = iso::parseBlocks(reply).value;
+        flagsLine(blocks.flags);
+        log(QStringLiteral("读卡返回数据为：") + hex::fromBytes(blocks.data) + kCrLf);
         break;
+    }
     case Shows::SystemInformation:
-        showSystemInformation(reply);
+        showSystemInformation(iso::parseSystemInfo(reply).value);
         break;
-    case Shows::SecurityStatus:
-        log(QStringLiteral("标志位为：") + replyByte(reply, 4));
-        log(QStringLiteral("块安全位状态为：") + replySpan(reply, 5, n - 3) + kCrLf);
+    case Shows::SecurityStatus: {
+        const auto blocks = iso::parseBlocks(reply).value;
+        flagsLine(blocks.flags);
+        log(QStringLiteral("块安全位状态为：") + hex::fromBytes(blocks.data) + kCrLf);
         break;
+    }
     }
 }
 
-void Iso15693Page::showInventory(const QString &reply)
+void Iso15693Page::showInventory(const protocol::iso15693::Inventory &inventory)
 {
-    const int n = replyLength(reply);
-    host().log(QStringLiteral("域内的卡片数量为：") + replyByte(reply, 4));
-    host().log(QStringLiteral("域内的卡片数据为：") + replySpan(reply, 5, n - 3));
-    // Whole 10-byte records after the count (flags, DSFID, UID least significant byte first);
-    // the count byte is not trusted.
-    const int records = qMax(0, (2 * n - 14) / 20);
-    for (int k = 1; k <= records; ++k) {
-        const QString uid = replySpan(reply, 7 + 10 * (k - 1), 14 + 10 * (k - 1));
-        if (uid.size() != 16) {
+    const auto byteText = [](std::optional<uint8_t> b) { return b ? hex::byteText(*b) : QString(); };
+    host().log(QStringLiteral("域内的卡片数量为：") + byteText(inventory.count));
+    host().log(QStringLiteral("域内的卡片数据为：") + hex::fromBytes(inventory.data));
+    // The UIDs come least significant byte first; shown most significant first.
+    int k = 0;
+    for (const QByteArray &uid : inventory.uids) {
+        if (uid.size() != protocol::iso15693::kUidBytes) {
             host().log(QStringLiteral("卡号长度非法，无法算出准确的卡号！.."));
             break;
         }
-        host().log(QStringLiteral("第") + QString::number(k) + QStringLiteral("张卡卡号为：") + hex::cdate(uid));
+        host().log(QStringLiteral("第") + QString::number(++k) + QStringLiteral("张卡卡号为：") +
+                   hex::cdate(hex::fromBytes(uid)));
     }
     host().log(QStringLiteral("\r"));
 }
 
-void Iso15693Page::showSystemInformation(const QString &reply)
+void Iso15693Page::showSystemInformation(const protocol::iso15693::SystemInfo &info)
 {
     // Fixed positions, as if every optional field were present.
-    const int n = replyLength(reply);
-    host().log(QStringLiteral("  Flags值为： ") + replyByte(reply, 4));
-    host().log(QStringLiteral("  INFO Flags值为： ") + replyByte(reply, 5));
-    host().log(QStringLiteral("  卡UID值为： ") + replySpan(reply, 6, 13));
-    host().log(QStringLiteral("  DSFID值为： ") + replyByte(reply, 14));
-    host().log(QStringLiteral("  AFI值为： ") + replyByte(reply, 15));
-    host().log(QStringLiteral("  Other fields值为： ") + replySpan(reply, 16, n - 3) + kCrLf);
+    const auto byteText = [](std::optional<uint8_t> b) { return b ? hex::byteText(*b) : QString(); };
+    host().log(QStringLiteral("  Flags值为： ") + byteText(info.flags));
+    host().log(QStringLiteral("  INFO Flags值为： ") + byteText(info.infoFlags));
+    host().log(QStringLiteral("  卡UID值为： ") + hex::fromBytes(info.uid));
+    host().log(QStringLiteral("  DSFID值为： ") + byteText(info.dsfid));
+    host().log(QStringLiteral("  AFI值为： ") + byteText(info.afi));
+    host().log(QStringLiteral("  Other fields值为： ") + hex::fromBytes(info.other) + kCrLf);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "ui/page.h"
+#include "pagekit/page.h"
+#include "protocol/iso15693.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -29,18 +30,22 @@ public:
     void Button48Click(); // system information
     void Button49Click(); // block security status
 
-    // The request-flag byte of a flag list's item text; empty for anything else.
-    static QString flagByte(const QString &item);
+    // The request-flag byte of a flag list's item text; nothing for any other text.
+    static std::optional<uint8_t> flagByte(const QString &item);
 
-    // The command body a row's button sends with the page's current field texts.
-    QString commandBody(int row) const;
+    // The command a row's button sends with the page's current fields (throws UserError for a
+    // field that is not its number of hex bytes).
+    protocol::Request request(int row) const;
 
 private:
     void runRow(int row);
-    void showInventory(const QString &reply);
-    void showSystemInformation(const QString &reply);
+    void showInventory(const protocol::iso15693::Inventory &inventory);
+    void showSystemInformation(const protocol::iso15693::SystemInfo &info);
 
     QVector<QPushButton *> buttons_;
     QVector<QComboBox *> flags_;           // nullptr for the inventory
     QVector<QVector<QLineEdit *>> fields_; // in the row table's order
+
+protected:
+    void build() override;
 };

@@ -1,11 +1,15 @@
 #include "hf/s50page.h"
 
+#include "link/hexfield.h"
+#include "link/hextext.h"
 #include "link/readerlink.h"
-#include "link/replycheck.h"
-#include "ui/guard.h"
-#include "ui/pagehost.h"
-#include "ui/repeatloop.h"
-#include "ui/widgets.h"
+#include "pagekit/guard.h"
+#include "pagekit/pagehost.h"
+#include "pagekit/repeatloop.h"
+#include "pagekit/replycheck.h"
+#include "pagekit/widgets.h"
+#include "protocol/call.h"
+#include "protocol/mifare.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -23,24 +27,33 @@ constexpr int kSetaddItem11 = 17;
 
 const QString kDefaultKey = QStringLiteral("FF FF FF FF FF FF");
 
-// Reply bytes first ... last as their digits; shorter or empty where the reply ends first.
-QString replyBytes(const QString &reply, int first, int last)
+protocol::mifare::Access access(const QRadioButton *all, const QRadioButton *keyB)
 {
-    if (last < first || 2 * first >= reply.size())
-        return QString();
-    return reply.mid(2 * first, 2 * (last - first + 1));
+    return {all->isChecked(), keyB->isChecked()};
 }
 
-QString byteOf(bool set, const char *ifSet, const char *ifClear)
+// The text of a line edit or an editable drop-down.
+QString textOf(const QWidget *field)
 {
-    return QString::fromLatin1(set ? ifSet : ifClear);
+    if (auto *combo = qobject_cast<const QComboBox *>(field))
+        return combo->currentText();
+    return static_cast<const QLineEdit *>(field)->text();
 }
 
-// Bit 0: request "All", bit 1: key B.
-QString modeByte(const QRadioButton *all, const QRadioButton *keyB)
+uint8_t byteOf(const QWidget *field, const char *what)
 {
-    const int mode = (all->isChecked() ? 0x01 : 0x00) | (keyB->isChecked() ? 0x02 : 0x00);
-    return QStringLiteral("0%1").arg(mode);
+    return hex::byteField(textOf(field), QStringLiteral("%1 (%2)").arg(QLatin1String(what), field->objectName()));
+}
+
+QByteArray keyOf(const QWidget *field)
+{
+    return hex::bytesField(textOf(field), QStringLiteral("The key (%1)").arg(field->objectName()),
+                           protocol::mifare::kKeyBytes);
+}
+
+QString hexOf(const QByteArray &bytes)
+{
+    return hex::fromBytes(bytes);
 }
 
 ReplyTexts texts(const ReplyLine &success, const QString &failure)
@@ -96,7 +109,8 @@ QGroupBox *frame(const char *name)
 
 // What the three value rows differ in.
 struct ValueDef {
-    const char *code, *button, *idle, *all, *keyA, *keyB, *sector, *amount, *key;
+    protocol::mifare::ValueOp op;
+    const char *button, *idle, *all, *keyA, *keyB, *sector, *amount, *key;
     QString caption, amountLabel, amountDefault;
     bool showsRemaining;
 };
@@ -104,19 +118,21 @@ struct ValueDef {
 const ValueDef &valueDef(int index)
 {
     static const ValueDef defs[] = {
-        {"22", "Button26", "reqiii", "reqaaa", "keyaaa", "keybbb", "Edit57", "Edit59", "Edit58",
-         QStringLiteral("初始化"), QStringLiteral(" 初始值  "), QStringLiteral("00 88 00 00"), false},
-        {"24", "Button10", "reqiiii", "reqaaaa", "keyaaaa", "keybbbb", "Edit1", "Edit2", "Edit5",
-         QStringLiteral("加值"), QStringLiteral(" 加值  "), QStringLiteral("00 20 00 00"), true},
-        {"23", "Button15", "reqiiiii", "reqaaaaa", "keyaaaaa", "keybbbbb", "Edit10", "Edit8", "Edit7",
-         QStringLiteral("减值"), QStringLiteral(" 减值  "), QStringLiteral("00 20 00 00"), true},
+        {protocol::mifare::ValueOp::Init, "Button26", "reqiii", "reqaaa", "keyaaa", "keybbb", "Edit57", "Edit59",
+         "Edit58", QStringLiteral("初始化"), QStringLiteral(" 初始值  "), QStringLiteral("00 88 00 00"), false},
+        {protocol::mifare::ValueOp::Increment, "Button10", "reqiiii", "reqaaaa", "keyaaaa", "keybbbb", "Edit1", "Edit2",
+         "Edit5", QStringLiteral("加值"), QStringLiteral(" 加值  "), QStringLiteral("00 20 00 00"), true},
+        {protocol::mifare::ValueOp::Decrement, "Button15", "reqiiiii", "reqaaaaa", "keyaaaaa", "keybbbbb", "Edit10",
+         "Edit8", "Edit7", QStringLiteral("减值"), QStringLiteral(" 减值  "), QStringLiteral("00 20 00 00"), true},
     };
     return defs[index];
 }
 
 } // namespace
 
-S50Page::S50Page(PageHost &host, QWidget *parent) : Page("TabSheet2", host, parent)
+S50Page::S50Page(PageHost &host, QWidget *parent) : Page("TabSheet2", host, parent) {}
+
+void S50Page::build()
 {
     auto *layout = new QVBoxLayout(body());
     layout->setSpacing(4);
@@ -241,7 +257,7 @@ QWidget *S50Page::buildValueRow(int index)
     auto *grid = new QGridLayout(g);
     auto *choices = new QHBoxLayout;
     ValueRow &row = values_[index];
-    row.code = QString::fromLatin1(d.code);
+    row.op = d.op;
     row.showsRemaining = d.showsRemaining;
     QRadioButton *idle = nullptr, *keyA = nullptr;
     std::tie(idle, row.all) = choice(g, choices, d.idle, QStringLiteral("Idle"), d.all, QStringLiteral("All"));
@@ -268,70 +284,72 @@ QWidget *S50Page::buildValueRow(int index)
 
 void S50Page::Button8Click()
 {
-    const QString body = QStringLiteral("20") + modeByte(reqa, keyb) + ComboBox6->currentText() +
-                         ComboBox3->currentText() + ComboBox4->currentText();
-    const QString reply = host().link().exchange(body, kBlockWaitMs);
+    namespace mf = protocol::mifare;
+    const auto request = mf::readBlocks(access(reqa, keyb), byteOf(ComboBox6, "The block count"),
+                                        byteOf(ComboBox3, "The start block"), keyOf(ComboBox4));
+    const auto r = mf::parseBlocks(protocol::exchange(host().link(), request, kBlockWaitMs));
     const auto log = [this](const QString &l) { host().log(l); };
-    if (checkReply(reply, texts(stamped(QStringLiteral("操作成功   ")), QStringLiteral("读卡失败   ")), log) !=
-        ReplyOutcome::Success)
+    if (!report(r, texts(stamped(QStringLiteral("操作成功   ")), QStringLiteral("读卡失败   ")), log))
         return;
-    log(QStringLiteral("卡号为:") + replyBytes(reply, 4, 7));
+    log(QStringLiteral("卡号为:") + hexOf(r.value.cardNumber));
     // Every block read: from byte 8 up to the check byte and the trailer.
-    log(QStringLiteral("卡的数据为:") + replyBytes(reply, 8, int(reply.size() / 2) - 3) + kCrLf);
+    log(QStringLiteral("卡的数据为:") + hexOf(r.value.data) + kCrLf);
 }
 
 void S50Page::Button9Click()
 {
-    // The data goes out as typed; the reader compares it with the number of blocks.
-    const QString body = QStringLiteral("21") + modeByte(reqaa, keybb) + ComboBox8->currentText() +
-                         ComboBox7->currentText() + ComboBox9->currentText() + Edit3->text();
-    const QString reply = host().link().exchange(body, kBlockWaitMs);
+    namespace mf = protocol::mifare;
+    // The reader compares the data with the number of blocks.
+    const QByteArray data =
+        hex::bytesField(Edit3->text(), QStringLiteral("The data to write (Edit3)"), 1, 4 * mf::kBlockBytes);
+    const auto request = mf::writeBlocks(access(reqaa, keybb), byteOf(ComboBox8, "The block count"),
+                                         byteOf(ComboBox7, "The start address"), keyOf(ComboBox9), data);
+    const auto r = mf::parseCardId(protocol::exchange(host().link(), request, kBlockWaitMs));
     const auto log = [this](const QString &l) { host().log(l); };
-    if (checkReply(reply, texts(stamped(QStringLiteral("操作成功   ")), QStringLiteral("读卡失败   ")), log) !=
-        ReplyOutcome::Success)
+    if (!report(r, texts(stamped(QStringLiteral("操作成功   ")), QStringLiteral("读卡失败   ")), log))
         return;
-    log(QStringLiteral("卡号为:") + replyBytes(reply, 4, 7));
+    log(QStringLiteral("卡号为:") + hexOf(r.value.cardNumber));
 }
 
 void S50Page::Button16Click()
 {
-    const QString reply = host().link().exchange(QStringLiteral("06"), kShortWaitMs);
-    checkReply(reply, texts(stampedCrLf(QStringLiteral("HALT操作成功   ")), QStringLiteral("HALT操作失败   ")),
-               [this](const QString &l) { host().log(l); });
+    const auto r = protocol::ack(protocol::exchange(host().link(), protocol::mifare::halt(), kShortWaitMs));
+    report(r, texts(stampedCrLf(QStringLiteral("HALT操作成功   ")), QStringLiteral("HALT操作失败   ")),
+           [this](const QString &l) { host().log(l); });
 }
 
 void S50Page::Button29Click()
 {
-    const QString body =
-        QStringLiteral("25") + byteOf(reqa5->isChecked(), "52", "26") + byteOf(yeshalt->isChecked(), "01", "00");
-    const QString reply = host().link().exchange(body, kShortWaitMs);
+    namespace mf = protocol::mifare;
+    const auto r = mf::parseCardNumber(
+        protocol::exchange(host().link(), mf::cardNumber(reqa5->isChecked(), yeshalt->isChecked()), kShortWaitMs));
     const auto log = [this](const QString &l) { host().log(l); };
-    if (checkReply(reply, texts(stampedCrLf(QStringLiteral("操作成功   ")), QStringLiteral("读卡号操作失败   ")),
-                   log) != ReplyOutcome::Success)
+    if (!report(r, texts(stampedCrLf(QStringLiteral("操作成功   ")), QStringLiteral("读卡号操作失败   ")), log))
         return;
-    log(QStringLiteral("返回卡号为:") + replyBytes(reply, 5, 8));
-    const QString count = replyByte(reply, 4);
-    if (count == QLatin1String("00"))
+    log(QStringLiteral("返回卡号为:") + hexOf(r.value.number));
+    if (r.value.count == uint8_t(0x00))
         log(QStringLiteral("检测到的卡的数量为一张卡..\r\n"));
-    else if (count == QLatin1String("01"))
+    else if (r.value.count == uint8_t(0x01))
         log(QStringLiteral("检测到的卡的数量为多张卡..\r\n"));
 }
 
 void S50Page::valueOperation(const ValueRow &row)
 {
-    const QString body =
-        row.code + modeByte(row.all, row.keyB) + row.sector->text() + row.key->text() + row.amount->text();
-    const QString reply = host().link().exchange(body, kBlockWaitMs);
+    namespace mf = protocol::mifare;
+    const QByteArray amount =
+        hex::bytesField(row.amount->text(), QStringLiteral("The value (%1)").arg(row.amount->objectName()), 4);
+    const auto request =
+        mf::value(row.op, access(row.all, row.keyB), byteOf(row.sector, "The sector"), keyOf(row.key), amount);
+    const auto r = mf::parseValue(protocol::exchange(host().link(), request, kBlockWaitMs));
     const auto log = [this](const QString &l) { host().log(l); };
-    if (checkReply(reply, texts(stamped(QStringLiteral("操作成功   ")), QStringLiteral("读卡失败   ")), log) !=
-        ReplyOutcome::Success)
+    if (!report(r, texts(stamped(QStringLiteral("操作成功   ")), QStringLiteral("读卡失败   ")), log))
         return;
     if (!row.showsRemaining) {
-        log(QStringLiteral("返回卡ID号为:") + replyBytes(reply, 4, 7) + kCrLf);
+        log(QStringLiteral("返回卡ID号为:") + hexOf(r.value.cardNumber) + kCrLf);
         return;
     }
-    log(QStringLiteral("返回卡ID号为:") + replyBytes(reply, 4, 7));
-    log(QStringLiteral("剩余值为为: ") + replyBytes(reply, 8, 11) + kCrLf);
+    log(QStringLiteral("返回卡ID号为:") + hexOf(r.value.cardNumber));
+    log(QStringLiteral("剩余值为为: ") + hexOf(r.value.remaining) + kCrLf);
 }
 
 void S50Page::Button26Click()

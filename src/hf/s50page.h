@@ -1,6 +1,7 @@
 #pragma once
 
-#include "ui/page.h"
+#include "pagekit/page.h"
+#include "protocol/mifare.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -28,33 +29,33 @@ public:
     void RadioButton2Click();
 
     // Read row.
-    QRadioButton *reqi, *reqa, *keya, *keyb;
-    QComboBox *ComboBox3, *ComboBox6, *ComboBox4;
-    QPushButton *Button8;
-    QCheckBox *CheckBox2;
+    QRadioButton *reqi{}, *reqa{}, *keya{}, *keyb{};
+    QComboBox *ComboBox3{}, *ComboBox6{}, *ComboBox4{};
+    QPushButton *Button8{};
+    QCheckBox *CheckBox2{};
     // Write row.
-    QRadioButton *reqii, *reqaa, *keyaa, *keybb;
-    QComboBox *ComboBox7, *ComboBox8, *ComboBox9;
-    QLineEdit *Edit3;
-    QPushButton *Button9;
-    QCheckBox *CheckBox1;
+    QRadioButton *reqii{}, *reqaa{}, *keyaa{}, *keybb{};
+    QComboBox *ComboBox7{}, *ComboBox8{}, *ComboBox9{};
+    QLineEdit *Edit3{};
+    QPushButton *Button9{};
+    QCheckBox *CheckBox1{};
     // Halt and card number.
-    QPushButton *Button16, *Button29;
-    QRadioButton *reql5, *reqa5, *nohalt, *yeshalt;
-    QCheckBox *CheckBox4;
+    QPushButton *Button16{}, *Button29{};
+    QRadioButton *reql5{}, *reqa5{}, *nohalt{}, *yeshalt{};
+    QCheckBox *CheckBox4{};
     // Value rows: initialise, increment, decrement.
-    QPushButton *Button26, *Button10, *Button15;
+    QPushButton *Button26{}, *Button10{}, *Button15{};
     // Address choice and the write-then-read repeat.
-    QRadioButton *RadioButton2, *RadioButton1;
-    QCheckBox *CheckBox12;
+    QRadioButton *RadioButton2{}, *RadioButton1{};
+    QCheckBox *CheckBox12{};
 
 private:
     // The controls of one value operation and what its command and result lines differ in.
     struct ValueRow {
-        QString code;
-        QRadioButton *all, *keyB;
-        QLineEdit *sector, *amount, *key;
-        bool showsRemaining;
+        protocol::mifare::ValueOp op{};
+        QRadioButton *all{}, *keyB{};
+        QLineEdit *sector{}, *amount{}, *key{};
+        bool showsRemaining = false;
     };
     void valueOperation(const ValueRow &row);
     void addressClick();
@@ -64,4 +65,7 @@ private:
     QWidget *buildValueRow(int index);
 
     ValueRow values_[3];
+
+protected:
+    void build() override;
 };

@@ -1,12 +1,15 @@
 #include "hf/systempage.h"
 
 #include "link/errors.h"
+#include "link/hexfield.h"
 #include "link/hextext.h"
 #include "link/readerlink.h"
-#include "link/replycheck.h"
-#include "ui/guard.h"
-#include "ui/pagehost.h"
-#include "ui/widgets.h"
+#include "pagekit/guard.h"
+#include "pagekit/pagehost.h"
+#include "pagekit/replycheck.h"
+#include "pagekit/widgets.h"
+#include "protocol/call.h"
+#include "protocol/system.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -23,12 +26,11 @@ enum class Shows { Message, Address, SerialNumber };
 
 } // namespace
 
-// One row of the command group: the button, the command code and the fields whose bytes
-// follow it, the texts of its outcomes.
+// One row of the command group: the button, the command its fields make, the texts of its
+// outcomes.
 struct SystemPage::Command {
     QPushButton *SystemPage::*button;
-    const char *code;
-    QList<QLineEdit * SystemPage::*> fields;
+    protocol::Request (SystemPage::*request)() const;
     QString noData;
     QString success;
     QString failure;
@@ -42,62 +44,22 @@ const QList<SystemPage::Command> &commands()
 {
     using P = SystemPage;
     static const QList<SystemPage::Command> table = {
-        {&P::Button4,
-         "83",
-         {},
-         kNoDataWide,
-         QStringLiteral("系统地址为 : "),
-         QStringLiteral("操作失败        "),
-         Shows::Address},
-        {&P::Button11,
-         "80",
-         {&P::Edit4},
-         kNoDataWide,
-         QStringLiteral("读写器地址设置成功   "),
-         QStringLiteral("读写器地址设置失败   "),
-         Shows::Message},
-        {&P::Button12,
-         "81",
-         {},
-         kNoDataWide,
-         QStringLiteral("波特率设置成功   "),
-         QStringLiteral("波特率设置失败   "),
-         Shows::Message},
-        {&P::Button14,
-         "83",
-         {},
-         kNoDataHf,
-         QStringLiteral("读序列号成功   "),
-         QStringLiteral("读序列号失败   "),
-         Shows::SerialNumber},
-        {&P::Button13,
-         "82",
-         {&P::Edit9},
-         kNoDataHf,
-         QStringLiteral("机器序列号设置成功   "),
-         QStringLiteral("机器序列号设置失败   "),
-         Shows::Message},
-        {&P::Button20,
-         "88",
-         {&P::Edit30, &P::Edit31},
-         kNoDataHf,
-         QStringLiteral("设置LED操作成功   "),
-         QStringLiteral("设置LED操作失败   "),
-         Shows::Message},
-        {&P::Button23,
-         "87",
-         {&P::Edit11, &P::Edit12},
-         kNoDataHf,
-         QStringLiteral("设置LED-R操作成功   "),
-         QStringLiteral("设置LED-R操作失败   "),
-         Shows::Message},
-        {&P::Button21,
-         "89",
-         {&P::Edit33, &P::Edit34},
-         kNoDataHf,
-         QStringLiteral("设置BUZ操作成功   "),
-         QStringLiteral("设置BUZ操作失败   "),
-         Shows::Message},
+        {&P::Button4, &P::identityRequest, kNoDataWide, QStringLiteral("系统地址为 : "),
+         QStringLiteral("操作失败        "), Shows::Address},
+        {&P::Button11, &P::addressRequest, kNoDataWide, QStringLiteral("读写器地址设置成功   "),
+         QStringLiteral("读写器地址设置失败   "), Shows::Message},
+        {&P::Button12, &P::baudRequest, kNoDataWide, QStringLiteral("波特率设置成功   "),
+         QStringLiteral("波特率设置失败   "), Shows::Message},
+        {&P::Button14, &P::identityRequest, kNoDataHf, QStringLiteral("读序列号成功   "),
+         QStringLiteral("读序列号失败   "), Shows::SerialNumber},
+        {&P::Button13, &P::serialRequest, kNoDataHf, QStringLiteral("机器序列号设置成功   "),
+         QStringLiteral("机器序列号设置失败   "), Shows::Message},
+        {&P::Button20, &P::ledRequest, kNoDataHf, QStringLiteral("设置LED操作成功   "),
+         QStringLiteral("设置LED操作失败   "), Shows::Message},
+        {&P::Button23, &P::ledRRequest, kNoDataHf, QStringLiteral("设置LED-R操作成功   "),
+         QStringLiteral("设置LED-R操作失败   "), Shows::Message},
+        {&P::Button21, &P::buzzerRequest, kNoDataHf, QStringLiteral("设置BUZ操作成功   "),
+         QStringLiteral("设置BUZ操作失败   "), Shows::Message},
     };
     return table;
 }
@@ -110,15 +72,10 @@ const SystemPage::Command &command(QPushButton *SystemPage::*button)
     throw std::logic_error("no such command button");
 }
 
-// The bytes of a field as typed. Its non-hexadecimal characters are dropped, as Send does;
-// an unpaired digit would shift every later byte of the frame, so it is refused instead.
-QString fieldBytes(const QLineEdit *field)
+// One byte of a field, named in the message when it is not one.
+uint8_t byteOf(const QLineEdit *field, const char *what)
 {
-    const QString digits = hex::filter(field->text());
-    if (digits.size() % 2 != 0)
-        throw UserError(QStringLiteral("'%1' in %2 is not whole bytes: give two hexadecimal digits for each byte")
-                            .arg(field->text(), field->objectName()));
-    return digits;
+    return hex::byteField(field->text(), QStringLiteral("%1 (%2)").arg(QLatin1String(what), field->objectName()));
 }
 
 QLabel *text(const char *name, const QString &caption)
@@ -128,7 +85,9 @@ QLabel *text(const char *name, const QString &caption)
 
 } // namespace
 
-SystemPage::SystemPage(PageHost &host, QWidget *parent) : Page("TabSheet4", host, parent)
+SystemPage::SystemPage(PageHost &host, QWidget *parent) : Page("TabSheet4", host, parent) {}
+
+void SystemPage::build()
 {
     auto *commandsGroup = ui::group("GroupBox3", QStringLiteral("系统命令"), body());
     ComboBox5 = ui::named(new QComboBox, "ComboBox5");
@@ -246,37 +205,70 @@ SystemPage::SystemPage(PageHost &host, QWidget *parent) : Page("TabSheet4", host
     connect(Edit22, &QLineEdit::textChanged, this, [this] { guard::run([this] { Edit22Change(); }); });
 }
 
-QString SystemPage::baudCode(const QString &text)
+protocol::Request SystemPage::identityRequest() const
 {
-    static const QStringList rates = {"9600", "19200", "38400", "57600", "115200"};
-    const qsizetype i = rates.indexOf(text);
-    return i < 0 ? QString() : hex::byteText(int(i));
+    return protocol::hfsystem::readIdentity();
+}
+
+protocol::Request SystemPage::addressRequest() const
+{
+    return protocol::hfsystem::setAddress(byteOf(Edit4, "The new address"));
+}
+
+protocol::Request SystemPage::baudRequest() const
+{
+    const int code = protocol::hfsystem::baudCode(ComboBox5->currentText());
+    if (code < 0)
+        throw UserError(QStringLiteral("The baud rate must be one of %1, not '%2'.")
+                            .arg(protocol::hfsystem::baudRates().join(QStringLiteral(", ")), ComboBox5->currentText()));
+    return protocol::hfsystem::setBaudRate(uint8_t(code));
+}
+
+protocol::Request SystemPage::serialRequest() const
+{
+    return protocol::hfsystem::setSerialNumber(
+        hex::bytesField(Edit9->text(), QStringLiteral("The serial number (Edit9)"), 8));
+}
+
+protocol::Request SystemPage::signalRequest(int which, const QLineEdit *period, const QLineEdit *count) const
+{
+    return protocol::hfsystem::signal(protocol::hfsystem::Signal(which), byteOf(period, "The period"),
+                                      byteOf(count, "The count"));
+}
+
+protocol::Request SystemPage::ledRequest() const
+{
+    return signalRequest(protocol::hfsystem::kLed, Edit30, Edit31);
+}
+
+protocol::Request SystemPage::ledRRequest() const
+{
+    return signalRequest(protocol::hfsystem::kLedR, Edit11, Edit12);
+}
+
+protocol::Request SystemPage::buzzerRequest() const
+{
+    return signalRequest(protocol::hfsystem::kBuzzer, Edit33, Edit34);
 }
 
 void SystemPage::run(const Command &c)
 {
-    QString body = QString::fromLatin1(c.code);
-    for (QLineEdit *SystemPage::*field : c.fields)
-        body += fieldBytes(this->*field);
-    if (c.button == &SystemPage::Button12)
-        body += baudCode(ComboBox5->currentText());
+    const protocol::Request request = (this->*c.request)();
     ReaderLink &link = host().link();
     if (c.button == &SystemPage::Button4)
         link.clearReply();
-    const QString reply = link.exchange(body, kWaitMs);
+    const auto r = protocol::hfsystem::parseIdentity(protocol::exchange(link, request, kWaitMs));
     const auto log = [this](const QString &line) { host().log(line); };
+    const QString address = r.value.address ? hex::byteText(*r.value.address) : QString();
     ReplyTexts texts{stampedCrLf(c.noData), stampedCrLf(c.success), stamped(c.failure), stampedCrLf(kOtherHf)};
     if (c.shows == Shows::Address)
-        texts.success = stampedCrLf(c.success + replyByte(reply, 4) + QStringLiteral("   "));
+        texts.success = stampedCrLf(c.success + address + QStringLiteral("   "));
     if (c.shows == Shows::SerialNumber)
         texts.success = stamped(c.success);
-    if (checkReply(reply, texts, log) != ReplyOutcome::Success || c.shows != Shows::SerialNumber)
+    if (!report(r, texts, log) || c.shows != Shows::SerialNumber)
         return;
-    QString serial;
-    for (int k = 5; k <= 12; ++k)
-        serial += replyByte(reply, k);
-    log(QStringLiteral("地址为：") + replyByte(reply, 4));
-    log(QStringLiteral("序列号为：") + serial + kCrLf);
+    log(QStringLiteral("地址为：") + address);
+    log(QStringLiteral("序列号为：") + hex::fromBytes(r.value.serialNumber) + kCrLf);
 }
 
 void SystemPage::Button12Click()
@@ -319,15 +311,15 @@ void SystemPage::Button21Click()
     run(command(&SystemPage::Button21));
 }
 
-// The mode switches neither wait nor look at the answer: the reply echo alone shows it.
+// The mode switches do not look at the answer: the reply echo alone shows it.
 void SystemPage::Button52Click()
 {
-    host().link().Send(QStringLiteral("0F01"));
+    protocol::sendOnly(host().link(), protocol::hfsystem::readingMode(true), ReaderLink::kDefaultReplyWaitMs);
 }
 
 void SystemPage::Button53Click()
 {
-    host().link().Send(QStringLiteral("0F02"));
+    protocol::sendOnly(host().link(), protocol::hfsystem::readingMode(false), ReaderLink::kDefaultReplyWaitMs);
 }
 
 void SystemPage::Edit22Change()
@@ -339,8 +331,12 @@ void SystemPage::Edit22Change()
         valid = false;
     }
     // Setting the text fires the check again, and "100" passes.
-    if (!valid)
+    if (!valid) {
         Edit22->setText(QStringLiteral("100"));
+        return;
+    }
+    // Every repeat loop reads its pause from the link's settings.
+    host().link().setHfPauseMs(pauseMs());
 }
 
 int SystemPage::pauseMs() const

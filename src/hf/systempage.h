@@ -1,6 +1,7 @@
 #pragma once
 
-#include "ui/page.h"
+#include "pagekit/page.h"
+#include "protocol/request.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -30,16 +31,26 @@ public:
     // Edit22 as a decimal integer; throws UserError when it is not one.
     int pauseMs() const;
 
-    // The code byte of a baud rate text ("9600" -> "00"); empty for any other text.
-    static QString baudCode(const QString &text);
-
-    QComboBox *ComboBox5;
-    QLineEdit *Edit4, *Edit9, *Edit30, *Edit31, *Edit11, *Edit12, *Edit33, *Edit34, *Edit22;
-    QPushButton *Button12, *Button4, *Button11, *Button14, *Button13, *Button20, *Button23, *Button21;
-    QPushButton *Button52, *Button53;
+    QComboBox *ComboBox5{};
+    QLineEdit *Edit4{}, *Edit9{}, *Edit30{}, *Edit31{}, *Edit11{}, *Edit12{}, *Edit33{}, *Edit34{}, *Edit22{};
+    QPushButton *Button12{}, *Button4{}, *Button11{}, *Button14{}, *Button13{}, *Button20{}, *Button23{}, *Button21{};
+    QPushButton *Button52{}, *Button53{};
 
     struct Command;
+    // The commands the buttons send with the page's current fields (throw UserError for a field
+    // that is not its number of hex bytes).
+    protocol::Request identityRequest() const;
+    protocol::Request addressRequest() const;
+    protocol::Request baudRequest() const;
+    protocol::Request serialRequest() const;
+    protocol::Request signalRequest(int which, const QLineEdit *period, const QLineEdit *count) const;
+    protocol::Request ledRequest() const;
+    protocol::Request ledRRequest() const;
+    protocol::Request buzzerRequest() const;
 
 private:
     void run(const Command &command);
+
+protected:
+    void build() override;
 };

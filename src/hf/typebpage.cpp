@@ -1,13 +1,16 @@
 #include "hf/typebpage.h"
 
+#include "link/hexfield.h"
 #include "link/hextext.h"
 #include "link/readerlink.h"
-#include "link/replycheck.h"
 #include "link/timestamp.h"
-#include "ui/guard.h"
-#include "ui/pagehost.h"
-#include "ui/repeatloop.h"
-#include "ui/widgets.h"
+#include "pagekit/guard.h"
+#include "pagekit/pagehost.h"
+#include "pagekit/repeatloop.h"
+#include "pagekit/replycheck.h"
+#include "pagekit/widgets.h"
+#include "protocol/call.h"
+#include "protocol/typeb.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -58,11 +61,13 @@ QString TypeBPage::sendDataStatus(const QString &code)
     return {};
 }
 
-TypeBPage::TypeBPage(PageHost &host, QWidget *parent) : Page("TabSheet5", host, parent)
+TypeBPage::TypeBPage(PageHost &host, QWidget *parent) : Page("TabSheet5", host, parent) {}
+
+void TypeBPage::build()
 {
     Button31 = ui::button("Button31", QStringLiteral("卡请求"));
     // The repeat boxes take caption, pause and kind of wait from their rows of the repeat table.
-    CheckBox11 = repeatBox("CheckBox11", host, [this] { Button31Click(); });
+    CheckBox11 = repeatBox("CheckBox11", host(), [this] { Button31Click(); });
     // Present but never usable: nothing enables them and no handler hangs on them.
     Button32 = ui::button("Button32", QStringLiteral("防冲突"));
     Button32->setEnabled(false);
@@ -91,9 +96,9 @@ TypeBPage::TypeBPage(PageHost &host, QWidget *parent) : Page("TabSheet5", host, 
     b->setColumnStretch(4, 1);
 
     Button19 = ui::button("Button19", QStringLiteral("读取"));
-    CheckBox13 = repeatBox("CheckBox13", host, [this] { Button19Click(); });
+    CheckBox13 = repeatBox("CheckBox13", host(), [this] { Button19Click(); });
     Button22 = ui::button("Button22", QStringLiteral("读取"));
-    CheckBox14 = repeatBox("CheckBox14", host, [this] { Button22Click(); });
+    CheckBox14 = repeatBox("CheckBox14", host(), [this] { Button22Click(); });
     auto *idCard = ui::group("GroupBox22", QStringLiteral("第二代居民身份证"), body());
     auto *c = new QGridLayout(idCard);
     c->setVerticalSpacing(8);
@@ -119,38 +124,39 @@ TypeBPage::TypeBPage(PageHost &host, QWidget *parent) : Page("TabSheet5", host, 
 
 void TypeBPage::Button31Click()
 {
-    const QString reply = host().link().exchange(QStringLiteral("09"), kRequestWaitMs);
+    namespace tb = protocol::typeb;
+    const auto r = tb::parseRequest(protocol::exchange(host().link(), tb::request(), kRequestWaitMs));
     const LogSink log = [this](const QString &line) { host().log(line); };
-    if (checkReply(reply, {stampedCrLf(kNoDataHf), stampedCrLf(kDone), stamped(kFailed), stampedCrLf(kOtherHf)}, log) !=
-        ReplyOutcome::Success)
+    if (!report(r, {stampedCrLf(kNoDataHf), stampedCrLf(kDone), stamped(kFailed), stampedCrLf(kOtherHf)}, log))
         return;
     // The card's answer to the request: its length byte, then the answer itself.
-    log(QStringLiteral("卡片复位数据的长度为:") + replyByte(reply, 4));
-    log(QStringLiteral("返回操作后的数据为:") + replySpan(reply, 5, replyLength(reply) - 3) + kCrLf);
+    log(QStringLiteral("卡片复位数据的长度为:") + (r.value.length ? hex::byteText(*r.value.length) : QString()));
+    log(QStringLiteral("返回操作后的数据为:") + hex::fromBytes(r.value.data) + kCrLf);
 }
 
 void TypeBPage::Button33Click()
 {
-    const QString reply = host().link().exchange(QStringLiteral("0B") + Edit76->text(), kRequestWaitMs);
-    checkReply(reply,
-               {stampedCrLf(kNoDataHf), stampedCrLf(QStringLiteral("操作成功、复位成功   ")), stamped(kFailed),
-                stampedCrLf(kOtherHf)},
-               [this](const QString &line) { host().log(line); });
+    namespace tb = protocol::typeb;
+    const QByteArray card =
+        hex::bytesField(Edit76->text(), QStringLiteral("The card ID (Edit76)"), 1, tb::kMaxSendBytes);
+    const auto r = protocol::ack(protocol::exchange(host().link(), tb::attrib(card), kRequestWaitMs));
+    report(r,
+           {stampedCrLf(kNoDataHf), stampedCrLf(QStringLiteral("操作成功、复位成功   ")), stamped(kFailed),
+            stampedCrLf(kOtherHf)},
+           [this](const QString &line) { host().log(line); });
 }
 
 void TypeBPage::Button36Click()
 {
-    // Only whole digit pairs count for n; an odd last digit still goes into the frame as
-    // typed, after n and before the check byte.
-    const int n = int(hex::filter(Edit77->text()).size() / 2);
+    namespace tb = protocol::typeb;
+    const QByteArray data = hex::bytesField(Edit77->text(), QStringLiteral("The data (Edit77)"), 0, tb::kMaxSendBytes);
     ReaderLink &link = host().link();
     link.clearReply();
-    // The HF frame around 0D, n and the data: LEN n + 2, the check byte over address, LEN,
-    // 0D, n and the n data bytes.
-    const QString reply = link.exchange(QStringLiteral("0D") + hex::byteText(n) + Edit77->text(), kSendDataWaitMs);
-    if (replyByte(reply, 3) == QLatin1String("00")) {
+    const QByteArray reply = protocol::exchange(link, tb::sendData(data), kSendDataWaitMs);
+    const auto r = tb::parseSendData(reply);
+    if (r.ok()) {
         host().log(kDone + timeStamp());
-        host().log(QStringLiteral("操作后的数据串为：") + replySpan(reply, 4, replyLength(reply) - 3) + kCrLf);
+        host().log(QStringLiteral("操作后的数据串为：") + hex::fromBytes(r.value.data) + kCrLf);
         return;
     }
     host().log(kFailed + timeStamp());
@@ -158,28 +164,31 @@ void TypeBPage::Button36Click()
         host().log(QStringLiteral("无数据接收..\r\n"));
         return;
     }
-    const QString line = sendDataStatus(replyByte(reply, 4));
+    // Send data's own texts for the byte after the status, whatever the status was.
+    const auto code = protocol::ReaderReply(reply).byte(4);
+    const QString line = code ? sendDataStatus(hex::byteText(*code)) : QString();
     if (!line.isEmpty())
         host().log(line);
 }
 
-void TypeBPage::readIdCard(const QString &command)
+void TypeBPage::readIdCard(bool fileId)
 {
-    const QString reply = host().link().exchange(command, kIdCardWaitMs);
+    namespace tb = protocol::typeb;
+    const auto r =
+        tb::parseIdNumber(protocol::exchange(host().link(), fileId ? tb::idFileId() : tb::idNumber(), kIdCardWaitMs));
     const LogSink log = [this](const QString &line) { host().log(line); };
-    if (checkReply(reply, {stampedCrLf(kNoDataHf), stamped(kDone), stamped(kIdFailed), stampedCrLf(kOtherHf)}, log) !=
-        ReplyOutcome::Success)
+    if (!report(r, {stampedCrLf(kNoDataHf), stamped(kDone), stamped(kIdFailed), stampedCrLf(kOtherHf)}, log))
         return;
     // Eight bytes after the length byte; fewer when the reply is short.
-    log(QStringLiteral("返回卡号为:") + replySpan(reply, 5, 12) + kCrLf);
+    log(QStringLiteral("返回卡号为:") + hex::fromBytes(r.value.number) + kCrLf);
 }
 
 void TypeBPage::Button19Click()
 {
-    readIdCard(QStringLiteral("26"));
+    readIdCard(false);
 }
 
 void TypeBPage::Button22Click()
 {
-    readIdCard(QStringLiteral("27"));
+    readIdCard(true);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/page.h"
+#include "pagekit/page.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -24,10 +24,13 @@ public:
     // The line send data adds for an error code; empty for a code it does not list.
     static QString sendDataStatus(const QString &code);
 
-    QPushButton *Button31, *Button32, *Button33, *Button34, *Button36, *Button19, *Button22;
-    QCheckBox *CheckBox11, *CheckBox13, *CheckBox14;
-    QLineEdit *Edit76, *Edit77;
+    QPushButton *Button31{}, *Button32{}, *Button33{}, *Button34{}, *Button36{}, *Button19{}, *Button22{};
+    QCheckBox *CheckBox11{}, *CheckBox13{}, *CheckBox14{};
+    QLineEdit *Edit76{}, *Edit77{};
 
 private:
-    void readIdCard(const QString &command);
+    void readIdCard(bool fileId);
+
+protected:
+    void build() override;
 };

@@ -1,13 +1,16 @@
 #include "hf/ultralightpage.h"
 
 #include "link/errors.h"
+#include "link/hexfield.h"
 #include "link/hextext.h"
 #include "link/readerlink.h"
-#include "link/replycheck.h"
-#include "ui/guard.h"
-#include "ui/pagehost.h"
-#include "ui/repeatloop.h"
-#include "ui/widgets.h"
+#include "pagekit/guard.h"
+#include "pagekit/pagehost.h"
+#include "pagekit/repeatloop.h"
+#include "pagekit/replycheck.h"
+#include "pagekit/widgets.h"
+#include "protocol/call.h"
+#include "protocol/ultralight.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -22,20 +25,7 @@ constexpr int kSerialWaitMs = 300;
 constexpr int kHaltWaitMs = 300;
 constexpr int kReadWaitMs = 800;
 constexpr int kWriteWaitMs = 500;
-constexpr int kPages = 16;
-
-// Reply bytes first ... last as their digits; shorter or empty where the reply ends first.
-QString replyBytes(const QString &reply, int first, int last)
-{
-    if (2 * first >= reply.size())
-        return QString();
-    return reply.mid(2 * first, 2 * (last - first + 1));
-}
-
-QString requestByte(const QRadioButton *all)
-{
-    return all->isChecked() ? QStringLiteral("01") : QStringLiteral("00");
-}
+constexpr int kPages = protocol::ultralight::kPages;
 
 ReplyTexts texts(const ReplyLine &success, const QString &failure)
 {
@@ -77,17 +67,19 @@ QListWidget *pageList(const char *name, int selected)
     return list;
 }
 
-QString pageByte(const QListWidget *list)
+uint8_t pageOf(const QListWidget *list)
 {
     const QList<QListWidgetItem *> items = list->selectedItems();
     if (items.isEmpty())
         throw UserError(QStringLiteral("Choose a page number first."));
-    return hex::byteText(hex::StrToInt(items.first()->text()));
+    return uint8_t(hex::StrToInt(items.first()->text()));
 }
 
 } // namespace
 
-UltralightPage::UltralightPage(PageHost &host, QWidget *parent) : Page("TabSheet3", host, parent)
+UltralightPage::UltralightPage(PageHost &host, QWidget *parent) : Page("TabSheet3", host, parent) {}
+
+void UltralightPage::build()
 {
     auto *layout = new QVBoxLayout(body());
     layout->addWidget(buildSerialRows());
@@ -172,43 +164,42 @@ QWidget *UltralightPage::buildReadWrite()
 
 void UltralightPage::Button55Click()
 {
-    const QString reply = host().link().exchange(QStringLiteral("E3") + requestByte(Ula), kSerialWaitMs);
+    namespace ul = protocol::ultralight;
+    const auto r = ul::parseSerial(protocol::exchange(host().link(), ul::readSerial(Ula->isChecked()), kSerialWaitMs));
     const auto log = [this](const QString &l) { host().log(l); };
-    if (checkReply(reply, texts(stamped(QStringLiteral("读卡号 操作成功   ")), QStringLiteral("读卡ID号操作失败   ")),
-                   log) != ReplyOutcome::Success)
+    if (!report(r, texts(stamped(QStringLiteral("读卡号 操作成功   ")), QStringLiteral("读卡ID号操作失败   ")), log))
         return;
-    log(QStringLiteral("卡号为:") + replyBytes(reply, 4, 10) + kCrLf);
+    log(QStringLiteral("卡号为:") + hex::fromBytes(r.value.serial) + kCrLf);
 }
 
 void UltralightPage::Button17Click()
 {
-    const QString reply = host().link().exchange(QStringLiteral("06"), kHaltWaitMs);
-    checkReply(reply, texts(stampedCrLf(QStringLiteral("HALT操作成功   ")), QStringLiteral("HALT操作失败   ")),
-               [this](const QString &l) { host().log(l); });
+    const auto r = protocol::ack(protocol::exchange(host().link(), protocol::ultralight::halt(), kHaltWaitMs));
+    report(r, texts(stampedCrLf(QStringLiteral("HALT操作成功   ")), QStringLiteral("HALT操作失败   ")),
+           [this](const QString &l) { host().log(l); });
 }
 
 void UltralightPage::Button18Click()
 {
-    const QString body = QStringLiteral("E0") + requestByte(Ulaa) + pageByte(ListBox1);
-    const QString reply = host().link().exchange(body, kReadWaitMs);
+    namespace ul = protocol::ultralight;
+    const auto r = ul::parsePages(
+        protocol::exchange(host().link(), ul::readPages(Ulaa->isChecked(), pageOf(ListBox1)), kReadWaitMs));
     const auto log = [this](const QString &l) { host().log(l); };
-    if (checkReply(reply, texts(stamped(QStringLiteral("读卡 操作成功   ")), QStringLiteral("读卡失败   ")), log) !=
-        ReplyOutcome::Success)
+    if (!report(r, texts(stamped(QStringLiteral("读卡 操作成功   ")), QStringLiteral("读卡失败   ")), log))
         return;
     // The chosen page and the three after it, then the serial number.
-    log(QStringLiteral("读卡返回数据为: ") + replyBytes(reply, 4, 19));
-    log(QStringLiteral("卡ID号为:") + replyBytes(reply, 20, 26) + kCrLf);
+    log(QStringLiteral("读卡返回数据为: ") + hex::fromBytes(r.value.data));
+    log(QStringLiteral("卡ID号为:") + hex::fromBytes(r.value.serial) + kCrLf);
 }
 
 void UltralightPage::Button54Click()
 {
-    // The byte between request and page is constant; the page data goes out as typed.
-    const QString body =
-        QStringLiteral("E1") + requestByte(Ulaaa) + QStringLiteral("01") + pageByte(ListBox2) + Edit56->text();
-    const QString reply = host().link().exchange(body, kWriteWaitMs);
+    namespace ul = protocol::ultralight;
+    const QByteArray data = hex::bytesField(Edit56->text(), QStringLiteral("The page data (Edit56)"), ul::kPageBytes);
+    const auto r = ul::parseSerial(
+        protocol::exchange(host().link(), ul::writePage(Ulaaa->isChecked(), pageOf(ListBox2), data), kWriteWaitMs));
     const auto log = [this](const QString &l) { host().log(l); };
-    if (checkReply(reply, texts(stamped(QStringLiteral("写卡操作成功   ")), QStringLiteral("写卡操作失败   ")), log) !=
-        ReplyOutcome::Success)
+    if (!report(r, texts(stamped(QStringLiteral("写卡操作成功   ")), QStringLiteral("写卡操作失败   ")), log))
         return;
-    log(QStringLiteral("卡号为:") + replyBytes(reply, 4, 10) + kCrLf);
+    log(QStringLiteral("卡号为:") + hex::fromBytes(r.value.serial) + kCrLf);
 }

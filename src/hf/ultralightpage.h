@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/page.h"
+#include "pagekit/page.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -22,13 +22,16 @@ public:
     void Button18Click(); // read four pages
     void Button54Click(); // write one page
 
-    QRadioButton *Uli, *Ula, *Ulii, *Ulaa, *Uliii, *Ulaaa;
-    QListWidget *ListBox1, *ListBox2;
-    QLineEdit *Edit56;
-    QPushButton *Button55, *Button17, *Button18, *Button54;
-    QCheckBox *CheckBox8, *CheckBox9, *CheckBox10;
+    QRadioButton *Uli{}, *Ula{}, *Ulii{}, *Ulaa{}, *Uliii{}, *Ulaaa{};
+    QListWidget *ListBox1{}, *ListBox2{};
+    QLineEdit *Edit56{};
+    QPushButton *Button55{}, *Button17{}, *Button18{}, *Button54{};
+    QCheckBox *CheckBox8{}, *CheckBox9{}, *CheckBox10{};
 
 private:
     QWidget *buildSerialRows();
     QWidget *buildReadWrite();
+
+protected:
+    void build() override;
 };

@@ -1,43 +1,93 @@
 #include "link/frames.h"
 
-#include "link/hextext.h"
-
-namespace frames {
-
-static QString xorOfPairs(const QString &text)
+namespace frames
 {
-    const QString digits = text; // already filtered; an unpaired last digit is left out
-    int x = 0;
-    for (qsizetype i = 0; i + 1 < digits.size(); i += 2)
-        x ^= digits.mid(i, 2).toInt(nullptr, 16);
-    return hex::byteText(x);
+
+uint8_t xorOf(const QByteArray &data, qsizetype first, qsizetype last)
+{
+    uint8_t x = 0;
+    for (qsizetype i = qMax<qsizetype>(0, first); i <= last && i < data.size(); ++i)
+        x ^= uint8_t(data[i]);
+    return x;
 }
 
-static QString frame(const QString &address, const QString &body, int extraLen, const QString &prefix)
+static QByteArray readerFrame(uint8_t address, const QByteArray &prefix, const QByteArray &body)
 {
-    const QString b = hex::filter(body);
-    const QString len = hex::byteText(int(b.size() / 2) + extraLen);
-    const QString t = address + len + prefix + b;
-    return QStringLiteral("AA") + t + xorOfPairs(hex::filter(t)) + QStringLiteral("BB");
+    QByteArray f;
+    f.reserve(body.size() + prefix.size() + kReaderOverhead);
+    f.append(char(kHeader));
+    f.append(char(address));
+    f.append(char(uint8_t(prefix.size() + body.size())));
+    f.append(prefix);
+    f.append(body);
+    f.append(char(xorOf(f, 1, f.size() - 1)));
+    f.append(char(kTrailer));
+    return f;
 }
 
-QString hf(const QString &address, const QString &body)
+QByteArray hf(uint8_t address, const QByteArray &body)
 {
-    return frame(address, body, 0, QString());
+    return readerFrame(address, {}, body);
 }
 
-QString uhf(const QString &address, const QString &body)
+QByteArray uhf(uint8_t address, const QByteArray &moduleFrame)
 {
-    return frame(address, body, 1, QStringLiteral("ce"));
+    return readerFrame(address, QByteArray(1, char(kPassThrough)), moduleFrame);
 }
 
-QString module(int command, const QString &params)
+QByteArray module(uint8_t command, const QByteArray &params)
 {
-    const QString p = hex::checkdata(params);
-    const int n = int(p.size() / 2);
-    const QString inner = QStringLiteral("00") + hex::byteText(command) + hex::byteText((n >> 8) & 0xFF) +
-                          hex::byteText(n & 0xFF) + p.toUpper();
-    return QStringLiteral("BB") + inner + hex::byteText(hex::adddate(inner) & 0xFF) + QStringLiteral("7E");
+    QByteArray f;
+    f.reserve(params.size() + kModuleOverhead);
+    f.append(char(kModuleHeader));
+    f.append('\0'); // type: a command
+    f.append(char(command));
+    f.append(char((params.size() >> 8) & 0xFF));
+    f.append(char(params.size() & 0xFF));
+    f.append(params);
+    uint8_t sum = 0;
+    for (qsizetype i = 1; i < f.size(); ++i)
+        sum = uint8_t(sum + uint8_t(f[i]));
+    f.append(char(sum));
+    f.append(char(kModuleEnd));
+    return f;
+}
+
+ReaderFrameCheck checkReaderFrame(const QByteArray &frame)
+{
+    ReaderFrameCheck c;
+    const qsizetype n = frame.size();
+    c.header = n > 0 && uint8_t(frame[0]) == kHeader;
+    c.length = n >= kReaderOverhead && qsizetype(uint8_t(frame[2])) + kReaderOverhead == n;
+    c.check = n >= kReaderOverhead && xorOf(frame, 1, n - 3) == uint8_t(frame[n - 2]);
+    c.trailer = n > 0 && uint8_t(frame[n - 1]) == kTrailer;
+    return c;
+}
+
+ModuleFrameCheck checkModuleFrame(const QByteArray &frame)
+{
+    ModuleFrameCheck c;
+    const qsizetype n = frame.size();
+    c.header = n > 0 && uint8_t(frame[0]) == kModuleHeader;
+    if (n >= kModuleOverhead) {
+        const qsizetype pl = (qsizetype(uint8_t(frame[3])) << 8) | uint8_t(frame[4]);
+        c.length = pl + kModuleOverhead == n;
+        uint8_t sum = 0;
+        for (qsizetype i = 1; i < n - 2; ++i)
+            sum = uint8_t(sum + uint8_t(frame[i]));
+        c.checksum = sum == uint8_t(frame[n - 2]);
+    }
+    c.end = n > 0 && uint8_t(frame[n - 1]) == kModuleEnd;
+    return c;
+}
+
+QByteArray cutReply(const QByteArray &reply)
+{
+    constexpr qsizetype kReplyArea = 245;
+    if (reply.isEmpty())
+        return reply;
+    const qsizetype len = reply.size() > 2 ? uint8_t(reply[2]) : 0;
+    return reply.left(qMin(len + kReaderOverhead, qMin(reply.size(), kReplyArea)));
 }
 
 } // namespace frames

@@ -1,33 +1,91 @@
 #include "link/hidtransport.h"
 
-#include "link/waits.h"
-
-#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <cstring>
 
-HidTransport::HidTransport(std::unique_ptr<HidOpener> opener, std::function<void(const QString &)> notice)
-    : opener_(std::move(opener)), notice_(std::move(notice))
+HidTransport::HidTransport(std::unique_ptr<HidOpener> opener, QObject *parent)
+    : QObject(parent), opener_(std::move(opener))
 {
+    worker_ = std::thread([this] { run(); });
 }
 
-HidTransport::~HidTransport() = default;
+HidTransport::~HidTransport()
+{
+    {
+        const std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    newest_ = ~quint64(0); // a read in progress gives up at its next slice
+    wake_.notify_all();
+    worker_.join();
+}
 
-bool HidTransport::ensureOpen()
+QString HidTransport::description() const
+{
+    return QStringLiteral("USB HID reader");
+}
+
+void HidTransport::start(const QByteArray &frame, int timeoutMs, Done done)
+{
+    const quint64 id = ++nextId_;
+    awaited_ = id;
+    done_ = std::move(done);
+    {
+        const std::lock_guard lock(mutex_);
+        pending_ = Request{id, frame, qMax(0, timeoutMs)}; // an older request not yet taken is dropped
+        newest_ = id;
+    }
+    wake_.notify_one();
+}
+
+void HidTransport::deliver(quint64 id, const UsbReply &reply)
+{
+    if (id != awaited_ || !done_)
+        return; // superseded by a later start
+    Done done = std::move(done_);
+    done_ = nullptr;
+    done(reply);
+}
+
+void HidTransport::run()
+{
+    for (;;) {
+        Request request;
+        {
+            std::unique_lock lock(mutex_);
+            wake_.wait(lock, [this] { return stop_ || pending_.has_value(); });
+            if (stop_)
+                return;
+            request = std::move(*pending_);
+            pending_.reset();
+        }
+        const UsbReply reply = perform(request);
+        QMetaObject::invokeMethod(
+            this, [this, id = request.id, reply] { deliver(id, reply); }, Qt::QueuedConnection);
+    }
+}
+
+bool HidTransport::superseded(quint64 id)
+{
+    return newest_.load() != id;
+}
+
+bool HidTransport::ensureOpen(QString &notice)
 {
     if (device_)
         return true;
     QString why;
     device_ = opener_->open(why);
-    if (!device_ && why != lastWhy_) {
-        // Say it once per reason, not on every command.
-        lastWhy_ = why;
-        if (!why.isEmpty() && notice_)
-            notice_(why);
-    }
-    if (device_)
+    if (device_) {
         lastWhy_.clear();
-    return bool(device_);
+        return true;
+    }
+    // Said once per reason, not on every command.
+    if (why != lastWhy_) {
+        lastWhy_ = why;
+        notice = why;
+    }
+    return false;
 }
 
 void HidTransport::drain()
@@ -39,13 +97,13 @@ void HidTransport::drain()
             break;
 }
 
-int HidTransport::write(const QByteArray &frame)
+UsbReply HidTransport::perform(const Request &request)
 {
-    if (!ensureOpen())
-        return 0;
-    ++exchanges_;
+    UsbReply out;
+    if (!ensureOpen(out.notice))
+        return out;
     drain();
-    int written = 0;
+    const QByteArray &frame = request.frame;
     qsizetype offset = 0;
     do {
         QByteArray report(kReportSize + 1, '\0'); // report ID 0, then the payload
@@ -53,53 +111,38 @@ int HidTransport::write(const QByteArray &frame)
         if (n > 0)
             std::memcpy(report.data() + 1, frame.constData() + offset, size_t(n));
         if (device_->writeReport(report) < 0) {
-            device_.reset(); // unplugged: reopen on the next command
-            return written;
+            device_.reset(); // unplugged: reopened by the next command
+            out.gone = true;
+            return out;
         }
-        written += int(n);
+        out.written += int(n);
         offset += n;
     } while (offset < frame.size());
-    return written;
-}
 
-QByteArray HidTransport::read(int timeoutMs)
-{
-    // The reply is awaited in short slices with the window's events handled between them, so
-    // a reader that never answers does not freeze the window for the whole wait. A command
-    // run from one of those events drains this one's reply: this read then ends empty rather
-    // than report another command's answer.
-    constexpr int kSliceMs = 20;
-    QDeadlineTimer deadline(qMax(0, timeoutMs));
+    QDeadlineTimer deadline(request.timeoutMs);
     QByteArray reply;
     qsizetype wanted = kReplySize;
     uint8_t buf[kReportSize];
     while (reply.size() < wanted) {
-        if (!device_ || waits::cancelled())
-            return {};
+        if (superseded(request.id))
+            return out;
         const int left = int(qMax<qint64>(0, deadline.remainingTime()));
-        const int n = device_->readReport(buf, kReportSize, qMin(left, kSliceMs));
+        const int n = device_->readReport(buf, kReportSize, qMin(left, kReadSliceMs));
         if (n < 0) {
             device_.reset();
-            return {};
+            out.gone = true;
+            return out;
         }
         if (n == 0) {
             if (deadline.hasExpired())
-                return {}; // no whole reply in time
-            const quint64 before = exchanges_;
-            QCoreApplication::processEvents();
-            if (exchanges_ != before)
-                return {};
+                return out; // no whole reply in time
             continue;
         }
         reply.append(reinterpret_cast<const char *>(buf), n);
         if (reply.size() >= 3)
-            wanted = qMin<qsizetype>(kReplySize, qsizetype(static_cast<unsigned char>(reply[2])) + 5);
+            wanted = qMin<qsizetype>(kReplySize, qsizetype(uint8_t(reply[2])) + 5);
     }
     reply.truncate(wanted);
-    return reply;
-}
-
-QString HidTransport::description() const
-{
-    return QStringLiteral("USB HID reader");
+    out.frame = reply;
+    return out;
 }

@@ -3,10 +3,15 @@
 #include "link/usbtransport.h"
 
 #include <QByteArray>
+#include <QObject>
 #include <QString>
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
-#include <functional>
 #include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 // One open HID device, as the report-level calls see it.
 class HidDevice
@@ -15,7 +20,7 @@ public:
     virtual ~HidDevice() = default;
     // Sends one output report (report ID first); returns the bytes written or -1.
     virtual int writeReport(const QByteArray &report) = 0;
-    // Reads one input report into at most maxSize bytes; 0 on time-out, -1 on error.
+    // Reads one input report into at most maxSize bytes; 0 on time-out, -1 on error (gone).
     virtual int readReport(uint8_t *buffer, int maxSize, int timeoutMs) = 0;
 };
 
@@ -30,28 +35,60 @@ public:
 // The reader's report format: a frame goes out as 64-byte output reports behind report ID 0,
 // zero-padded, continued in further reports; a reply starts at the first byte of the first
 // input report and continues in later reports until LEN + 5 bytes are in.
-class HidTransport : public UsbTransport
+//
+// Every call into the device runs on one I/O thread of its own, which blocks in the read
+// while a reply is awaited and hands the whole reply to the window thread as a queued call.
+// The device is opened on the first exchange and again after it went away, so a reader
+// plugged in later is found by the next command.
+class HidTransport : public QObject, public UsbTransport
 {
+    Q_OBJECT
 public:
     static constexpr int kReportSize = 64;
+    // The longest one blocking read lasts while a reply is awaited: a command started in
+    // that wait is then written without waiting for the earlier one's time to run out.
+    static constexpr int kReadSliceMs = 50;
 
-    // notice: told once, in plain words, why the reader cannot be opened.
-    HidTransport(std::unique_ptr<HidOpener> opener, std::function<void(const QString &)> notice);
+    explicit HidTransport(std::unique_ptr<HidOpener> opener, QObject *parent = nullptr);
     ~HidTransport() override;
 
-    int write(const QByteArray &frame) override;
-    QByteArray read(int timeoutMs) override;
+    void start(const QByteArray &frame, int timeoutMs, Done done) override;
     QString description() const override;
 
 private:
-    bool ensureOpen();
-    void drain();
+    struct Request {
+        quint64 id;
+        QByteArray frame;
+        int timeoutMs;
+    };
 
+    // The I/O thread.
+    void run();
+    UsbReply perform(const Request &request);
+    bool ensureOpen(QString &notice);
+    void drain();
+    bool superseded(quint64 id);
+
+    // The window thread.
+    void deliver(quint64 id, const UsbReply &reply);
+
+    // Used on the I/O thread only.
     std::unique_ptr<HidOpener> opener_;
-    std::function<void(const QString &)> notice_;
     std::unique_ptr<HidDevice> device_;
     QString lastWhy_;
-    quint64 exchanges_ = 0; // writes so far: a read ends when another command starts in its wait
+
+    std::mutex mutex_; // guards pending_ and stop_
+    std::condition_variable wake_;
+    std::optional<Request> pending_;
+    bool stop_ = false;
+    std::atomic<quint64> newest_{0}; // the newest request: a read for an older one gives up
+
+    // Used on the window thread only.
+    quint64 nextId_ = 0;
+    quint64 awaited_ = 0;
+    Done done_;
+
+    std::thread worker_;
 };
 
 // The hidapi (hidraw) opener: the device vid:pid when given, else the first HID device

@@ -2,91 +2,136 @@
 
 #include "link/frames.h"
 #include "link/hextext.h"
+#include "link/timestamp.h"
 #include "link/waits.h"
 
 #include <QElapsedTimer>
+#include <QPointer>
+#include <optional>
 
-ReaderLink::ReaderLink(UsbTransport &transport, Hooks hooks) : transport_(&transport), hooks_(std::move(hooks)) {}
+struct ReaderLink::Pending {
+    quint64 id;
+    std::optional<UsbReply> reply;
+    bool superseded = false;
+};
 
-void ReaderLink::Send(const QString &body, int replyWaitMs)
+ReaderLink::ReaderLink(UsbTransport &transport, QObject *parent) : QObject(parent), transport_(&transport)
 {
-    SendHex(frames::hf(hooks_.address(), body), replyWaitMs);
+    qRegisterMetaType<ExchangeRecord>();
 }
 
-void ReaderLink::SendUHF(const QString &body, int replyWaitMs)
+ReaderLink::~ReaderLink() = default;
+
+QByteArray ReaderLink::exchange(const QByteArray &body, int waitMs, int command)
 {
-    SendHex(frames::uhf(hooks_.address(), body), replyWaitMs);
+    return transfer(frames::hf(settings_.address, body), waitMs, command, true);
+}
+
+QByteArray ReaderLink::exchangeUhf(const QByteArray &moduleFrame, int waitMs, int command)
+{
+    return transfer(frames::uhf(settings_.address, moduleFrame), waitMs, command, true);
+}
+
+QByteArray ReaderLink::exchangeRaw(const QByteArray &frame, int waitMs, int command)
+{
+    return transfer(frame, waitMs, command, true);
+}
+
+QByteArray ReaderLink::sendRaw(const QByteArray &frame, int replyWaitMs, int command)
+{
+    return transfer(frame, replyWaitMs, command, false);
 }
 
 void ReaderLink::SendHex(const QString &text, int replyWaitMs)
 {
-    const QByteArray frame = hex::toBytes(text);
+    transfer(hex::toBytes(text), replyWaitMs, -1, false);
+}
+
+QString ReaderLink::ReplyHex() const
+{
+    return hex::fromBytes(lastReply_);
+}
+
+QByteArray ReaderLink::transfer(const QByteArray &frame, int waitMs, int command, bool wholeWait)
+{
+    ExchangeRecord record;
+    record.time = appclock::now();
+    record.sent = frame;
+    record.command = command;
     if (frame.size() > frames::kMaxFrameBytes) {
-        hooks_.log(QStringLiteral("frame too long (%1 bytes, at most %2): not sent")
-                       .arg(frame.size())
-                       .arg(frames::kMaxFrameBytes));
-        setReply(QString());
-        return;
+        emit notice(QStringLiteral("frame too long (%1 bytes, at most %2): not sent")
+                        .arg(frame.size())
+                        .arg(frames::kMaxFrameBytes));
+        lastReply_.clear();
+        record.outcome = ExchangeRecord::Outcome::TooLong;
+        emit exchanged(record);
+        return {};
     }
-    if (transport_->write(frame) != frame.size()) {
-        hooks_.log(kWriteFailed);
-        setReply(QString());
-        return;
+
+    // A command started inside another's wait ends that wait: the earlier command gets no
+    // reply rather than this one's.
+    if (pending_)
+        pending_->superseded = true;
+    Pending mine{++nextId_, {}, false};
+    Pending *outer = pending_;
+    pending_ = &mine;
+    QElapsedTimer clock;
+    clock.start();
+    QPointer<ReaderLink> self(this);
+    transport_->start(frame, waitMs, [self, id = mine.id, size = frame.size()](const UsbReply &reply) {
+        if (self && self->pending_ && self->pending_->id == id)
+            self->arrived(reply, size);
+    });
+    waits::waitUntil(waitMs, [&mine] { return mine.superseded || mine.reply.has_value(); });
+    if (!self)
+        return {};
+    pending_ = outer;
+    record.latencyUs = clock.nsecsElapsed() / 1000;
+    // Without a reply of its own (no reader, silence, a newer command) the command still takes
+    // its whole time, unless a reply turns up meanwhile.
+    if (wholeWait)
+        Delay(int(qMax<qint64>(0, waitMs - clock.elapsed())));
+
+    using Outcome = ExchangeRecord::Outcome;
+    if (!mine.reply) {
+        record.outcome = mine.superseded ? Outcome::Superseded : Outcome::NoAnswer;
+        if (!mine.superseded)
+            lastReply_.clear(); // a superseded command leaves the newer one's reply alone
+    } else if (mine.reply->written != frame.size()) {
+        record.outcome = mine.reply->gone ? Outcome::Gone : Outcome::NoReader;
+    } else {
+        record.reply = frames::cutReply(mine.reply->frame);
+        record.outcome = !record.reply.isEmpty() ? Outcome::Answered
+                         : mine.reply->gone      ? Outcome::Gone
+                                                 : Outcome::NoAnswer;
     }
-    QByteArray reply = transport_->read(replyWaitMs);
-    if (!reply.isEmpty()) {
-        // The frame ends LEN + 5 bytes in; never past the bytes actually read.
-        const int len = static_cast<unsigned char>(reply.size() > 2 ? reply[2] : 0);
-        reply.truncate(qMin<qsizetype>(qsizetype(len) + 5, qMin<qsizetype>(reply.size(), UsbTransport::kReplySize)));
-    }
-    setReply(hex::fromBytes(reply));
-    if (hooks_.echo && hooks_.echo())
-        hooks_.log(QStringLiteral("Receive...") + replyHex_);
+    emit exchanged(record);
+    return record.reply;
 }
 
-void ReaderLink::clearReply()
+void ReaderLink::arrived(const UsbReply &reply, qsizetype frameSize)
 {
-    setReply(QString());
-}
-
-void ReaderLink::setReply(const QString &reply)
-{
-    replyHex_ = reply;
-    if (!reply.isEmpty())
-        waits::notify();
+    pending_->reply = reply;
+    // Said when it happens, not at the end of the wait.
+    if (!reply.notice.isEmpty())
+        emit notice(reply.notice);
+    if (reply.written != frameSize) {
+        emit notice(kWriteFailed);
+        lastReply_.clear();
+    } else {
+        lastReply_ = frames::cutReply(reply.frame);
+        if (settings_.echo)
+            emit notice(QStringLiteral("Receive...") + ReplyHex());
+    }
+    waits::notify(); // this wait, or a reply-aware wait further out, may end now
 }
 
 void ReaderLink::Delay(int ms)
 {
-    waits::waitUntil(ms, [this] { return !replyHex_.isEmpty(); });
+    waits::waitUntil(ms, [this] { return !lastReply_.isEmpty(); });
 }
 
 void ReaderLink::Delayy(int ms)
 {
     waits::waitUntil(ms, [] { return false; });
-}
-
-QString ReaderLink::exchangeWith(const std::function<void()> &send, int waitMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    send();
-    const QString own = replyHex_;
-    Delay(qMax<qint64>(0, waitMs - clock.elapsed()));
-    return own;
-}
-
-QString ReaderLink::exchange(const QString &body, int waitMs)
-{
-    return exchangeWith([&] { Send(body, waitMs); }, waitMs);
-}
-
-QString ReaderLink::exchangeUHF(const QString &body, int waitMs)
-{
-    return exchangeWith([&] { SendUHF(body, waitMs); }, waitMs);
-}
-
-QString ReaderLink::exchangeHex(const QString &text, int waitMs)
-{
-    return exchangeWith([&] { SendHex(text, waitMs); }, waitMs);
 }

@@ -1,57 +1,83 @@
 #pragma once
 
-#include "link/replycheck.h"
+#include "link/exchangerecord.h"
+#include "link/readersettings.h"
 #include "link/usbtransport.h"
 
+#include <QByteArray>
+#include <QObject>
 #include <QString>
-#include <functional>
 
-// The USB command path: frames a command, exchanges it with the reader and keeps the reply.
-class ReaderLink
+// The USB command path: frames a command with the settings' device address, hands it to the
+// transport, waits in the event loop for its reply and keeps the last reply. It never looks
+// at a window: its lines go out as notice(), every exchange as exchanged().
+class ReaderLink : public QObject
 {
+    Q_OBJECT
 public:
-    struct Hooks {
-        std::function<QString()> address; // text of setadd
-        std::function<bool()> echo;       // RadioButton4: log every reply
-        LogSink log;
-    };
-
-    // How long an exchange waits for the reader's reply when the handler names no wait.
+    // How long an exchange waits for the reader's reply when the caller names no wait.
     static constexpr int kDefaultReplyWaitMs = 300;
 
-    ReaderLink(UsbTransport &transport, Hooks hooks);
+    explicit ReaderLink(UsbTransport &transport, QObject *parent = nullptr);
+    ~ReaderLink() override;
 
     void setTransport(UsbTransport &transport) { transport_ = &transport; }
     UsbTransport &transport() const { return *transport_; }
 
-    // Framed HF command / UHF pass-through / bytes unchanged. Each replaces ReplyHex with the
-    // reader's reply (empty when the write failed or no reply came within replyWaitMs).
-    void Send(const QString &body, int replyWaitMs = kDefaultReplyWaitMs);
-    void SendUHF(const QString &body, int replyWaitMs = kDefaultReplyWaitMs);
+    const ReaderSettings &settings() const { return settings_; }
+    void setSettings(const ReaderSettings &settings) { settings_ = settings; }
+    void setAddress(uint8_t address) { settings_.address = address; }
+    void setEcho(bool on) { settings_.echo = on; }
+    void setBigBuzzer(bool on) { settings_.bigBuzzer = on; }
+    void setHfPauseMs(int ms) { settings_.hfPauseMs = ms; }
+
+    // Frames body (command code and data) for the reader, sends it and waits up to waitMs
+    // for the reply; without one the whole waitMs passes. Returns the reply to this command
+    // itself, cut to its length: empty when none came in time, the frame could not be written
+    // or was too long, or another command started inside the wait (that one's reply is never
+    // lent to this one). command is the command table's row of a typed call, for the trace.
+    QByteArray exchange(const QByteArray &body, int waitMs, int command = -1);
+    // The same around a UHF-module frame, behind the pass-through command 0xCE.
+    QByteArray exchangeUhf(const QByteArray &moduleFrame, int waitMs, int command = -1);
+    // A whole frame, sent as it stands.
+    QByteArray exchangeRaw(const QByteArray &frame, int waitMs, int command = -1);
+    // Sends a whole frame and takes the reply the transport brings within replyWaitMs, without
+    // waiting further: for commands whose answer nobody looks at but the reply echo.
+    QByteArray sendRaw(const QByteArray &frame, int replyWaitMs, int command = -1);
+
+    // The raw terminal's text: its whole hex digit pairs go out unchanged (everything else,
+    // and a last unpaired digit, is dropped).
     void SendHex(const QString &text, int replyWaitMs = kDefaultReplyWaitMs);
 
-    const QString &ReplyHex() const { return replyHex_; }
-    void clearReply();
+    // The reply of the exchange that ended last (empty after one that got none).
+    const QByteArray &lastReply() const { return lastReply_; }
+    // The same as upper-case hex digit pairs, as the reply echo shows it.
+    QString ReplyHex() const;
+    void clearReply() { lastReply_.clear(); }
 
-    // Waits until ReplyHex holds text or ms have passed / waits ms; both keep the window live.
+    // Waits until a reply is held or ms have passed / waits ms; the event loop runs meanwhile.
     void Delay(int ms);
     void Delayy(int ms);
 
-    // Send + Delay, returning the reply to this command itself, so that a command run
-    // inside the wait cannot change what the caller reports. The time the reader took to
-    // answer counts against the wait, so the whole exchange never takes longer than waitMs.
-    QString exchange(const QString &body, int waitMs);
-    QString exchangeUHF(const QString &body, int waitMs);
-    QString exchangeHex(const QString &text, int waitMs);
+    // Hands an exchange made on another channel (the serial line) to the trace observers.
+    void record(const ExchangeRecord &record) { emit exchanged(record); }
+
+signals:
+    // A line for the log: no reader, a frame too long, why the reader cannot be opened, the
+    // reply echo.
+    void notice(const QString &line);
+    void exchanged(const ExchangeRecord &record);
 
 private:
-    void setReply(const QString &reply);
+    struct Pending;
+    QByteArray transfer(const QByteArray &frame, int waitMs, int command, bool wholeWait);
+    void arrived(const UsbReply &reply, qsizetype frameSize);
 
     UsbTransport *transport_;
-    Hooks hooks_;
-    QString exchangeWith(const std::function<void()> &send, int waitMs);
-
-    QString replyHex_;
+    ReaderSettings settings_;
+    QByteArray lastReply_;
+    Pending *pending_ = nullptr; // the exchange whose reply is awaited now
+    quint64 nextId_ = 0;
 };
 
 // The error line of a failed write.

@@ -2,23 +2,45 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
-// The two operations of the reader's USB library: write one frame, read one reply.
-// Implementations: the hidapi device layer, the simulator, test fakes.
+// What one exchange with the USB reader gave.
+struct UsbReply {
+    int written = 0;   // bytes of the frame written; fewer than the frame: no reader, or the write failed
+    QByteArray frame;  // the reply as read (the link cuts it to its length); empty: no answer in time
+    bool gone = false; // the reader went away during the exchange
+    QString notice;    // why the reader cannot be reached: set once per new reason, else empty
+};
+
+// The reader's USB side: write one frame, collect its reply. Implementations: the hidapi
+// device on its own I/O thread, the simulator, test fakes.
 class UsbTransport
 {
 public:
     static constexpr int kReplySize = 245; // the reader's reply area
 
+    using Done = std::function<void(const UsbReply &)>;
+
     virtual ~UsbTransport() = default;
 
-    // Writes a whole frame; returns the number of bytes written (0 when there is no reader).
-    virtual int write(const QByteArray &frame) = 0;
-
-    // Reads one reply frame of at most kReplySize bytes, waiting at most timeoutMs for it.
-    // An empty result means the reader did not answer in time.
-    virtual QByteArray read(int timeoutMs) = 0;
+    // Writes frame and collects its reply within timeoutMs. done runs once on the calling
+    // thread: before start returns (a transport that answers at once) or later, from the
+    // event loop. A start made while an earlier exchange is unfinished supersedes it: the
+    // earlier done then never runs.
+    virtual void start(const QByteArray &frame, int timeoutMs, Done done) = 0;
 
     // A short human-readable description of the reader behind this transport.
     virtual QString description() const = 0;
+};
+
+// A transport that answers in the same call: the simulator and the fakes of the tests.
+class SyncUsbTransport : public UsbTransport
+{
+public:
+    // Writes a whole frame; returns the number of bytes written (0 when there is no reader).
+    virtual int write(const QByteArray &frame) = 0;
+    // The reply to the frame written last, at most kReplySize bytes; empty: no answer.
+    virtual QByteArray read(int timeoutMs) = 0;
+
+    void start(const QByteArray &frame, int timeoutMs, Done done) final;
 };

@@ -14,7 +14,7 @@
 // A reader in process behind the USB transport. Each frame written is checked (header,
 // LEN, check byte, trailer) and answered at once in the reply layout
 // AA ADDR LEN STATUS DATA... XOR BB; read() hands that answer over once.
-class SimulatedReader : public QObject, public UsbTransport
+class SimulatedReader : public QObject, public SyncUsbTransport
 {
     Q_OBJECT
 public:

@@ -1,6 +1,6 @@
 #include "sim/simulatorwindow.h"
 
-#include "link/falsereason.h"
+#include "protocol/errorcodes.h"
 #include "sim/ptyuhfmodule.h"
 #include "sim/simulatedreader.h"
 

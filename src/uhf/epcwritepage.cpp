@@ -3,14 +3,14 @@
 #include "link/errors.h"
 #include "link/hextext.h"
 #include "link/readerlink.h"
-#include "link/replycheck.h"
 #include "link/waits.h"
-#include "uhf/epcframes.h"
+#include "pagekit/guard.h"
+#include "pagekit/pagehost.h"
+#include "pagekit/replycheck.h"
+#include "pagekit/widgets.h"
+#include "protocol/call.h"
+#include "protocol/uhf.h"
 #include "uhf/epcnumber.h"
-#include "ui/guard.h"
-#include "ui/logpane.h"
-#include "ui/pagehost.h"
-#include "ui/widgets.h"
 
 #include <QCoreApplication>
 #include <QGridLayout>
@@ -45,15 +45,24 @@ bool hexBytes(const QString &text, int bytes)
     return digits.size() == 2 * bytes && QString(text).remove(QLatin1Char(' ')).size() == digits.size();
 }
 
+// The bytes of a field hexBytes() has accepted.
+QByteArray bytesOf(const QLineEdit *field)
+{
+    return hex::toBytes(field->text());
+}
+
 } // namespace
 
 EpcWritePage::EpcWritePage(PageHost &host, QWidget *parent) : Page("TabSheet8", host, parent)
 {
+    ensureBuilt();
+}
+
+void EpcWritePage::build()
+{
     auto *layout = new QVBoxLayout(body());
-    buildModeGroup();
-    buildWriteGroup();
-    layout->addWidget(findChild<QGroupBox *>(QStringLiteral("GroupBox36")));
-    layout->addWidget(findChild<QGroupBox *>(QStringLiteral("GroupBox35")));
+    layout->addWidget(buildModeGroup());
+    layout->addWidget(buildWriteGroup());
     layout->addStretch(1);
 
     Edit53 = ui::edit("Edit53", QStringLiteral("E2 00 51 28 93 0D 01 14 17 40 11 22"), body());
@@ -72,7 +81,7 @@ EpcWritePage::EpcWritePage(PageHost &host, QWidget *parent) : Page("TabSheet8", 
     connect(CheckBox20, &QCheckBox::toggled, this, [this] { guard::run([this] { CheckBox20Click(); }); });
 }
 
-void EpcWritePage::buildModeGroup()
+QGroupBox *EpcWritePage::buildModeGroup()
 {
     auto *group = ui::group("GroupBox36", QStringLiteral("Reader mode switch"), body());
     RadioButton30 = ui::radio(
@@ -118,9 +127,10 @@ void EpcWritePage::buildModeGroup()
     buttons->addWidget(Button69);
     buttons->addWidget(Button72);
     grid->addLayout(buttons, row, 0, 1, 4);
+    return group;
 }
 
-void EpcWritePage::buildWriteGroup()
+QGroupBox *EpcWritePage::buildWriteGroup()
 {
     auto *group = ui::group("GroupBox35", QStringLiteral("Write EPC card number"), body());
     Edit54 = ui::edit("Edit54", QStringLiteral("000000000000000000000001"));
@@ -174,6 +184,7 @@ void EpcWritePage::buildWriteGroup()
     grid->addWidget(Button66, 5, 2);
     grid->addWidget(CheckBox20, 5, 3);
     grid->addWidget(Button70, 6, 0);
+    return group;
 }
 
 void EpcWritePage::log(const QString &text)
@@ -183,19 +194,21 @@ void EpcWritePage::log(const QString &text)
 
 void EpcWritePage::Button69Click()
 {
+    namespace uhf = protocol::uhf;
     const struct {
         QRadioButton *button;
-        const char *body;
+        uhf::ReaderMode mode;
         QString name;
-    } modes[] = {{RadioButton30, "0F01", QStringLiteral("Active search for EPC number of single card")},
-                 {RadioButton31, "0F02", QStringLiteral("Passive reader mode")},
-                 {RadioButton32, "0F03", QStringLiteral("Active search for EPC number of multiple cards")},
-                 {RadioButton33, "0F04", QStringLiteral("Active read TID number ")}};
-    QString body;
+    } modes[] = {
+        {RadioButton30, uhf::ReaderMode::Single, QStringLiteral("Active search for EPC number of single card")},
+        {RadioButton31, uhf::ReaderMode::Passive, QStringLiteral("Passive reader mode")},
+        {RadioButton32, uhf::ReaderMode::Multiple, QStringLiteral("Active search for EPC number of multiple cards")},
+        {RadioButton33, uhf::ReaderMode::Tid, QStringLiteral("Active read TID number ")}};
+    std::optional<protocol::Request> request;
     QString name;
     for (const auto &m : modes)
         if (m.button->isChecked()) {
-            body = QString::fromLatin1(m.body);
+            request = uhf::readerMode(m.mode);
             name = m.name;
         }
     if (RadioButton36->isChecked()) {
@@ -204,13 +217,16 @@ void EpcWritePage::Button69Click()
             !hexBytes(Edit68->text(), 1))
             throw UserError(QStringLiteral("Sector, password, address and length must be 1, 4, 1 and 1 bytes of "
                                            "hexadecimal digits."));
-        body = QStringLiteral("BC") + Edit65->text() + Edit66->text() + Edit67->text() + Edit68->text();
+        request = uhf::memorySectorMode(uint8_t(bytesOf(Edit65)[0]), bytesOf(Edit66), uint8_t(bytesOf(Edit67)[0]),
+                                        uint8_t(bytesOf(Edit68)[0]));
     }
-    const QString reply = host().link().exchange(body, kModeWaitMs);
-    checkReply(reply,
-               {stampedCrLf(kNoDataUhf), stamped(QStringLiteral("Set  ") + name + QStringLiteral(" Success ") + "   "),
-                stamped(QStringLiteral("Set ") + name + QStringLiteral("False") + "   "), stampedCrLf(kOtherSum)},
-               [this](const QString &l) { log(l); });
+    if (!request)
+        return; // a group of radio buttons always has one selected
+    const auto r = protocol::ack(protocol::exchange(host().link(), *request, kModeWaitMs));
+    report(r,
+           {stampedCrLf(kNoDataUhf), stamped(QStringLiteral("Set  ") + name + QStringLiteral(" Success ") + "   "),
+            stamped(QStringLiteral("Set ") + name + QStringLiteral("False") + "   "), stampedCrLf(kOtherSum)},
+           [this](const QString &l) { log(l); });
 }
 
 void EpcWritePage::Button72Click()
@@ -218,21 +234,22 @@ void EpcWritePage::Button72Click()
     host().showCardMemory();
 }
 
-QString EpcWritePage::readsnr()
+QByteArray EpcWritePage::readsnr()
 {
-    const QString t = epcframes::cut(host().link().exchangeUHF(epcframes::kInventory, kModuleWaitMs));
-    if (t.size() == epcframes::kNoTagDigits) {
+    namespace uhf = protocol::uhf;
+    const QByteArray module = uhf::moduleFrame(protocol::exchange(host().link(), uhf::inventory(), kModuleWaitMs));
+    if (module.size() == uhf::kNoTagFrameBytes) {
         log(lineText(stampedCrLf(kNoCard)));
         return {};
     }
-    if (t.isEmpty())
+    if (module.isEmpty())
         log(lineText(stampedCrLf(kNoDataUhf)));
-    if (t.size() <= 20)
+    if (module.size() <= 10)
         return {};
     // A tag with a shorter EPC is shown without the CRC and closing bytes behind it.
-    const auto tag = epcframes::parseInventory(t);
-    const QString epc = tag ? tag->epc.left(2 * kShownEpcBytes) : t.mid(16, 2 * kShownEpcBytes);
-    log(kEpcIs + epc);
+    const auto tag = uhf::parseInventory(module);
+    const QByteArray epc = tag ? tag->epc.left(kShownEpcBytes) : module.mid(8, kShownEpcBytes);
+    log(kEpcIs + hex::fromBytes(epc));
     return epc;
 }
 
@@ -243,67 +260,74 @@ void EpcWritePage::Button65Click()
 
 void EpcWritePage::Button67Click()
 {
-    const QString epc = readsnr();
+    namespace uhf = protocol::uhf;
+    const QByteArray epc = readsnr();
     if (epc.isEmpty())
         return; // no tag to select
-    Edit53->setText(epc);
+    Edit53->setText(hex::fromBytes(epc));
+    ReaderLink &link = host().link();
     // The select goes to the reader as it is, without the pass-through command around it.
-    host().link().exchangeHex(epcframes::select(epc), kModuleWaitMs);
-    host().link().exchangeUHF(epcframes::kRead, kModuleWaitMs);
+    protocol::Request select = uhf::select(epc);
+    select.route = protocol::Route::Raw;
+    protocol::exchange(link, select, kModuleWaitMs);
+    protocol::exchange(link, uhf::readEpcBank(), kModuleWaitMs);
 }
 
-QString EpcWritePage::accessPassword() const
+QByteArray EpcWritePage::accessPassword() const
 {
     if (!hexBytes(Edit63->text(), 4))
         throw UserError(
             QStringLiteral("The access password must be 4 bytes of hexadecimal digits, not '%1'.").arg(Edit63->text()));
-    return hex::filter(Edit63->text());
+    return bytesOf(Edit63);
 }
 
 void EpcWritePage::Button66Click()
 {
+    namespace uhf = protocol::uhf;
     const QString number = hex::filter(Edit54->text());
     Edit54->setText(number);
     // The EPC memory takes whole words: the write counts them, and a number with a half
     // word left over could not be written as it is.
-    if (number.isEmpty() || number.size() % 4 != 0 || number.size() > 2 * epcframes::kMaxEpcBytes) {
+    if (number.isEmpty() || number.size() % 4 != 0 || number.size() > 2 * uhf::kMaxEpcBytes) {
         log(lineText(stampedCrLf(kBadNumber)));
         return;
     }
     // Checked before anything is written: a step that cannot count on would give the next
     // tag the same number.
     const QString step = Edit62->text();
-    if (!onlyHexDigits(step) || step.size() > 2 * epcframes::kMaxEpcBytes) {
+    if (!onlyHexDigits(step) || step.size() > 2 * uhf::kMaxEpcBytes) {
         log(lineText(stampedCrLf(kBadStep)));
         return;
     }
-    const QString password = accessPassword();
+    const QByteArray password = accessPassword();
 
     ReaderLink &link = host().link();
-    const QString t = epcframes::cut(link.exchangeUHF(epcframes::kInventory, kModuleWaitMs));
-    if (t.size() == epcframes::kNoTagDigits) {
+    const QByteArray module = uhf::moduleFrame(protocol::exchange(link, uhf::inventory(), kModuleWaitMs));
+    if (module.size() == uhf::kNoTagFrameBytes) {
         log(lineText(stamped(kNoCard)));
         return;
     }
-    const auto tag = epcframes::parseInventory(t);
+    const auto tag = uhf::parseInventory(module);
     if (!tag) {
         // Empty, or too short for the EPC it announces.
         log(lineText(stampedCrLf(kNoDataUhf)));
         return;
     }
-    Edit60->setText(tag->epc);
-    if (epcbuf->text() == tag->epc)
+    const QString found = hex::fromBytes(tag->epc);
+    Edit60->setText(found);
+    if (epcbuf->text() == found)
         return; // the tag written last is still in the field
 
-    link.exchangeUHF(epcframes::select(tag->epc), kModuleWaitMs);
-    const QString t2 = epcframes::cut(link.exchangeUHF(epcframes::write(password, tag->crc, number), kModuleWaitMs));
-    if (t2.isEmpty()) {
+    protocol::exchange(link, uhf::select(tag->epc), kModuleWaitMs);
+    const QByteArray written = uhf::moduleFrame(
+        protocol::exchange(link, uhf::writeEpc(password, tag->crc, hex::toBytes(number)), kModuleWaitMs));
+    if (written.isEmpty()) {
         log(lineText(stampedCrLf(kNoDataUhf)));
         log(lineText(stampedCrLf(kOtherSum)));
         return;
     }
     // A module error frame (FF) or any other reply leaves the number for the next attempt.
-    if (replyByte(t2, 2) != QLatin1String("49"))
+    if (!uhf::writeConfirmed(written))
         return;
     // The number written, not what the field may hold after the waits.
     log(kWritten + number);
@@ -353,6 +377,5 @@ void EpcWritePage::CheckBox20Click()
 
 void EpcWritePage::Button70Click()
 {
-    if (auto *pane = window()->findChild<LogPane *>(QStringLiteral("RichEdit1")))
-        pane->clear();
+    host().clearLog();
 }

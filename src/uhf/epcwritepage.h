@@ -1,8 +1,9 @@
 #pragma once
 
-#include "ui/page.h"
+#include "pagekit/page.h"
 
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -48,13 +49,16 @@ public:
     QLineEdit *Edit53, *Edit60, *epcbuf;
 
 private:
-    void buildModeGroup();
-    void buildWriteGroup();
+    QGroupBox *buildModeGroup();
+    QGroupBox *buildWriteGroup();
     void log(const QString &text);
     // The inventory of Readsnr and Read, with their lines; the EPC shown, or empty.
-    QString readsnr();
-    // The access password of Edit63 as 8 hex digits (throws UserError).
-    QString accessPassword() const;
+    QByteArray readsnr();
+    // The access password of Edit63 as 4 bytes (throws UserError).
+    QByteArray accessPassword() const;
     int loopPauseMs() const;
     void showLoopState();
+
+protected:
+    void build() override;
 };

@@ -3,17 +3,20 @@
 #include "link/errors.h"
 #include "link/hextext.h"
 #include "link/readerlink.h"
-#include "link/replycheck.h"
 #include "link/timestamp.h"
-#include "ui/guard.h"
-#include "ui/pagehost.h"
-#include "ui/widgets.h"
+#include "pagekit/guard.h"
+#include "pagekit/pagehost.h"
+#include "pagekit/replycheck.h"
+#include "pagekit/widgets.h"
+#include "protocol/call.h"
+#include "protocol/keyboard.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-namespace {
+namespace
+{
 
 constexpr int kWaitMs = 300;
 constexpr int kCustomLength = -1; // RadioButton35: the code comes from Edit64
@@ -22,7 +25,6 @@ struct Format {
     const char *button;
     QString caption;
     int code;
-    QString readName;
 };
 
 const QVector<Format> &formatTable()
@@ -38,6 +40,11 @@ const QString kPrefix = QStringLiteral("The Output format ： ");
 } // namespace
 
 KeyboardOutputPage::KeyboardOutputPage(PageHost &host, QWidget *parent) : Page("TabSheet1", host, parent)
+{
+    ensureBuilt();
+}
+
+void KeyboardOutputPage::build()
 {
     auto *group = ui::group("GroupBox27", QStringLiteral("output format setting "), body());
     auto *radios = new QVBoxLayout;
@@ -109,122 +116,111 @@ int KeyboardOutputPage::formatCode() const
         const int n = hex::StrToInt(Edit64->text());
         // 0x80 + N must stay one byte; 0 would read back as another format.
         if (n < 1 || n > 127)
-            throw UserError(QStringLiteral("The byte count must be 00 or from 1 to 127, not '%1'.").arg(Edit64->text()));
+            throw UserError(
+                QStringLiteral("The byte count must be 00 or from 1 to 127, not '%1'.").arg(Edit64->text()));
         return 0x80 + n;
     }
     return 0x0F; // a group of radio buttons always has one selected
 }
 
-QString KeyboardOutputPage::formatName(const QString &code)
+void KeyboardOutputPage::log(const QString &line)
 {
-    for (const Format &f : formatTable())
-        if (f.code != kCustomLength && hex::byteText(f.code) == code)
-            return f.readName;
-    bool ok = false;
-    const int value = code.toInt(&ok, 16);
-    if (ok && value > 0x10)
-        return QStringLiteral("Card number custom length hexadecimal output...");
-    return QString();
+    host().log(line);
 }
 
 void KeyboardOutputPage::Button24Click()
 {
-    const auto flag = [](bool on) { return on ? QStringLiteral("01") : QStringLiteral("00"); };
-    const QString body = QStringLiteral("82") + hex::byteText(formatCode()) + flag(CheckBox16->isChecked()) +
-                         flag(CheckBox17->isChecked()) + flag(CheckBox18->isChecked()) +
-                         flag(CheckBox15->isChecked()) + flag(host().bigBuzzer()) + QStringLiteral("01") +
-                         flag(CheckBox21->isChecked());
-    const QString reply = host().link().exchange(body, kWaitMs);
-    checkReply(reply,
-               {stampedCrLf(kNoDataWide), stampedCrLf(QStringLiteral("Set Up Success   ")),
-                stamped(QStringLiteral("Set up format false   ")), stampedCrLf(kOtherData)},
-               [this](const QString &l) { host().log(l); });
+    namespace kb = protocol::keyboard;
+    kb::FormatSettings settings;
+    settings.format = uint8_t(formatCode());
+    settings.semicolon = CheckBox16->isChecked();
+    settings.questionMark = CheckBox17->isChecked();
+    settings.comma = CheckBox18->isChecked();
+    settings.enter = CheckBox15->isChecked();
+    settings.bigBuzzer = host().link().settings().bigBuzzer;
+    settings.rssi = CheckBox21->isChecked();
+    const auto result = protocol::ack(protocol::exchange(host().link(), kb::setFormat(settings), kWaitMs));
+    report(result,
+           {stampedCrLf(kNoDataWide), stampedCrLf(QStringLiteral("Set Up Success   ")),
+            stamped(QStringLiteral("Set up format false   ")), stampedCrLf(kOtherData)},
+           [this](const QString &l) { log(l); });
 }
 
 void KeyboardOutputPage::Button25Click()
 {
-    const QString reply = host().link().exchange(QStringLiteral("83"), kWaitMs);
-    const auto log = [this](const QString &l) { host().log(l); };
-    // A success reply too short to hold the flags is a damaged reply, not a set of flags.
-    const bool complete = reply.size() >= 13 * 2;
-    const ReplyTexts texts{stampedCrLf(kNoDataWide), stamped(QStringLiteral("Read data success    ")),
-                           stamped(QStringLiteral("Read format false   ")), stampedCrLf(kOtherData)};
-    if (!reply.isEmpty() && replyByte(reply, 3) == QLatin1String("00") && !complete) {
-        log(lineText(texts.other));
+    namespace kb = protocol::keyboard;
+    const auto r = kb::parseFormat(protocol::exchange(host().link(), kb::readFormat(), kWaitMs));
+    const auto logLine = [this](const QString &l) { log(l); };
+    if (!report(r,
+                {stampedCrLf(kNoDataWide), stamped(QStringLiteral("Read data success    ")),
+                 stamped(QStringLiteral("Read format false   ")), stampedCrLf(kOtherData)},
+                logLine))
         return;
-    }
-    if (checkReply(reply, texts, log) != ReplyOutcome::Success)
-        return;
-    const auto isZero = [&](int k) { return replyByte(reply, k) == QLatin1String("00"); };
-    log(kPrefix + formatName(replyByte(reply, 5)));
-    log(kPrefix + (isZero(6) ? QStringLiteral("do not add semicolon ") : QStringLiteral("add semicolon")));
-    log(kPrefix + (isZero(8) ? QStringLiteral("do not add , ") : QStringLiteral("add ,")));
-    log(kPrefix + (isZero(7) ? QStringLiteral("do not add ? ") : QStringLiteral("add ?")));
-    log(kPrefix + (isZero(9) ? QStringLiteral("do not add enter ") : QStringLiteral("add enter")) + kCrLf);
-    if (isZero(12))
+    const kb::FormatReadback &f = r.value;
+    const auto isZero = [](std::optional<uint8_t> b) { return b == uint8_t(0); };
+    log(kPrefix + kb::formatName(f.format.value_or(0xFF)));
+    log(kPrefix + (isZero(f.semicolon) ? QStringLiteral("do not add semicolon ") : QStringLiteral("add semicolon")));
+    log(kPrefix + (isZero(f.comma) ? QStringLiteral("do not add , ") : QStringLiteral("add ,")));
+    log(kPrefix + (isZero(f.questionMark) ? QStringLiteral("do not add ? ") : QStringLiteral("add ?")));
+    log(kPrefix + (isZero(f.enter) ? QStringLiteral("do not add enter ") : QStringLiteral("add enter")) + kCrLf);
+    if (isZero(f.customData))
         log(QStringLiteral("no add customize data...   ") + kCrLf);
-    else
-        log(QStringLiteral("The customize data is ：  ") + replyByte(reply, 9));
+    else // the reader shows its Enter flag here
+        log(QStringLiteral("The customize data is ：  ") + hex::byteText(f.enter.value_or(0)));
 }
 
-void KeyboardOutputPage::setReadingMode(const QString &body, const QString &ok, const QString &fail)
+void KeyboardOutputPage::setReadingMode(bool active, const QString &ok, const QString &fail)
 {
-    const QString reply = host().link().exchange(body, kWaitMs);
-    checkReply(reply, {stampedCrLf(kNoDataWide), stamped(ok), stamped(fail), stampedCrLf(kOtherData)},
-               [this](const QString &l) { host().log(l); });
+    const auto result =
+        protocol::ack(protocol::exchange(host().link(), protocol::keyboard::readingMode(active), kWaitMs));
+    report(result, {stampedCrLf(kNoDataWide), stamped(ok), stamped(fail), stampedCrLf(kOtherData)},
+           [this](const QString &l) { log(l); });
 }
 
 void KeyboardOutputPage::Button27Click()
 {
-    setReadingMode(QStringLiteral("0F01"), QStringLiteral("Set Active reading success    "),
+    setReadingMode(true, QStringLiteral("Set Active reading success    "),
                    QStringLiteral("Set Active reading false   "));
 }
 
 void KeyboardOutputPage::Button28Click()
 {
-    setReadingMode(QStringLiteral("0F02"), QStringLiteral("Set Passtive reading success    "),
+    setReadingMode(false, QStringLiteral("Set Passtive reading success    "),
                    QStringLiteral("Set Passtive reading false   "));
 }
 
 void KeyboardOutputPage::Button57Click()
 {
-    const QString reply = host().link().exchange(QStringLiteral("CF"), kWaitMs);
-    checkReply(reply,
-               {stampedCrLf(kNoDataPlain), stampedCrLf(QStringLiteral("Restore factory settings Success    ")),
-                stamped(QStringLiteral("Restore factory settings False    ")), stampedCrLf(kOtherData)},
-               [this](const QString &l) { host().log(l); });
+    const auto result = protocol::ack(protocol::exchange(host().link(), protocol::keyboard::factoryReset(), kWaitMs));
+    report(result,
+           {stampedCrLf(kNoDataPlain), stampedCrLf(QStringLiteral("Restore factory settings Success    ")),
+            stamped(QStringLiteral("Restore factory settings False    ")), stampedCrLf(kOtherData)},
+           [this](const QString &l) { log(l); });
 }
 
 void KeyboardOutputPage::Button63Click()
 {
-    const QString reply = host().link().exchange(QStringLiteral("C0"), kWaitMs);
-    const auto log = [this](const QString &l) { host().log(l); };
-    if (checkReply(reply,
-                   {stampedCrLf(kNoDataPlain), plain(QStringLiteral("read version number success ")),
-                    stamped(QStringLiteral("read version number false    ")), stampedCrLf(kOtherData)},
-                   log) != ReplyOutcome::Success)
+    namespace kb = protocol::keyboard;
+    const auto r = kb::parseVersion(protocol::exchange(host().link(), kb::version(), kWaitMs));
+    if (!report(r,
+                {stampedCrLf(kNoDataPlain), plain(QStringLiteral("read version number success ")),
+                 stamped(QStringLiteral("read version number false    ")), stampedCrLf(kOtherData)},
+                [this](const QString &l) { log(l); }))
         return;
-    // Everything between the status byte and the check byte.
-    const QString data = reply.size() > 12 ? reply.mid(8, reply.size() - 12) : QString();
-    QString version;
-    try {
-        version = hex::Getchr(data);
-    } catch (const UserError &) {
-        version = data;
-    }
-    log(QStringLiteral("the version number is：：") + version + kCrLf);
+    // One character per byte, as the reader sends its version text.
+    log(QStringLiteral("the version number is：：") + QString::fromLatin1(r.value.text) + kCrLf);
 }
 
 void KeyboardOutputPage::Button64Click()
 {
-    // Literal frames: the voice switch always goes to address 00.
-    if (Button64->text() == QLatin1String("Close voice")) {
-        host().link().SendHex(QStringLiteral("AA 00 02 CD 00 CF BB "));
+    // The voice switch always goes to address 00; no reply is awaited beyond the send.
+    const bool closing = Button64->text() == QLatin1String("Close voice");
+    protocol::sendOnly(host().link(), protocol::keyboard::voice(!closing), ReaderLink::kDefaultReplyWaitMs);
+    if (closing) {
         Button64->setText(QStringLiteral("Open voice"));
-        host().log(QStringLiteral("Send Buzzer Open Instruction..") + timeStamp());
+        log(QStringLiteral("Send Buzzer Open Instruction..") + timeStamp());
     } else {
-        host().link().SendHex(QStringLiteral("AA 00 02 CD 01 CE BB "));
         Button64->setText(QStringLiteral("Close voice"));
-        host().log(QStringLiteral("Send buzzer shutdown instructions") + timeStamp());
+        log(QStringLiteral("Send buzzer shutdown instructions") + timeStamp());
     }
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/page.h"
+#include "pagekit/page.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -27,8 +27,6 @@ public:
 
     // The format code of the selected radio button (throws UserError for a bad Edit64).
     int formatCode() const;
-    // The name Read prints for a format code byte (two hex digits).
-    static QString formatName(const QString &code);
 
     QVector<QRadioButton *> formats;
     QCheckBox *CheckBox15, *CheckBox16, *CheckBox17, *CheckBox18, *CheckBox21;
@@ -36,5 +34,9 @@ public:
     QPushButton *Button24, *Button25, *Button27, *Button28, *Button57, *Button63, *Button64;
 
 private:
-    void setReadingMode(const QString &body, const QString &ok, const QString &fail);
+    void setReadingMode(bool active, const QString &ok, const QString &fail);
+    void log(const QString &line);
+
+protected:
+    void build() override;
 };

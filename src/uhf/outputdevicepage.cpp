@@ -1,12 +1,15 @@
 #include "uhf/outputdevicepage.h"
 
 #include "link/errors.h"
+#include "link/hexfield.h"
 #include "link/hextext.h"
 #include "link/readerlink.h"
-#include "link/replycheck.h"
-#include "ui/guard.h"
-#include "ui/pagehost.h"
-#include "ui/widgets.h"
+#include "pagekit/guard.h"
+#include "pagekit/pagehost.h"
+#include "pagekit/replycheck.h"
+#include "pagekit/widgets.h"
+#include "protocol/call.h"
+#include "protocol/outputdevice.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -24,11 +27,11 @@ using EditMember = QLineEdit *OutputDevicePage::*;
 using ButtonMember = QPushButton *OutputDevicePage::*;
 
 enum class Kind {
-    Affix,   // code + the texts of four byte fields
-    OneByte, // code + one number field as one byte
-    Flags,   // code + the three output interface flags
-    Baud,    // code + the code of the chosen baud rate
-    Literal, // a whole frame, sent as it stands
+    Affix,   // the bytes of four fields
+    OneByte, // one number field as one byte
+    Flags,   // the three output interface flags
+    Baud,    // the code of the chosen baud rate
+    Literal, // the switch to a virtual serial port: a whole frame of its own
 };
 
 // One button of the page: how it is laid out, what it sends and what it reports.
@@ -36,7 +39,7 @@ struct Setting {
     const char *button;
     ButtonMember member;
     Kind kind;
-    QString code;
+    uint8_t code;
     QString ok, fail;
     // The line of the device group: caption of the button, label before and after the input.
     QString caption, label, note;
@@ -57,7 +60,7 @@ const std::vector<Setting> &settings()
         {"Button43",
          &P::Button43,
          Kind::Affix,
-         QStringLiteral("cb01"),
+         protocol::output::kPrefix,
          QStringLiteral("Set prefix Success    "),
          QStringLiteral("Set prefix False    "),
          QStringLiteral("Prefix seting"),
@@ -67,7 +70,7 @@ const std::vector<Setting> &settings()
         {"Button50",
          &P::Button50,
          Kind::Affix,
-         QStringLiteral("cb02"),
+         protocol::output::kSuffix,
          QStringLiteral("Suffix setting Success     "),
          QStringLiteral("Suffix setting false     "),
          QStringLiteral("Suffix setting"),
@@ -77,7 +80,7 @@ const std::vector<Setting> &settings()
         {"Button30",
          &P::Button30,
          Kind::OneByte,
-         QStringLiteral("C1"),
+         protocol::output::kInterval,
          QStringLiteral("search card interval success     "),
          QStringLiteral("search card interval false     "),
          set,
@@ -87,7 +90,7 @@ const std::vector<Setting> &settings()
         {"Button35",
          &P::Button35,
          Kind::OneByte,
-         QStringLiteral("C2"),
+         protocol::output::kFilter,
          QStringLiteral("Set card filter number Success     "),
          QStringLiteral("Set card filter number false     "),
          set,
@@ -97,7 +100,7 @@ const std::vector<Setting> &settings()
         {"Button41",
          &P::Button41,
          Kind::Flags,
-         QStringLiteral("c3"),
+         protocol::output::kInterfaces,
          QStringLiteral("output interface setting  Success    "),
          QStringLiteral("output interface setting false     "),
          set,
@@ -107,7 +110,7 @@ const std::vector<Setting> &settings()
         {"Button71",
          &P::Button71,
          Kind::Literal,
-         QStringLiteral("AA 00 01 B8 B9 BB"),
+         protocol::output::kUsbSerial,
          QStringLiteral("USB mode switch setting  Success    "),
          QStringLiteral("USB mode switch setting false     "),
          set,
@@ -117,7 +120,7 @@ const std::vector<Setting> &settings()
         {"Button51",
          &P::Button51,
          Kind::Baud,
-         QStringLiteral("C4"),
+         protocol::output::kBaudRate,
          QStringLiteral("Setting baud rate Success     "),
          QStringLiteral("Setting baud rate False     "),
          QStringLiteral("Settting"),
@@ -127,7 +130,7 @@ const std::vector<Setting> &settings()
         {"Button56",
          &P::Button56,
          Kind::OneByte,
-         QStringLiteral("C5"),
+         protocol::output::kEndSymbol,
          QStringLiteral("Serial port end symbol Success     "),
          QStringLiteral("Serial port end symbol false     "),
          set,
@@ -137,7 +140,7 @@ const std::vector<Setting> &settings()
         {"Button62",
          &P::Button62,
          Kind::OneByte,
-         QStringLiteral("CC"),
+         protocol::output::kRfPower,
          QStringLiteral("Set RF power Success     "),
          QStringLiteral("Set RF power False     "),
          set,
@@ -147,7 +150,7 @@ const std::vector<Setting> &settings()
         {"Button58",
          &P::Button58,
          Kind::OneByte,
-         QStringLiteral("C6"),
+         protocol::output::kWiegandFormat,
          QStringLiteral("Wiegand output format success     "),
          QStringLiteral("Wiegand output format false    "),
          set,
@@ -157,7 +160,7 @@ const std::vector<Setting> &settings()
         {"Button59",
          &P::Button59,
          Kind::OneByte,
-         QStringLiteral("C9"),
+         protocol::output::kWiegandPosition,
          QStringLiteral("Set Wiegand value position success     "),
          QStringLiteral("Set Wiegand value position false     "),
          set,
@@ -168,7 +171,7 @@ const std::vector<Setting> &settings()
         {"Button60",
          &P::Button60,
          Kind::OneByte,
-         QStringLiteral("C7"),
+         protocol::output::kWiegandPulse,
          QStringLiteral("Set wiegand Low level pulse Success     "),
          QStringLiteral("Set wiegand Low level pulse False     "),
          set,
@@ -178,7 +181,7 @@ const std::vector<Setting> &settings()
         {"Button61",
          &P::Button61,
          Kind::OneByte,
-         QStringLiteral("C8"),
+         protocol::output::kWiegandIdle,
          QStringLiteral("Set Wiegand Idle level Success     "),
          QStringLiteral("Set Wiegand Idle level fasle     "),
          set,
@@ -198,7 +201,7 @@ const Setting &settingFor(const QString &button)
 }
 
 // A number field as one byte; anything that is not a number from 0 to 255 stops the command.
-QString byteOf(const QLineEdit &field, int base)
+uint8_t byteOf(const QLineEdit &field, int base)
 {
     const QString text = field.text();
     const int value = base == 16 ? hex::HexToInt(text) : hex::StrToInt(text);
@@ -206,7 +209,7 @@ QString byteOf(const QLineEdit &field, int base)
         throw UserError(QStringLiteral("'%1' is out of range: the value must be from %2 to %3.")
                             .arg(text, base == 16 ? QStringLiteral("00") : QStringLiteral("0"),
                                  base == 16 ? QStringLiteral("FF") : QStringLiteral("255")));
-    return hex::byteText(value);
+    return uint8_t(value);
 }
 
 QLabel *lineLabel(const QString &name, const QString &text)
@@ -219,6 +222,11 @@ QLabel *lineLabel(const QString &name, const QString &text)
 } // namespace
 
 OutputDevicePage::OutputDevicePage(PageHost &host, QWidget *parent) : Page("TabSheet7", host, parent)
+{
+    ensureBuilt();
+}
+
+void OutputDevicePage::build()
 {
     buildAffixGroup();
     buildDeviceGroup();
@@ -357,52 +365,48 @@ void OutputDevicePage::buildDeviceGroup()
     layout->addStretch(1);
 }
 
-QString OutputDevicePage::bodyFor(const QString &button) const
+protocol::Request OutputDevicePage::requestFor(const QString &button) const
 {
+    namespace out = protocol::output;
     const Setting &s = settingFor(button);
-    const auto flag = [](const QRadioButton *open) {
-        return open->isChecked() ? QStringLiteral("01") : QStringLiteral("00");
-    };
-    QString body = s.code;
     switch (s.kind) {
     case Kind::Affix: {
         const bool prefix = s.member == &OutputDevicePage::Button43;
+        QByteArray bytes;
         for (const QLineEdit *field :
-             prefix ? std::array{Edit24, Edit25, Edit26, Edit27} : std::array{Edit44, Edit45, Edit46, Edit47}) {
-            // A lone digit would shift every byte after it.
-            if (hex::filter(field->text()).size() % 2 != 0)
-                throw UserError(QStringLiteral("'%1' is not whole bytes: write each byte as two hexadecimal digits.")
-                                    .arg(field->text()));
-            body += field->text();
-        }
-        break;
+             prefix ? std::array{Edit24, Edit25, Edit26, Edit27} : std::array{Edit44, Edit45, Edit46, Edit47})
+            bytes += hex::bytesField(field->text(), QStringLiteral("The field %1").arg(field->objectName()), 0,
+                                     out::kMaxAffixBytes);
+        if (bytes.size() > out::kMaxAffixBytes)
+            throw UserError(QStringLiteral("The %1 holds %2 bytes: at most %3 are sent.")
+                                .arg(prefix ? QStringLiteral("prefix") : QStringLiteral("suffix"))
+                                .arg(bytes.size())
+                                .arg(out::kMaxAffixBytes));
+        return prefix ? out::prefix(bytes) : out::suffix(bytes);
     }
     case Kind::OneByte:
-        body += byteOf(*(this->*s.field.edit), s.field.base);
-        break;
+        return out::byteSetting(s.code, byteOf(*(this->*s.field.edit), s.field.base));
     case Kind::Flags:
-        body += flag(RadioButton23) + flag(RadioButton25) + flag(RadioButton27);
-        break;
+        return out::interfaces(RadioButton23->isChecked(), RadioButton25->isChecked(), RadioButton27->isChecked());
     case Kind::Baud: {
-        const int index = ComboBox20->findText(ComboBox20->currentText(), Qt::MatchExactly);
-        if (index >= 0)
-            body += hex::byteText(index);
-        break;
+        const int code = out::baudCode(ComboBox20->currentText());
+        if (code < 0)
+            throw UserError(QStringLiteral("The baud rate must be one of %1, not '%2'.")
+                                .arg(out::baudRates().join(QStringLiteral(", ")), ComboBox20->currentText()));
+        return out::baudRate(uint8_t(code));
     }
     case Kind::Literal:
-        break;
+        return out::usbSerial();
     }
-    return body;
+    throw UserError(QStringLiteral("No setting belongs to '%1'.").arg(button));
 }
 
 void OutputDevicePage::send(const char *button)
 {
     const Setting &s = settingFor(QLatin1String(button));
-    const QString body = bodyFor(QLatin1String(button));
-    ReaderLink &link = host().link();
-    const QString reply = s.kind == Kind::Literal ? link.exchangeHex(body, kWaitMs) : link.exchange(body, kWaitMs);
-    checkReply(reply, {stampedCrLf(kNoDataPlain), stampedCrLf(s.ok), stamped(s.fail), stampedCrLf(kOtherData)},
-               [this](const QString &l) { host().log(l); });
+    const auto r = protocol::ack(protocol::exchange(host().link(), requestFor(QLatin1String(button)), kWaitMs));
+    report(r, {stampedCrLf(kNoDataPlain), stampedCrLf(s.ok), stamped(s.fail), stampedCrLf(kOtherData)},
+           [this](const QString &l) { host().log(l); });
 }
 
 void OutputDevicePage::Button43Click()

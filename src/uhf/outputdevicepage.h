@@ -1,6 +1,7 @@
 #pragma once
 
-#include "ui/page.h"
+#include "pagekit/page.h"
+#include "protocol/request.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -39,9 +40,12 @@ public:
         *Button58, *Button59, *Button60, *Button61;
 
 private:
-    // The command body a button sends (throws UserError for a field it cannot send).
-    QString bodyFor(const QString &button) const;
+    // The command a button sends with the page's current fields (throws UserError).
+    protocol::Request requestFor(const QString &button) const;
     void buildAffixGroup();
     void buildDeviceGroup();
     void send(const char *button);
+
+protected:
+    void build() override;
 };

@@ -1,15 +1,19 @@
 #include "uhf/uhfworkmodesgroup.h"
 
 #include "link/errors.h"
-#include "link/falsereason.h"
 #include "link/hextext.h"
-#include "link/replycheck.h"
+#include "link/readerlink.h"
 #include "link/timestamp.h"
 #include "link/waits.h"
-#include "ui/guard.h"
-#include "ui/pagehost.h"
-#include "ui/widgets.h"
+#include "pagekit/guard.h"
+#include "pagekit/pagehost.h"
+#include "pagekit/replycheck.h"
+#include "pagekit/widgets.h"
+#include "protocol/commandtable.h"
+#include "protocol/errorcodes.h"
+#include "protocol/workmodes.h"
 
+#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -19,32 +23,28 @@ namespace
 {
 
 constexpr int kWaitMs = 300;
-// BB, type, command, two length bytes, then the status byte the handlers read.
-constexpr int kStatusByte = 5;
-constexpr int kMaxMode = 7;
+using protocol::workmodes::kMaxMode;
+using protocol::workmodes::kStatusByte;
 
-const QString kHidFrame = QStringLiteral("BB 00 C2 00 01 00 C3 7E");
-const QString kSectorHead = QStringLiteral("BB 00 C9 00 07 ");
-
-// One reading mode: its radio button, the fixed frame (empty: built from the fields), and
-// the name its failure line uses.
+// One reading mode: its radio button, its mode (none: the memory sector read, built from the
+// fields), and the name its failure line uses.
 struct Mode {
     const char *radio;
     QString caption;
-    QString frame;
+    std::optional<protocol::workmodes::Mode> mode;
     QString failName;
 };
 
 const Mode kModes[] = {
     {"RadioButton39", QStringLiteral("Active search for EPC number of single card                               "),
-     QStringLiteral("BB 00 C1 00 01 01 C3 7E"), QStringLiteral("Active search for EPC number of single card")},
-    {"RadioButton40", QStringLiteral("Passive reader mode                "), QStringLiteral("BB 00 C1 00 01 00 C2 7E "),
+     protocol::workmodes::Mode::Single, QStringLiteral("Active search for EPC number of single card")},
+    {"RadioButton40", QStringLiteral("Passive reader mode                "), protocol::workmodes::Mode::Passive,
      QStringLiteral("Passive reader mode")},
     {"RadioButton41", QStringLiteral("Active search for EPC number of multiple cards         "),
-     QStringLiteral("BB 00 C1 00 01 02 C4 7E"), QStringLiteral("Active search for EPC number of multiple cards")},
-    {"RadioButton42", QStringLiteral("Active read TID number   "), QStringLiteral("BB 00 C1 00 01 03 C5 7E "),
+     protocol::workmodes::Mode::Multiple, QStringLiteral("Active search for EPC number of multiple cards")},
+    {"RadioButton42", QStringLiteral("Active read TID number   "), protocol::workmodes::Mode::Tid,
      QStringLiteral("Active read TID number")},
-    {"RadioButton43", QStringLiteral("Active read memory sector"), QString(), QString()},
+    {"RadioButton43", QStringLiteral("Active read memory sector"), std::nullopt, QString()},
 };
 
 // Hex digits and blanks only, exactly bytes pairs of digits.
@@ -145,26 +145,46 @@ void UhfWorkModesGroup::log(const QString &text)
     host_.log(text);
 }
 
-QString UhfWorkModesGroup::exchange(const QString &frame)
+QByteArray UhfWorkModesGroup::exchange(const protocol::Request &request)
 {
     SerialLine &line = host_.serial();
+    ExchangeRecord record;
+    record.time = appclock::now();
+    record.channel = ExchangeRecord::Channel::Serial;
+    record.sent = request.bytes;
+    record.command = protocol::commandRow(request);
+    QElapsedTimer clock;
+    clock.start();
     // Only a block that arrives after this send answers it; an older one is no reply.
     const quint64 before = line.blocksReceived();
-    line.Send232HEX(frame);
+    line.sendBlock(request.bytes);
     waits::waitUntil(kWaitMs, [&] { return line.blocksReceived() != before; });
-    if (line.blocksReceived() == before)
-        return QString();
-    const QString reply = line.SerialReplyHex();
+    record.latencyUs = clock.nsecsElapsed() / 1000;
+    QByteArray reply;
+    if (line.blocksReceived() != before) {
+        reply = line.lastBlock();
+        record.reply = reply;
+        record.outcome = ExchangeRecord::Outcome::Answered;
+    }
+    host_.link().record(record);
     // Without its status byte a block is no reply either.
-    return reply.size() < 2 * (kStatusByte + 1) ? QString() : reply;
+    return protocol::workmodes::status(reply) ? reply : QByteArray();
 }
 
-QString UhfWorkModesGroup::sectorFrame() const
+protocol::Request UhfWorkModesGroup::sectorRequest() const
 {
-    const QString fields = checkedField(Edit69, 1, "sector") + checkedField(Edit70, 4, "password") +
-                           checkedField(Edit71, 1, "address") + checkedField(Edit72, 1, "length");
-    const int sum = hex::adddate(QStringLiteral("00 C9 00 07 ") + fields);
-    return kSectorHead + fields + hex::byteText(sum & 0xFF) + QStringLiteral("7E");
+    const QString sector = checkedField(Edit69, 1, "sector"), password = checkedField(Edit70, 4, "password"),
+                  address = checkedField(Edit71, 1, "address"), length = checkedField(Edit72, 1, "length");
+    return protocol::workmodes::memorySector(uint8_t(hex::toBytes(sector)[0]), hex::toBytes(password),
+                                             uint8_t(hex::toBytes(address)[0]), uint8_t(hex::toBytes(length)[0]));
+}
+
+QString UhfWorkModesGroup::sectorLine(const protocol::Request &request) const
+{
+    // The fields as typed between the head and the frame's own checksum.
+    const QByteArray &f = request.bytes;
+    return QStringLiteral("BB 00 C9 00 07 ") + Edit69->text() + Edit70->text() + Edit71->text() + Edit72->text() +
+           hex::byteText(f.size() >= 2 ? uint8_t(f[f.size() - 2]) : 0) + QStringLiteral("7E");
 }
 
 void UhfWorkModesGroup::Button75Click()
@@ -174,52 +194,54 @@ void UhfWorkModesGroup::Button75Click()
     for (int i = 0; i < 5; ++i)
         if (radios[i]->isChecked())
             selected = i;
-    QString frame = kModes[selected].frame;
-    if (frame.isEmpty()) {
-        frame = sectorFrame();
-        log(frame);
+    protocol::Request request{protocol::Family::WorkModes, {}};
+    if (kModes[selected].mode) {
+        request = protocol::workmodes::readingMode(*kModes[selected].mode);
+    } else {
+        request = sectorRequest();
+        log(sectorLine(request));
     }
-    const QString reply = exchange(frame);
+    const QByteArray reply = exchange(request);
     if (reply.isEmpty()) {
         log(lineText(stampedCrLf(kNoDataPlain)));
         return;
     }
-    const QString s = replyByte(reply, kStatusByte);
-    if (s.toInt(nullptr, 16) <= kMaxMode) {
+    const uint8_t s = *protocol::workmodes::status(reply);
+    if (s <= kMaxMode) {
         QString name;
-        if (s == QLatin1String("01"))
+        if (s == 0x01)
             name = kModes[0].failName;
-        else if (s == QLatin1String("00"))
+        else if (s == 0x00)
             name = kModes[1].failName;
-        else if (s == QLatin1String("02"))
+        else if (s == 0x02)
             name = kModes[2].failName;
-        else if (s == QLatin1String("03") && RadioButton42->isChecked())
+        else if (s == 0x03 && RadioButton42->isChecked())
             name = kModes[3].failName;
-        else if (s == QLatin1String("03") && RadioButton43->isChecked())
+        else if (s == 0x03 && RadioButton43->isChecked())
             name = QStringLiteral("Active read memory sector");
         log(QStringLiteral("Set ") + name + QStringLiteral(" Success") + QStringLiteral("   ") + timeStamp());
         return;
     }
     log(QStringLiteral("Set ") + kModes[selected].failName + QStringLiteral("false") + QStringLiteral("   ") +
         timeStamp());
-    log(falsereason(s) + kCrLf);
+    log(falsereason(hex::byteText(s)) + kCrLf);
 }
 
 void UhfWorkModesGroup::Button76Click()
 {
-    const QString reply = exchange(kHidFrame);
+    const QByteArray reply = exchange(protocol::workmodes::usbHid());
     if (reply.isEmpty()) {
         log(lineText(stampedCrLf(kNoDataPlain)));
         return;
     }
-    const QString s = replyByte(reply, kStatusByte);
-    if (s == QLatin1String("00")) {
+    const uint8_t s = *protocol::workmodes::status(reply);
+    if (s == 0x00) {
         log(lineText(stampedCrLf(QStringLiteral("USB_HID setting success   "))));
         // The reader leaves the serial line for USB.
         host_.serial().Button2Click();
-    } else if (s == QLatin1String("01")) {
+    } else if (s == 0x01) {
         log(lineText(stamped(QStringLiteral("USB_HID setting false   "))));
-        log(falsereason(s) + kCrLf);
+        log(falsereason(hex::byteText(s)) + kCrLf);
     } else {
         log(lineText(stampedCrLf(kOtherData)));
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/request.h"
+
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -21,7 +23,9 @@ public:
 
     // The memory-sector frame as built from Edit69 to Edit72 (throws UserError for a field
     // that is not its number of hex bytes).
-    QString sectorFrame() const;
+    protocol::Request sectorRequest() const;
+    // The line the log shows for it: the frame's head, the field texts as typed, its checksum.
+    QString sectorLine(const protocol::Request &request) const;
 
     QRadioButton *RadioButton39, *RadioButton40, *RadioButton41, *RadioButton42, *RadioButton43;
     QLineEdit *Edit69, *Edit70, *Edit71, *Edit72;
@@ -30,7 +34,7 @@ public:
 private:
     // Sends a module frame and returns the block that answered it: empty when none came
     // within the wait or the block is too short to hold the status byte.
-    QString exchange(const QString &frame);
+    QByteArray exchange(const protocol::Request &request);
     void log(const QString &text);
 
     PageHost &host_;

@@ -1,13 +1,12 @@
 #include "uhf/wifipage.h"
 
-#include "link/errors.h"
-#include "link/frames.h"
-#include "link/hextext.h"
 #include "link/readerlink.h"
-#include "link/replycheck.h"
-#include "ui/guard.h"
-#include "ui/pagehost.h"
-#include "ui/widgets.h"
+#include "pagekit/guard.h"
+#include "pagekit/pagehost.h"
+#include "pagekit/replycheck.h"
+#include "pagekit/widgets.h"
+#include "protocol/call.h"
+#include "protocol/wifi.h"
 
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -24,19 +23,10 @@ constexpr int kWaitMs = 300;
 constexpr int kListWaitMs = 2000;
 constexpr int kColumns = 4;
 constexpr int kRows = 11;
-// Bytes of a frame around its body: header, address, length, check byte, trailer.
-constexpr int kFrameOverhead = 5;
 
-const QString kSeparator = QStringLiteral("2c");
-
-// Reply bytes as text. The reader sends the bytes of the system code page, UTF-8 here, so a
-// name picked from the list goes back unchanged; bytes that are not UTF-8 become one
-// character each.
 QString textOf(const QByteArray &bytes)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8(bytes);
-    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+    return protocol::wifi::textOf(bytes);
 }
 
 ReplyTexts texts(const ReplyLine &success, const QString &failure)
@@ -47,6 +37,11 @@ ReplyTexts texts(const ReplyLine &success, const QString &failure)
 } // namespace
 
 WifiPage::WifiPage(PageHost &host, QWidget *parent) : Page("TabSheet10", host, parent)
+{
+    ensureBuilt();
+}
+
+void WifiPage::build()
 {
     auto *settings = ui::group("GroupBox41", QStringLiteral("Wifi Settings"), body());
     Edit73 = ui::edit("Edit73", QString());
@@ -168,40 +163,24 @@ void WifiPage::StringGrid1SelectCell(int column, int row)
 
 void WifiPage::Button78Click()
 {
-    const QString name = Edit73->text();
-    // The reader splits at the first comma: a comma in the name would set another network.
-    if (name.contains(QLatin1Char(',')))
-        throw UserError(QStringLiteral("The WiFi name '%1' holds a comma, which the reader takes for the end of "
-                                       "the name.")
-                            .arg(name));
-    QString body = QStringLiteral("8a");
-    hex::GetAscii(name, body);
-    body += kSeparator;
-    hex::GetAscii(Edit74->text(), body);
-    const int room = frames::kMaxFrameBytes - kFrameOverhead;
-    if (body.size() / 2 > room)
-        throw UserError(
-            QStringLiteral("The WiFi name and password are too long: together at most %1 bytes.").arg(room - 2));
-    const QString reply = host().link().exchange(body, kWaitMs);
-    checkReply(
-        reply,
-        texts(stampedCrLf(QStringLiteral("WiFi set successfully    ")), QStringLiteral("WiFi setting failed    ")),
-        [this](const QString &l) { host().log(l); });
+    const auto r =
+        protocol::ack(protocol::exchange(host().link(), protocol::wifi::join(Edit73->text(), Edit74->text()), kWaitMs));
+    report(r,
+           texts(stampedCrLf(QStringLiteral("WiFi set successfully    ")), QStringLiteral("WiFi setting failed    ")),
+           [this](const QString &l) { host().log(l); });
 }
 
 void WifiPage::Button79Click()
 {
-    const QString reply = host().link().exchange(QStringLiteral("8b"), kWaitMs);
+    const auto r =
+        protocol::wifi::parseIpAddress(protocol::exchange(host().link(), protocol::wifi::ipAddress(), kWaitMs));
     const auto log = [this](const QString &l) { host().log(l); };
-    if (checkReply(reply,
-                   texts(stamped(QStringLiteral("Read IP address successfully    ")),
-                         QStringLiteral("Failed to read IP address   ")),
-                   log) != ReplyOutcome::Success)
+    if (!report(r,
+                texts(stamped(QStringLiteral("Read IP address successfully    ")),
+                      QStringLiteral("Failed to read IP address   ")),
+                log))
         return;
-    // Everything between the status byte and the check byte.
-    const QByteArray bytes = hex::toBytes(reply);
-    const QByteArray address = bytes.mid(4, qMax<qsizetype>(0, bytes.size() - 6));
-    log(QStringLiteral("IP address is：") + textOf(address) + kCrLf);
+    log(QStringLiteral("IP address is：") + textOf(r.value.text) + kCrLf);
 }
 
 void WifiPage::Button80Click()
@@ -216,50 +195,36 @@ void WifiPage::Button80Click()
     }
     int next = 1;
 
-    QString reply;
+    QByteArray reply;
     Button80->setEnabled(false);
     try {
-        reply = host().link().exchange(QStringLiteral("8C"), kListWaitMs);
+        reply = protocol::exchange(host().link(), protocol::wifi::scan(), kListWaitMs);
     } catch (...) {
         Button80->setEnabled(true);
         throw;
     }
     Button80->setEnabled(true);
 
-    if (checkReply(
-            reply,
+    const auto r = protocol::wifi::parseNetworks(reply);
+    if (!report(
+            r,
             texts(stampedCrLf(QStringLiteral("Read WiFi successfully    ")), QStringLiteral("Failed to read WiFi    ")),
-            [this](const QString &l) { host().log(l); }) != ReplyOutcome::Success)
+            [this](const QString &l) { host().log(l); }))
         return;
 
-    // Entries: name bytes, 0x2C, three signal bytes, one byte more. The last eight bytes of
-    // the reply are never scanned, so the signal bytes always lie inside it.
-    const QByteArray bytes = hex::toBytes(reply);
-    const qsizetype last = bytes.size() - 9;
-    QByteArray name;
-    int skip = 0;
-    for (qsizetype i = 4; i <= last; ++i) {
-        const char b = bytes[i];
-        if (b == ',') {
-            setCell(next, 0, QString());
-            setCell(next, 1, QString::number(next));
-            setCell(next, 2, textOf(name));
-            setCell(next, 3, textOf(bytes.mid(i + 1, 3)));
-            ++next;
-            const int column = qMax(1, StringGrid1->currentColumn());
-            {
-                // Picked once, also when the cell was current already.
-                const QSignalBlocker quiet(StringGrid1);
-                StringGrid1->setCurrentCell(next, column);
-            }
-            StringGrid1SelectCell(column, next);
-            setRows(next + kRows);
-            name.clear();
-            skip = 5;
-        } else if (skip > 1) {
-            --skip;
-        } else {
-            name.append(b);
+    for (const protocol::wifi::Network &network : r.value.networks) {
+        setCell(next, 0, QString());
+        setCell(next, 1, QString::number(next));
+        setCell(next, 2, textOf(network.name));
+        setCell(next, 3, textOf(network.signal));
+        ++next;
+        const int column = qMax(1, StringGrid1->currentColumn());
+        {
+            // Picked once, also when the cell was current already.
+            const QSignalBlocker quiet(StringGrid1);
+            StringGrid1->setCurrentCell(next, column);
         }
+        StringGrid1SelectCell(column, next);
+        setRows(next + kRows);
     }
 }

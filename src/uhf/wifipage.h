@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/page.h"
+#include "pagekit/page.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -32,4 +32,7 @@ private:
     void setRows(int count);
     // Titles and column widths; the last column is 95 wide at start and 90 after a listing.
     void resetGrid(int lastColumnWidth);
+
+protected:
+    void build() override;
 };

@@ -3,10 +3,10 @@
 #include "link/hextext.h"
 #include "link/timestamp.h"
 #include "link/waits.h"
+#include "pagekit/guard.h"
+#include "pagekit/widgets.h"
 #include "serial/portscan.h"
 #include "serial/tcomm.h"
-#include "ui/guard.h"
-#include "ui/widgets.h"
 
 #include <QGridLayout>
 
@@ -143,7 +143,11 @@ void ConnectionGroup::Button2Click()
 
 void ConnectionGroup::Send232HEX(const QString &text)
 {
-    const QByteArray bytes = hex::toBytes(text);
+    sendBlock(hex::toBytes(text));
+}
+
+void ConnectionGroup::sendBlock(const QByteArray &bytes)
+{
     // The port takes a 16-bit count: a longer block would go out cut, so none of it goes.
     if (bytes.size() > kMaxSendBytes) {
         host_.log(QStringLiteral("Send data too long: %1 bytes, at most %2 bytes are sent at once..   ")
@@ -158,7 +162,8 @@ void ConnectionGroup::Send232HEX(const QString &text)
 
 void ConnectionGroup::Comm1ReceiveData(TComm *, const char *Buffer, quint16 BufferLength)
 {
-    serialReplyHex_ = hex::fromBytes(QByteArray(Buffer, BufferLength));
+    lastBlock_ = QByteArray(Buffer, BufferLength);
+    serialReplyHex_ = hex::fromBytes(lastBlock_);
     ++blocks_;
     host_.log(QStringLiteral("232RX Data..\r") + serialReplyHex_);
     // A handler waiting for this block looks at once.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/pagehost.h"
+#include "pagekit/pagehost.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -20,6 +20,8 @@ public:
 
     // SerialLine
     void Send232HEX(const QString &text) override;
+    void sendBlock(const QByteArray &bytes) override;
+    const QByteArray &lastBlock() const override { return lastBlock_; }
     const QString &SerialReplyHex() const override { return serialReplyHex_; }
     quint64 blocksReceived() const override { return blocks_; }
     void Button2Click() override; // Close
@@ -49,6 +51,7 @@ public:
 private:
     PageHost &host_;
     QString firstCom_;
+    QByteArray lastBlock_;
     QString serialReplyHex_;
     quint64 blocks_ = 0;
 };

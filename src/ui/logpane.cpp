@@ -1,7 +1,7 @@
 #include "ui/logpane.h"
 
+#include "pagekit/guard.h"
 #include "ui/filedialogs.h"
-#include "ui/guard.h"
 #include "ui/rtfwriter.h"
 
 #include <QContextMenuEvent>

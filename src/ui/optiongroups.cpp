@@ -1,6 +1,6 @@
 #include "ui/optiongroups.h"
 
-#include "ui/widgets.h"
+#include "pagekit/widgets.h"
 
 #include <QGridLayout>
 #include <QVBoxLayout>

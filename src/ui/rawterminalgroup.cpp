@@ -3,11 +3,11 @@
 #include "link/errors.h"
 #include "link/hextext.h"
 #include "link/readerlink.h"
+#include "pagekit/guard.h"
+#include "pagekit/pagehost.h"
+#include "pagekit/repeatloop.h"
+#include "pagekit/widgets.h"
 #include "ui/filedialogs.h"
-#include "ui/guard.h"
-#include "ui/pagehost.h"
-#include "ui/repeatloop.h"
-#include "ui/widgets.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -67,6 +67,8 @@ RawTerminalGroup::RawTerminalGroup(PageHost &host, QWidget *parent)
     bindRepeat(CheckBox3, host_.link(),
                repeatRow(
                    "CheckBox3", [this] { Button3Click(); }, [this] { return periodMs(); }));
+    if (repeatDef("CheckBox3")->endsOnTabChange)
+        host_.endOnTabChange(CheckBox3);
 
     setVisible(false);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/page.h"
+#include "pagekit/page.h"
 
 #include <QComboBox>
 
@@ -24,4 +24,7 @@ public:
     RawTerminalGroup *terminal;
     UhfWorkModesGroup *workModes;
     OptionGroups *options;
+
+protected:
+    void build() override;
 };

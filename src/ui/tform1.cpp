@@ -7,12 +7,12 @@
 #include "hf/ultralightpage.h"
 #include "link/timestamp.h"
 #include "link/waits.h"
+#include "pagekit/guard.h"
 #include "uhf/epcwritepage.h"
 #include "uhf/keyboardoutputpage.h"
 #include "uhf/outputdevicepage.h"
 #include "uhf/wifipage.h"
 #include "ui/connectiongroup.h"
-#include "ui/guard.h"
 #include "ui/logpane.h"
 #include "ui/optiongroups.h"
 #include "ui/serialpage.h"
@@ -29,17 +29,15 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
-namespace {
+namespace
+{
 constexpr int kPageControlWidth = 529;
 constexpr int kPageControlHeight = 561;
 } // namespace
 
-TForm1::TForm1(UsbTransport &transport, QWidget *parent)
-    : QMainWindow(parent),
-      link_(transport, {[this] { return TabSheet9->setadd->currentText(); },
-                        [this] { return TabSheet9->options->RadioButton4->isChecked(); },
-                        [this](const QString &text) { log(text); }})
+TForm1::TForm1(UsbTransport &transport, QWidget *parent) : QMainWindow(parent), link_(transport)
 {
+    connect(&link_, &ReaderLink::notice, this, [this](const QString &line) { log(line); });
     setObjectName(QStringLiteral("Form1"));
     // The window's small default font keeps five tabs and the pages within the page control.
     QFont small = font();
@@ -59,7 +57,7 @@ TForm1::TForm1(UsbTransport &transport, QWidget *parent)
     // Scroll arrows only if a theme's font makes the five captions wider than the page control.
     PageControl1->tabBar()->setUsesScrollButtons(true);
 
-    // The serial page first: it holds setadd and the option groups every exchange reads.
+    // The serial page first: its controls set the link's device address, echo and buzzer.
     TabSheet9 = new SerialPage(*this);
     TabSheet1 = new KeyboardOutputPage(*this);
     TabSheet4 = new SystemPage(*this);
@@ -73,9 +71,8 @@ TForm1::TForm1(UsbTransport &transport, QWidget *parent)
     const struct {
         Page *page;
         bool shown;
-    } order[] = {{TabSheet1, true},  {TabSheet4, false}, {TabSheet2, false}, {TabSheet3, false},
-                 {TabSheet5, false}, {TabSheet6, false}, {TabSheet7, true},  {TabSheet8, true},
-                 {TabSheet9, true},  {TabSheet10, true}};
+    } order[] = {{TabSheet1, true},  {TabSheet4, false}, {TabSheet2, false}, {TabSheet3, false}, {TabSheet5, false},
+                 {TabSheet6, false}, {TabSheet7, true},  {TabSheet8, true},  {TabSheet9, true},  {TabSheet10, true}};
     for (const auto &o : order) {
         const int index = PageControl1->addTab(o.page, o.page->caption());
         PageControl1->setTabVisible(index, o.shown);
@@ -154,7 +151,8 @@ void TForm1::buildStatusBar()
     StatusBar1 = statusBar();
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(false);
-    const QString texts[4] = {QStringLiteral("  RFID"), QString(), QStringLiteral("Format output  card number"), QString()};
+    const QString texts[4] = {QStringLiteral("  RFID"), QString(), QStringLiteral("Format output  card number"),
+                              QString()};
     const int widths[4] = {150, 30, 400, 200};
     for (int i = 0; i < 4; ++i) {
         panels[i] = new QLabel(texts[i]);
@@ -178,14 +176,14 @@ void TForm1::log(const QString &text)
     RichEdit1->add(text);
 }
 
-bool TForm1::bigBuzzer() const
+void TForm1::clearLog()
 {
-    return TabSheet9->options->RadioButton18->isChecked();
+    RichEdit1->clear();
 }
 
-int TForm1::hfPause() const
+void TForm1::endOnTabChange(QCheckBox *box)
 {
-    return TabSheet4->pauseMs();
+    tabChangeEnds_ << box;
 }
 
 void TForm1::selectDeviceAddress(int index)
@@ -227,9 +225,9 @@ void TForm1::N5Click()
 
 void TForm1::PageControl1Change()
 {
-    // Ends every repeat loop of the card pages (the loops test their box after each wait).
-    for (int i = 1; i <= 11; ++i)
-        if (auto *box = findChild<QCheckBox *>(QStringLiteral("CheckBox%1").arg(i)))
+    // Ends the repeat loops whose rows say so (the loops test their box after each wait).
+    for (const QPointer<QCheckBox> &box : std::as_const(tabChangeEnds_))
+        if (box)
             box->setChecked(false);
     TabSheet9->connection->PageControl1Change();
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "link/readerlink.h"
-#include "ui/pagehost.h"
+#include "pagekit/pagehost.h"
 
 #include <QAction>
 #include <QLabel>
@@ -13,6 +13,7 @@
 #include <memory>
 
 class LogPane;
+class QCheckBox;
 class QGroupBox;
 class TForm2;
 class TForm3;
@@ -38,11 +39,11 @@ public:
     // PageHost
     ReaderLink &link() override { return link_; }
     void log(const QString &text) override;
-    bool bigBuzzer() const override;
-    int hfPause() const override;
+    void clearLog() override;
     void selectDeviceAddress(int index) override;
     void showCardMemory() override;
     SerialLine &serial() override;
+    void endOnTabChange(QCheckBox *box) override;
 
     void Timer1Timer();
     void N4Click();
@@ -82,5 +83,6 @@ private:
     void buildStatusBar();
 
     ReaderLink link_;
+    QList<QPointer<QCheckBox>> tabChangeEnds_; // repeat boxes a change of tab unticks
     bool closed_ = false;
 };

@@ -1,6 +1,6 @@
 #include "ui/tform2.h"
 
-#include "ui/widgets.h"
+#include "pagekit/widgets.h"
 
 #include <QFrame>
 #include <QVBoxLayout>

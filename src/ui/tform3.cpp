@@ -1,6 +1,6 @@
 #include "ui/tform3.h"
 
-#include "ui/widgets.h"
+#include "pagekit/widgets.h"
 
 #include <QFile>
 #include <QVBoxLayout>
@@ -9,7 +9,8 @@
 
 #include <jpeglib.h>
 
-namespace {
+namespace
+{
 
 struct ErrorManager {
     jpeg_error_mgr pub;
@@ -25,7 +26,8 @@ void onMessage(j_common_ptr) {}
 
 } // namespace
 
-namespace {
+namespace
+{
 
 // Only trivial objects live in this frame: libjpeg reports errors by longjmp back to it.
 bool decodeInto(const unsigned char *data, unsigned long size, QImage *out)
@@ -62,8 +64,8 @@ bool decodeInto(const unsigned char *data, unsigned long size, QImage *out)
 QImage decodeJpeg(const QByteArray &data)
 {
     QImage image;
-    if (data.isEmpty() ||
-        !decodeInto(reinterpret_cast<const unsigned char *>(data.constData()), static_cast<unsigned long>(data.size()), &image))
+    if (data.isEmpty() || !decodeInto(reinterpret_cast<const unsigned char *>(data.constData()),
+                                      static_cast<unsigned long>(data.size()), &image))
         return {};
     return image;
 }

@@ -1,12 +1,12 @@
 #include "hf/s50page.h"
 #include "hf/systempage.h"
-#include "link/falsereason.h"
-#include "link/replycheck.h"
 #include "link/timestamp.h"
 #include "link/waits.h"
+#include "pagekit/guard.h"
+#include "pagekit/replycheck.h"
+#include "protocol/errorcodes.h"
 #include "support/faketransport.h"
 #include "support/windowtest.h"
-#include "ui/guard.h"
 #include "ui/logpane.h"
 #include "ui/serialpage.h"
 #include "ui/tform1.h"
@@ -78,13 +78,6 @@ TEST_F(S50, FramesFromTheControls)
          {{"ComboBox3", "3f"}, {"ComboBox6", "02"}, {"ComboBox4", "3C 71 9E 05 D8 4B"}},
          "Button8",
          "AA 00 0A 20 00 02 3F 3C 71 9E 05 D8 4B 52 BB"},
-        // "1" pairs with the key's first digit; the frame shifts and its last digit is lost.
-        {"read, odd start block", {}, {{"ComboBox3", "1"}}, "Button8", "AA 00 09 20 00 04 1F FF FF FF FF FF FC DB"},
-        {"read, field without digits adds nothing",
-         {},
-         {{"ComboBox6", "xy"}},
-         "Button8",
-         "AA 00 09 20 00 10 FF FF FF FF FF FF 39 BB"},
         {"write, defaults",
          {},
          {},
@@ -116,6 +109,35 @@ TEST_F(S50, FramesFromTheControls)
         usb.reply("AA 00 01 00 01 BB");
         button(c.button)->click();
         EXPECT_EQ(usb.lastSentHex(), c.frame) << c.what;
+        TearDown();
+    }
+}
+
+// A field that is not its number of bytes would shift or drop bytes of the frame: refused with
+// a message naming it, nothing sent.
+TEST_F(S50, FieldsThatAreNotTheirBytesAreRefusedBeforeSending)
+{
+    const struct {
+        const char *field, *text, *button, *message;
+    } cases[] = {
+        {"ComboBox3", "1", "Button8", "The start block (ComboBox3) must be 1 byte"},
+        {"ComboBox6", "xy", "Button8", "The block count (ComboBox6) must be 1 byte"},
+        {"ComboBox4", "FF FF FF", "Button8", "The key (ComboBox4) must be 6 bytes"},
+        {"Edit3", "FF F", "Button9", "The data to write (Edit3) must be 1 to 64 bytes"},
+        {"ComboBox7", "", "Button9", "The start address (ComboBox7) must be 1 byte"},
+        {"Edit59", "00 88 00", "Button26", "The value (Edit59) must be 4 bytes"},
+        {"Edit1", "1", "Button10", "The sector (Edit1) must be 1 byte"},
+        {"Edit7", "FF FF FF FF FF FF FF", "Button15", "The key (Edit7) must be 6 bytes"},
+    };
+    for (const auto &c : cases) {
+        SetUp();
+        errors.clear();
+        type(c.field, QString::fromLatin1(c.text));
+        button(c.button)->click();
+        ASSERT_EQ(errors.size(), 1) << c.field;
+        EXPECT_TRUE(errors[0].startsWith(QString::fromLatin1(c.message))) << errors[0].toStdString();
+        EXPECT_TRUE(usb.sent.isEmpty()) << c.field;
+        EXPECT_TRUE(log().isEmpty()) << c.field;
         TearDown();
     }
 }

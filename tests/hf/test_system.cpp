@@ -1,12 +1,12 @@
 #include "hf/systempage.h"
 #include "link/timestamp.h"
 #include "link/waits.h"
+#include "pagekit/guard.h"
+#include "pagekit/repeatloop.h"
 #include "support/faketransport.h"
 #include "support/windowtest.h"
-#include "ui/guard.h"
 #include "ui/logpane.h"
 #include "ui/optiongroups.h"
-#include "ui/repeatloop.h"
 #include "ui/serialpage.h"
 #include "ui/tform1.h"
 
@@ -46,29 +46,18 @@ TEST_F(System, FramesOfEveryCommand)
         {"Button14", {}, "AA 00 01 83 82 BB"},
         {"Button11", [](SystemPage *p) { p->Edit4->setText("1F"); }, "AA 00 02 80 1F 9D BB"},
         {"Button11", [](SystemPage *p) { p->Edit4->setText(" 1f "); }, "AA 00 02 80 1F 9D BB"},
-        {"Button11", [](SystemPage *p) { p->Edit4->setText("xyz"); }, "AA 00 01 80 81 BB"},
         {"Button12", {}, "AA 00 02 81 00 83 BB"},
         {"Button12", [](SystemPage *p) { p->ComboBox5->setEditText("115200"); }, "AA 00 02 81 04 87 BB"},
         {"Button12", [](SystemPage *p) { p->ComboBox5->setCurrentIndex(2); }, "AA 00 02 81 02 81 BB"},
-        {"Button12", [](SystemPage *p) { p->ComboBox5->setEditText("4800"); }, "AA 00 01 81 80 BB"},
-        {"Button12", [](SystemPage *p) { p->ComboBox5->setEditText(" 9600"); }, "AA 00 01 81 80 BB"},
         {"Button13", {}, "AA 00 09 82 FF FF FF FF FF FF FF FF 8B BB"},
-        {"Button13", [](SystemPage *p) { p->Edit9->setText("01 02 03"); }, "AA 00 04 82 01 02 03 86 BB"},
-        {"Button13", [](SystemPage *p) { p->Edit9->setText("0102030405060708090A"); },
-         "AA 00 0B 82 01 02 03 04 05 06 07 08 09 0A 82 BB"},
         {"Button20", {}, "AA 00 03 88 16 03 9E BB"},
-        {"Button23",
-         [](SystemPage *p) {
-             p->Edit11->setText("20");
-             p->Edit12->setText("");
-         },
-         "AA 00 02 87 20 A5 BB"},
         {"Button21", {}, "AA 00 03 89 16 03 9F BB"},
         {"Button52", {}, "AA 00 02 0F 01 0C BB"},
         {"Button53", {}, "AA 00 02 0F 02 0F BB"},
     };
     for (const auto &c : cases) {
         form = std::make_unique<TForm1>(usb);
+        buildPages(*form);
         page = form->TabSheet4;
         usb.sent.clear();
         usb.reply("AA 00 01 00 01 BB"); // an answer at once keeps the run short
@@ -88,24 +77,38 @@ TEST_F(System, FramesOfEveryCommand)
     EXPECT_EQ(form->TabSheet9->setadd->currentText(), "0a");
 }
 
-TEST_F(System, AnUnpairedDigitIsRefusedBeforeSending)
+// A field that is not its number of bytes would make a frame the reader misreads (an unpaired
+// digit shifts every later byte, a missing byte takes the next field's place): it is refused
+// with a message before anything is sent.
+TEST_F(System, FieldsThatAreNotTheirBytesAreRefusedBeforeSending)
 {
     const struct {
-        QLineEdit *SystemPage::*field;
         const char *button;
-        const char *text;
+        std::function<void(SystemPage *)> set;
+        const char *message; // how the message starts
     } cases[] = {
-        {&SystemPage::Edit4, "Button11", "1"},  {&SystemPage::Edit9, "Button13", "FF FF F"},
-        {&SystemPage::Edit30, "Button20", "6"}, {&SystemPage::Edit12, "Button23", "003"},
-        {&SystemPage::Edit34, "Button21", "3"},
+        {"Button11", [](SystemPage *p) { p->Edit4->setText("1"); }, "The new address (Edit4) must be 1 byte"},
+        {"Button11", [](SystemPage *p) { p->Edit4->setText("xyz"); }, "The new address (Edit4) must be 1 byte"},
+        {"Button13", [](SystemPage *p) { p->Edit9->setText("FF FF F"); }, "The serial number (Edit9) must be 8 bytes"},
+        {"Button13", [](SystemPage *p) { p->Edit9->setText("01 02 03"); }, "The serial number (Edit9) must be 8 bytes"},
+        {"Button13", [](SystemPage *p) { p->Edit9->setText("0102030405060708090A"); },
+         "The serial number (Edit9) must be 8 bytes"},
+        {"Button20", [](SystemPage *p) { p->Edit30->setText("6"); }, "The period (Edit30) must be 1 byte"},
+        {"Button23", [](SystemPage *p) { p->Edit12->setText("003"); }, "The count (Edit12) must be 1 byte"},
+        {"Button23", [](SystemPage *p) { p->Edit12->setText(""); }, "The count (Edit12) must be 1 byte"},
+        {"Button21", [](SystemPage *p) { p->Edit34->setText("3"); }, "The count (Edit34) must be 1 byte"},
+        {"Button12", [](SystemPage *p) { p->ComboBox5->setEditText("4800"); }, "The baud rate must be one of"},
+        {"Button12", [](SystemPage *p) { p->ComboBox5->setEditText(" 9600"); }, "The baud rate must be one of"},
     };
     for (const auto &c : cases) {
         reset();
         form = std::make_unique<TForm1>(usb);
+        buildPages(*form);
         page = form->TabSheet4;
-        (page->*c.field)->setText(c.text);
+        c.set(page);
         page->findChild<QPushButton *>(c.button)->click();
-        EXPECT_EQ(errors.size(), 1) << c.button;
+        ASSERT_EQ(errors.size(), 1) << c.button;
+        EXPECT_TRUE(errors[0].startsWith(QString::fromUtf8(c.message))) << errors[0].toStdString();
         EXPECT_TRUE(usb.sent.isEmpty()) << c.button;
         EXPECT_TRUE(log().isEmpty()) << c.button;
     }
@@ -219,7 +222,7 @@ TEST_F(System, WaitFieldStaysANonNegativeNumber)
         page->Edit22->setText("7");
         page->Edit22->setText(c.typed);
         EXPECT_EQ(page->Edit22->text(), c.kept) << c.typed;
-        EXPECT_EQ(form->hfPause(), QString(c.kept).trimmed().toInt()) << c.typed;
+        EXPECT_EQ(form->link().settings().hfPauseMs, QString(c.kept).trimmed().toInt()) << c.typed;
     }
     // Typing counts too, and so does clearing the field.
     page->Edit22->setText("12");
@@ -254,14 +257,16 @@ TEST_F(System, CardPagesDeclareRepeatBoxesThatPauseByEdit22)
     // Each pass: write, 50 ms, read, 50 ms.
     EXPECT_LE(order.size(), 2 * (t.elapsed() / 100 + 1));
 
-    // An Edit22 that fails to read ends the loop with one message.
+    // The pause is the link's setting, which Edit22 keeps: a pass of CheckBox2 (no extra
+    // time) lasts the pause alone.
     order.clear();
-    page->Edit22->blockSignals(true);
-    page->Edit22->setText("x");
-    page->Edit22->blockSignals(false);
+    page->Edit22->setText("120");
+    ASSERT_EQ(form->link().settings().hfPauseMs, 120);
+    QTimer::singleShot(200, [&] { read->setChecked(false); });
+    t.restart();
     read->click();
-    EXPECT_EQ(order, QStringList{"read2"});
-    EXPECT_EQ(errors.size(), 1);
+    EXPECT_EQ(order, (QStringList{"read2", "read2"}));
+    EXPECT_TRUE(errors.isEmpty());
 }
 
 } // namespace

@@ -1,11 +1,11 @@
 #include "hf/systempage.h"
 #include "hf/ultralightpage.h"
-#include "link/falsereason.h"
 #include "link/timestamp.h"
 #include "link/waits.h"
+#include "pagekit/guard.h"
+#include "protocol/errorcodes.h"
 #include "support/faketransport.h"
 #include "support/windowtest.h"
-#include "ui/guard.h"
 #include "ui/logpane.h"
 #include "ui/tform1.h"
 
@@ -62,10 +62,8 @@ TEST_F(Ultralight, FramesFromTheControls)
         {"read, page 12 (decimal) with All", "Ulaa", 12, 4, nullptr, "Button18", "AA 00 03 E0 01 0C EE BB"},
         {"read, page 15", nullptr, 15, 4, nullptr, "Button18", "AA 00 03 E0 00 0F EC BB"},
         {"write, start-up selection", nullptr, 0, 4, nullptr, "Button54", "AA 00 08 E1 00 01 04 00 00 00 00 EC BB"},
-        {"write, page 15, All, three bytes", "Ulaaa", 0, 15, "11 22 33", "Button54",
-         "AA 00 07 E1 01 01 0F 11 22 33 E9 BB"},
-        // The odd digit stays in the body; the frame shifts and loses its last digit.
-        {"write, odd digit count", nullptr, 0, 4, "1122334", "Button54", "AA 00 07 E1 00 01 04 11 22 33 4E 3B"},
+        {"write, page 15, All, own data", "Ulaaa", 0, 15, "11 22 33 44", "Button54",
+         "AA 00 08 E1 01 01 0F 11 22 33 44 A2 BB"},
     };
     for (const Case &c : cases) {
         SetUp();
@@ -79,6 +77,22 @@ TEST_F(Ultralight, FramesFromTheControls)
         button(c.button)->click();
         EXPECT_EQ(usb.lastSentHex(), c.frame) << c.what;
         TearDown();
+    }
+}
+
+// A page is four bytes: three, five or an unpaired digit would write a frame the reader
+// misreads. Refused with a message, nothing sent.
+TEST_F(Ultralight, PageDataMustBeFourBytes)
+{
+    for (const char *data : {"11 22 33", "1122334", "11 22 33 44 55", ""}) {
+        SetUp();
+        page->Edit56->setText(data);
+        button("Button54")->click();
+        ASSERT_EQ(errors.size(), 1) << data;
+        EXPECT_TRUE(errors[0].startsWith("The page data (Edit56) must be 4 bytes")) << errors[0].toStdString();
+        EXPECT_TRUE(usb.sent.isEmpty()) << data;
+        TearDown();
+        errors.clear();
     }
 }
 

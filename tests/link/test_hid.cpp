@@ -1,114 +1,170 @@
 #include "link/hidtransport.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QList>
 #include <QTimer>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <thread>
 
 namespace
 {
 
+// A device the I/O thread reads from while the test feeds it: every member behind one lock.
 struct FakeHid : HidDevice {
+    std::mutex lock;
     QList<QByteArray> written;
     QList<QByteArray> input; // reports the device will deliver
+    QList<int> timeouts;     // of the reads that found nothing
+    bool gone = false;       // unplugged: every call fails
+    bool silentWaits = true; // an empty read waits its whole time-out, as hidraw does
+
+    void feed(const QByteArray &report)
+    {
+        const std::lock_guard g(lock);
+        input << report;
+    }
     int writeReport(const QByteArray &r) override
     {
+        const std::lock_guard g(lock);
+        if (gone)
+            return -1;
         written << r;
         return int(r.size());
     }
-    int readReport(uint8_t *buf, int max, int) override
+    int readReport(uint8_t *buf, int max, int timeoutMs) override
     {
-        if (input.isEmpty())
-            return 0;
-        const QByteArray r = input.takeFirst();
-        const int n = int(qMin<qsizetype>(max, r.size()));
-        std::memcpy(buf, r.constData(), size_t(n));
-        return n;
+        {
+            const std::lock_guard g(lock);
+            if (gone)
+                return -1;
+            if (!input.isEmpty()) {
+                const QByteArray r = input.takeFirst();
+                const int n = int(qMin<qsizetype>(max, r.size()));
+                std::memcpy(buf, r.constData(), size_t(n));
+                return n;
+            }
+            timeouts << timeoutMs;
+        }
+        if (silentWaits)
+            std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));
+        return 0;
     }
 };
 
+// Hands out the devices it is given, one per open; says why when it has none.
 struct Opener : HidOpener {
-    FakeHid *device = nullptr;
+    std::mutex lock;
+    QList<FakeHid *> devices;
     QString why;
+    int opens = 0;
     std::unique_ptr<HidDevice> open(QString &w) override
     {
-        if (!device) {
+        const std::lock_guard g(lock);
+        ++opens;
+        if (devices.isEmpty()) {
             w = why;
             return nullptr;
         }
-        auto d = std::unique_ptr<HidDevice>(device);
-        device = nullptr;
-        return d;
+        return std::unique_ptr<HidDevice>(devices.takeFirst());
     }
 };
 
-TEST(HidTransport, FramesGoOutAsZeroPaddedReportsBehindReportIdZero)
+// One exchange, waited for in an event loop as the link does.
+UsbReply exchange(HidTransport &t, const QByteArray &frame, int timeoutMs)
+{
+    UsbReply got;
+    bool done = false;
+    QEventLoop loop;
+    t.start(frame, timeoutMs, [&](const UsbReply &r) {
+        got = r;
+        done = true;
+        loop.quit();
+    });
+    QTimer::singleShot(timeoutMs + 2000, &loop, &QEventLoop::quit);
+    if (!done)
+        loop.exec();
+    EXPECT_TRUE(done) << "the transport never finished the exchange";
+    return got;
+}
+
+// Feeds a report once the device has seen `writes` writes, so the drain before a write cannot
+// take it for stale input.
+void feedAfterWrite(FakeHid *dev, int writes, const QList<QByteArray> &reports)
+{
+    auto *poll = new QTimer;
+    poll->setInterval(2);
+    QObject::connect(poll, &QTimer::timeout, [=] {
+        {
+            const std::lock_guard g(dev->lock);
+            if (dev->written.size() < writes)
+                return;
+            dev->input << reports;
+        }
+        poll->stop();
+        poll->deleteLater();
+    });
+    poll->start();
+}
+
+const QByteArray kFrame("\xAA\x00\x01\x80\x81\xBB", 6);
+const QByteArray kReply("\xAA\x00\x01\x00\x01\xBB", 6);
+
+TEST(HidTransport, FramesGoOutAsZeroPaddedReportsAndRepliesAreReassembled)
 {
     auto *dev = new FakeHid;
+    dev->silentWaits = false;
     auto opener = std::make_unique<Opener>();
-    opener->device = dev;
-    HidTransport t(std::move(opener), {});
-    dev->input << QByteArray("stale"); // left over from an earlier exchange
-    QByteArray frame(100, '\x5A');
-    EXPECT_EQ(t.write(frame), 100);
-    ASSERT_EQ(dev->written.size(), 2);
-    for (const QByteArray &r : dev->written) {
-        EXPECT_EQ(r.size(), 65);
-        EXPECT_EQ(r[0], '\0');
-    }
-    EXPECT_EQ(dev->written[0].mid(1), QByteArray(64, '\x5A'));
-    EXPECT_EQ(dev->written[1].mid(1, 36), QByteArray(36, '\x5A'));
-    EXPECT_EQ(dev->written[1].mid(37), QByteArray(28, '\0'));
-    EXPECT_TRUE(dev->input.isEmpty()) << "stale input is drained before the write";
+    opener->devices << dev;
+    HidTransport t(std::move(opener));
+    dev->feed("stale"); // left over from an earlier exchange
 
     // A reply of LEN 0x46 (75 bytes) arrives in two reports and is cut to its length.
     QByteArray first(64, '\x01');
     first[0] = char(0xAA);
     first[2] = char(0x46);
-    dev->input << first << QByteArray(64, '\x02');
-    const QByteArray reply = t.read(100);
-    EXPECT_EQ(reply.size(), 0x46 + 5);
-    EXPECT_EQ(reply.mid(64), QByteArray(11, '\x02'));
+    feedAfterWrite(dev, 1, {first, QByteArray(64, '\x02')});
+    const UsbReply r = exchange(t, QByteArray(100, '\x5A'), 500);
+    EXPECT_EQ(r.written, 100);
+    EXPECT_EQ(r.frame.size(), 0x46 + 5);
+    EXPECT_EQ(r.frame.mid(64), QByteArray(11, '\x02'));
+    {
+        const std::lock_guard g(dev->lock);
+        ASSERT_EQ(dev->written.size(), 2);
+        for (const QByteArray &report : dev->written) {
+            EXPECT_EQ(report.size(), 65);
+            EXPECT_EQ(report[0], '\0');
+        }
+        EXPECT_EQ(dev->written[0].mid(1), QByteArray(64, '\x5A'));
+        EXPECT_EQ(dev->written[1].mid(1, 36), QByteArray(36, '\x5A'));
+        EXPECT_EQ(dev->written[1].mid(37), QByteArray(28, '\0'));
+    }
 
     // Half a reply is no reply.
-    dev->input << first;
-    EXPECT_TRUE(t.read(50).isEmpty());
+    feedAfterWrite(dev, 3, {first});
+    EXPECT_TRUE(exchange(t, kFrame, 150).frame.isEmpty());
 }
 
 TEST(HidTransport, NoDeviceWritesNothingAndSaysWhyOnce)
 {
     auto opener = std::make_unique<Opener>();
     opener->why = "No permission";
-    QStringList notices;
-    HidTransport t(std::move(opener), [&](const QString &n) { notices << n; });
-    EXPECT_EQ(t.write(QByteArray(8, '\x01')), 0);
-    EXPECT_EQ(t.write(QByteArray(8, '\x01')), 0);
-    EXPECT_EQ(notices, QStringList{"No permission"});
-    EXPECT_TRUE(t.read(10).isEmpty());
+    HidTransport t(std::move(opener));
+    const UsbReply a = exchange(t, kFrame, 50), b = exchange(t, kFrame, 50);
+    EXPECT_EQ(a.written, 0);
+    EXPECT_EQ(a.notice, "No permission");
+    EXPECT_EQ(b.written, 0);
+    EXPECT_TRUE(b.notice.isEmpty()) << "said once, not on every command";
 }
 
-// A reader that stays silent: each read waits its whole time-out, as hidraw does.
-struct SilentHid : FakeHid {
-    QList<int> timeouts;
-    int readReport(uint8_t *buf, int max, int timeoutMs) override
-    {
-        if (!input.isEmpty())
-            return FakeHid::readReport(buf, max, timeoutMs);
-        timeouts << timeoutMs;
-        std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));
-        return 0;
-    }
-};
-
-TEST(HidTransport, AnUnansweredReadKeepsTheWindowLiveAndACommandInItsWaitEndsIt)
+TEST(HidTransport, AnUnansweredWaitKeepsTheWindowLiveAndANewerCommandTakesOver)
 {
-    auto *dev = new SilentHid;
+    auto *dev = new FakeHid;
     auto opener = std::make_unique<Opener>();
-    opener->device = dev;
-    HidTransport t(std::move(opener), {});
-    ASSERT_EQ(t.write(QByteArray("\xAA\x00\x01\x80\x81\xBB", 6)), 6);
+    opener->devices << dev;
+    HidTransport t(std::move(opener));
 
     int ticks = 0;
     QTimer tick;
@@ -116,24 +172,59 @@ TEST(HidTransport, AnUnansweredReadKeepsTheWindowLiveAndACommandInItsWaitEndsIt)
     tick.start(10);
     QElapsedTimer clock;
     clock.start();
-    EXPECT_TRUE(t.read(300).isEmpty());
+    EXPECT_TRUE(exchange(t, kFrame, 300).frame.isEmpty());
     EXPECT_GE(clock.elapsed(), 290);
-    EXPECT_GE(ticks, 5) << "events were handled during the wait";
-    for (int ms : dev->timeouts)
-        EXPECT_LE(ms, 20);
+    EXPECT_GE(ticks, 20) << "the window's events run while the I/O thread waits";
+    {
+        const std::lock_guard g(dev->lock);
+        for (int ms : dev->timeouts)
+            EXPECT_LE(ms, HidTransport::kReadSliceMs);
+    }
 
-    // Another command started from an event during the wait: the first read gives up
-    // instead of taking that command's reply; the second gets its own.
-    QByteArray second;
-    QTimer::singleShot(30, [&] {
-        t.write(QByteArray("\xAA\x00\x01\x81\x80\xBB", 6));
-        dev->input << QByteArray("\xAA\x00\x01\x00\x01\xBB", 6);
-        second = t.read(300);
-    });
+    // A command started while the first waits: the first never hears back (its reply could
+    // only be the newer command's), the newer one gets its own reply.
+    bool firstDone = false;
+    t.start(kFrame, 1000, [&](const UsbReply &) { firstDone = true; });
+    const auto writes = [dev] {
+        const std::lock_guard g(dev->lock);
+        return dev->written.size();
+    };
+    QElapsedTimer written;
+    written.start();
+    while (writes() < 2 && written.elapsed() < 2000)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_EQ(writes(), 2) << "the first command is being read when the second starts";
+    feedAfterWrite(dev, 3, {kReply});
     clock.restart();
-    EXPECT_TRUE(t.read(1000).isEmpty());
-    EXPECT_LT(clock.elapsed(), 500);
-    EXPECT_EQ(second, QByteArray("\xAA\x00\x01\x00\x01\xBB", 6));
+    const UsbReply second = exchange(t, kFrame, 1000);
+    EXPECT_EQ(second.frame, kReply);
+    EXPECT_LT(clock.elapsed(), 500) << "the newer command did not wait for the older one's time";
+    QEventLoop settle;
+    QTimer::singleShot(100, &settle, &QEventLoop::quit);
+    settle.exec();
+    EXPECT_FALSE(firstDone);
+}
+
+TEST(HidTransport, AReaderUnpluggedMidExchangeIsGoneAndTheNextCommandReopens)
+{
+    auto *first = new FakeHid, *second = new FakeHid;
+    second->silentWaits = false;
+    auto opener = std::make_unique<Opener>();
+    Opener *openerView = opener.get();
+    opener->devices << first << second;
+    HidTransport t(std::move(opener));
+    QTimer::singleShot(30, [&] {
+        const std::lock_guard g(first->lock);
+        first->gone = true;
+    });
+    const UsbReply lost = exchange(t, kFrame, 1000);
+    EXPECT_TRUE(lost.gone);
+    EXPECT_TRUE(lost.frame.isEmpty());
+
+    feedAfterWrite(second, 1, {kReply});
+    const UsbReply back = exchange(t, kFrame, 300);
+    EXPECT_EQ(back.frame, kReply);
+    EXPECT_EQ(openerView->opens, 2);
 }
 
 } // namespace

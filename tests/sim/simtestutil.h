@@ -10,6 +10,20 @@
 namespace simtest
 {
 
+// Frames as hex text, built by the link's byte encoders from hex text.
+inline QString moduleText(int command, const QString &params)
+{
+    return hex::fromBytes(frames::module(uint8_t(command), hex::toBytes(params)));
+}
+inline QString hfText(const QString &body)
+{
+    return hex::fromBytes(frames::hf(0x00, hex::toBytes(body)));
+}
+inline QString uhfText(const QString &moduleFrame)
+{
+    return hex::fromBytes(frames::uhf(0x00, hex::toBytes(moduleFrame)));
+}
+
 // Writes a frame given as hex text and returns the reply as upper-case hex ("" = silence).
 inline QString exchange(SimulatedReader &r, const QString &frameHex)
 {
@@ -20,7 +34,7 @@ inline QString exchange(SimulatedReader &r, const QString &frameHex)
 // Sends an HF body (command and data) at address 00.
 inline QString command(SimulatedReader &r, const QString &body)
 {
-    return exchange(r, frames::hf(QStringLiteral("00"), body));
+    return exchange(r, hfText(body));
 }
 
 // An expected reply frame, worked out here independently of the simulator.

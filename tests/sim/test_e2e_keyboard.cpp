@@ -1,7 +1,7 @@
 #include "link/timestamp.h"
 #include "link/waits.h"
+#include "pagekit/guard.h"
 #include "sim/simulatedreader.h"
-#include "ui/guard.h"
 #include "ui/logpane.h"
 #include "ui/tform1.h"
 

@@ -34,7 +34,7 @@ QByteArray randomBytes(std::mt19937 &rng, int n)
 
 QByteArray hfFrame(uint8_t code, const QByteArray &data)
 {
-    return hex::toBytes(frames::hf("00", hex::byteText(code) + hex::fromBytes(data)));
+    return hex::toBytes(simtest::hfText(hex::byteText(code) + hex::fromBytes(data)));
 }
 
 const uint8_t kCodes[] = {0x06, 0x09, 0x0B, 0x0D, 0x0F, 0x10, 0x11, 0x12, 0x13, 0x15, 0x17, 0x18, 0x19, 0x1A,
@@ -60,8 +60,8 @@ TEST(SimulatorFuzz, RandomFramesGetAWholeReplyOrSilence)
                 break;
             case 2: { // a well-formed module frame with random parameters, through the pass-through
                 const QByteArray params = randomBytes(rng, int(rng() % 30));
-                frame = hex::toBytes(frames::uhf(
-                    "00", frames::module(kModuleCodes[rng() % std::size(kModuleCodes)], hex::fromBytes(params))));
+                frame = hex::toBytes(simtest::uhfText(
+                    simtest::moduleText(kModuleCodes[rng() % std::size(kModuleCodes)], hex::fromBytes(params))));
                 break;
             }
             default: { // a valid frame with one byte changed
@@ -94,8 +94,8 @@ TEST(SimulatorFuzz, SerialModuleSurvivesRandomBytes)
     for (int i = 0; i < 5000; ++i) {
         QByteArray chunk = randomBytes(rng, int(rng() % 64));
         if (i % 3 == 0)
-            chunk += hex::toBytes(frames::module(kModuleCodes[rng() % std::size(kModuleCodes)],
-                                                 hex::fromBytes(randomBytes(rng, int(rng() % 10)))));
+            chunk += hex::toBytes(simtest::moduleText(kModuleCodes[rng() % std::size(kModuleCodes)],
+                                                      hex::fromBytes(randomBytes(rng, int(rng() % 10)))));
         const QByteArray out = serial.feed(chunk);
         // Every answer is made of module frames.
         if (!out.isEmpty()) {

@@ -1,10 +1,10 @@
-#include "link/falsereason.h"
 #include "link/timestamp.h"
 #include "link/waits.h"
+#include "pagekit/guard.h"
+#include "protocol/errorcodes.h"
 #include "simtestutil.h"
 #include "uhf/outputdevicepage.h"
 #include "uhf/wifipage.h"
-#include "ui/guard.h"
 #include "ui/logpane.h"
 #include "ui/tform1.h"
 

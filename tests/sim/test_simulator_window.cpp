@@ -52,8 +52,8 @@ TEST(SimulatorWindow, ShowsTheUhfFieldAndChangesIt)
 
     // A write through the reader shows up in the tag log at once.
     r.uhf().tagLog(); // empty before
-    simtest::command(r, "CE " + frames::module(0x0C, "01 00000020 00 00"));
-    simtest::command(r, "CE " + frames::module(0x49, "00000000 01 0002 0001 ABCD"));
+    simtest::command(r, "CE " + simtest::moduleText(0x0C, "01 00000020 00 00"));
+    simtest::command(r, "CE " + simtest::moduleText(0x49, "00000000 01 0002 0001 ABCD"));
     ASSERT_EQ(r.tagLog().size(), 1);
     EXPECT_EQ(child<QListWidget>(w, "tagLog")->count(), 1);
 

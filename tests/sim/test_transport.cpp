@@ -54,7 +54,7 @@ TEST(SimulatedReader, OneShotFaults)
 TEST(SimulatedReader, ReplyIsHandedOverOnce)
 {
     SimulatedReader r;
-    r.write(hex::toBytes(frames::hf("00", "CF")));
+    r.write(hex::toBytes(simtest::hfText("CF")));
     EXPECT_FALSE(r.read(0).isEmpty());
     EXPECT_TRUE(r.read(0).isEmpty());
     EXPECT_EQ(r.write(QByteArray()), 0);

@@ -12,7 +12,7 @@ const QString kInventory = QStringLiteral("bb 00 22 00 00 22 7e ");
 // The module frame inside a pass-through reply: reply bytes 4 … n-3.
 QString moduleReply(SimulatedReader &r, const QString &moduleFrame)
 {
-    const QString reply = exchange(r, frames::uhf(QStringLiteral("00"), moduleFrame));
+    const QString reply = exchange(r, simtest::uhfText(moduleFrame));
     return reply.size() >= 14 ? reply.mid(8, reply.size() - 12) : QString();
 }
 
@@ -20,16 +20,16 @@ QString moduleReply(SimulatedReader &r, const QString &moduleFrame)
 QString selectFrame(const QString &epc)
 {
     const int n = qMin(int(epc.size() / 2), 31);
-    return frames::module(0x0C, QStringLiteral("01 00000020") + hex::byteText(8 * n) + QStringLiteral("00") +
-                                    epc.left(2 * n));
+    return simtest::moduleText(0x0C, QStringLiteral("01 00000020") + hex::byteText(8 * n) + QStringLiteral("00") +
+                                         epc.left(2 * n));
 }
 
 QString writeFrame(const QString &password, const QString &crc, const QString &epc)
 {
     const int m = int(epc.size() / 2);
-    return frames::module(0x49, password + QStringLiteral("01 0000") + hex::byteText((m + 4) / 2 >> 8) +
-                                    hex::byteText((m + 4) / 2 & 0xFF) + crc + hex::byteText(4 * m) +
-                                    QStringLiteral("00") + epc);
+    return simtest::moduleText(0x49, password + QStringLiteral("01 0000") + hex::byteText((m + 4) / 2 >> 8) +
+                                         hex::byteText((m + 4) / 2 & 0xFF) + crc + hex::byteText(4 * m) +
+                                         QStringLiteral("00") + epc);
 }
 
 // What the EPC page does for one Write: inventory, select the tag found, write the new EPC.
@@ -135,11 +135,11 @@ TEST(UhfModule, RefusesWritesItCannotCarryOut)
              r.uhf().setTag(t);
          },
          writeFrame("00000000", "0000", epc), "16"},
-        {"past the end of the EPC bank", {}, frames::module(0x49, "00000000 01 0020 0002 11112222"), "A3"},
-        {"TID is read-only", {}, frames::module(0x49, "00000000 02 0000 0001 1111"), "A4"},
-        {"word count and data disagree", {}, frames::module(0x49, "00000000 01 0002 0002 1111"), "17"},
+        {"past the end of the EPC bank", {}, simtest::moduleText(0x49, "00000000 01 0020 0002 11112222"), "A3"},
+        {"TID is read-only", {}, simtest::moduleText(0x49, "00000000 02 0000 0001 1111"), "A4"},
+        {"word count and data disagree", {}, simtest::moduleText(0x49, "00000000 01 0002 0002 1111"), "17"},
         {"bad checksum", {}, QStringLiteral("BB 00 22 00 00 23 7E"), "17"},
-        {"unknown module command", {}, frames::module(0x77, ""), "17"},
+        {"unknown module command", {}, simtest::moduleText(0x77, ""), "17"},
     };
     for (const Case &c : cases) {
         SimulatedReader r;

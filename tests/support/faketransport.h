@@ -8,7 +8,7 @@
 #include <functional>
 
 // A USB transport for tests: records every frame written and answers from a script.
-class FakeTransport : public UsbTransport
+class FakeTransport : public SyncUsbTransport
 {
 public:
     // Queues a reply given as hex text ("AA 00 01 00 01 BB").

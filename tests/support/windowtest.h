@@ -4,8 +4,9 @@
 #include "link/timestamp.h"
 #include "link/waits.h"
 #include "support/faketransport.h"
-#include "ui/guard.h"
+#include "pagekit/guard.h"
 #include "ui/logpane.h"
+#include "pagekit/page.h"
 #include "ui/tform1.h"
 
 #include <QDateTime>
@@ -44,6 +45,15 @@ protected:
     {
         installSettings();
         form = std::make_unique<TForm1>(reader);
+        buildPages(*form);
+    }
+
+public:
+    // The hidden pages make their controls on their first show; the tests use them at once.
+    static void buildPages(TForm1 &window)
+    {
+        for (Page *page : window.findChildren<Page *>())
+            page->ensureBuilt();
     }
 };
 

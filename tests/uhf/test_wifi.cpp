@@ -1,11 +1,11 @@
-#include "link/falsereason.h"
 #include "link/hextext.h"
 #include "link/timestamp.h"
 #include "link/waits.h"
+#include "pagekit/guard.h"
+#include "protocol/errorcodes.h"
 #include "support/faketransport.h"
 #include "support/windowtest.h"
 #include "uhf/wifipage.h"
-#include "ui/guard.h"
 #include "ui/logpane.h"
 #include "ui/tform1.h"
 

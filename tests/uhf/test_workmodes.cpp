@@ -2,13 +2,13 @@
 #include "link/readerlink.h"
 #include "link/timestamp.h"
 #include "link/waits.h"
+#include "pagekit/guard.h"
 #include "serial/portscan.h"
 #include "serial/tcomm.h"
 #include "support/faketransport.h"
 #include "support/windowtest.h"
 #include "uhf/uhfworkmodesgroup.h"
 #include "ui/connectiongroup.h"
-#include "ui/guard.h"
 #include "ui/logpane.h"
 #include "ui/serialpage.h"
 #include "ui/tform1.h"
@@ -267,7 +267,9 @@ TEST_F(WorkModes, SectorFieldsMustHoldTheirBytes)
     group->Edit71->setText("0a");
     group->Edit72->setText("ff");
     // Case kept, the checksum over the bytes: C9+07+01+12+34+56+78+0A+FF = 0x2EE.
-    EXPECT_EQ(group->sectorFrame(), "BB 00 C9 00 07 0112 34 56 780affEE7E");
+    const protocol::Request sector = group->sectorRequest();
+    EXPECT_EQ(group->sectorLine(sector), "BB 00 C9 00 07 0112 34 56 780affEE7E");
+    EXPECT_EQ(sector.bytes.toHex(' ').toUpper(), "BB 00 C9 00 07 01 12 34 56 78 0A FF EE 7E");
 
     struct Case {
         QLineEdit *edit;

@@ -1,6 +1,6 @@
 #include "link/errors.h"
+#include "pagekit/guard.h"
 #include "ui/filedialogs.h"
-#include "ui/guard.h"
 #include "ui/logpane.h"
 #include "ui/rtfwriter.h"
 

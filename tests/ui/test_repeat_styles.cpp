@@ -1,9 +1,9 @@
 #include "link/hextext.h"
 #include "link/readerlink.h"
 #include "link/waits.h"
+#include "pagekit/guard.h"
+#include "pagekit/repeatloop.h"
 #include "support/faketransport.h"
-#include "ui/guard.h"
-#include "ui/repeatloop.h"
 #include "ui/styles.h"
 
 #include <QApplication>
@@ -20,7 +20,7 @@ namespace
 
 struct Repeat : ::testing::Test {
     FakeTransport usb;
-    ReaderLink link{usb, {[] { return QStringLiteral("00"); }, [] { return false; }, [](const QString &) {}}};
+    ReaderLink link{usb};
     void SetUp() override { waits::resetForTests(); }
     void TearDown() override { waits::resetForTests(); }
 };

@@ -1,13 +1,15 @@
 #include "link/timestamp.h"
 #include "link/waits.h"
+#include "pagekit/guard.h"
 #include "support/faketransport.h"
 #include "support/windowtest.h"
 #include "uhf/keyboardoutputpage.h"
-#include "ui/guard.h"
 #include "ui/logpane.h"
 #include "ui/tform1.h"
 #include "ui/tform2.h"
 #include "ui/tform3.h"
+
+#include "protocol/keyboard.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -143,10 +145,10 @@ TEST_F(Window, KeyboardReadPrintsTheSettings)
     usb.reply("AA 00 03 00 0F 00 BB"); // success, but too short to hold the flags
     form->TabSheet1->Button25->click();
     EXPECT_EQ(log(), (QStringList{"data error,please check data..   01:07:09 PM", ""}));
-    EXPECT_EQ(KeyboardOutputPage::formatName("0F"), "10 no.in D");
-    EXPECT_EQ(KeyboardOutputPage::formatName("11"), "Card number custom length hexadecimal output...");
-    EXPECT_EQ(KeyboardOutputPage::formatName("10"), "Card number converted to ASCII output...");
-    EXPECT_EQ(KeyboardOutputPage::formatName("ZZ"), "");
+    EXPECT_EQ(protocol::keyboard::formatName(0x0F), "10 no.in D");
+    EXPECT_EQ(protocol::keyboard::formatName(0x11), "Card number custom length hexadecimal output...");
+    EXPECT_EQ(protocol::keyboard::formatName(0x10), "Card number converted to ASCII output...");
+    EXPECT_EQ(protocol::keyboard::formatName(0xFF), "Card number custom length hexadecimal output...");
 }
 
 TEST_F(Window, KeyboardVersionAndVoice)

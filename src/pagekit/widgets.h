@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QCheckBox>
-#include <QDialog>
 #include <QComboBox>
+#include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,7 +11,8 @@
 #include <QStringList>
 
 // Small builders that give every control its name and caption in one line.
-namespace ui {
+namespace ui
+{
 
 template <class W> W *named(W *w, const char *name)
 {

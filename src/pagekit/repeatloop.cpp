@@ -1,10 +1,10 @@
-#include "ui/repeatloop.h"
+#include "pagekit/repeatloop.h"
 
 #include "link/readerlink.h"
 #include "link/waits.h"
-#include "ui/guard.h"
-#include "ui/pagehost.h"
-#include "ui/widgets.h"
+#include "pagekit/guard.h"
+#include "pagekit/pagehost.h"
+#include "pagekit/widgets.h"
 
 #include <QPointer>
 #include <climits>
@@ -14,20 +14,20 @@
 namespace
 {
 const RepeatDef kRows[] = {
-    {"CheckBox3", "自动发送", 0, RepeatBox::Wait::ReplyAware},
-    {"CheckBox2", "连续读      ", 0, RepeatBox::Wait::Plain},
-    {"CheckBox1", "连续写        ", 10, RepeatBox::Wait::Plain},
-    {"CheckBox4", "连续读        ", 10, RepeatBox::Wait::ReplyAware},
-    {"CheckBox12", "CheckBox12", 10, RepeatBox::Wait::Plain},
-    {"CheckBox8", "连续读      ", 10, RepeatBox::Wait::ReplyAware},
-    {"CheckBox9", "连续读      ", 50, RepeatBox::Wait::ReplyAware},
-    {"CheckBox10", "连续写      ", 100, RepeatBox::Wait::Plain},
-    {"CheckBox11", "连续读      ", 10, RepeatBox::Wait::ReplyAware},
-    {"CheckBox13", "连续读      ", 0, RepeatBox::Wait::Plain},
-    {"CheckBox14", "连续读      ", 0, RepeatBox::Wait::Plain},
-    {"CheckBox5", "连续读   ", 10, RepeatBox::Wait::ReplyAware},
-    {"CheckBox6", "连续读     ", 10, RepeatBox::Wait::ReplyAware},
-    {"CheckBox7", "连续写   ", 10, RepeatBox::Wait::ReplyAware},
+    {"CheckBox3", "自动发送", 0, RepeatBox::Wait::ReplyAware, true},
+    {"CheckBox2", "连续读      ", 0, RepeatBox::Wait::Plain, true},
+    {"CheckBox1", "连续写        ", 10, RepeatBox::Wait::Plain, true},
+    {"CheckBox4", "连续读        ", 10, RepeatBox::Wait::ReplyAware, true},
+    {"CheckBox12", "CheckBox12", 10, RepeatBox::Wait::Plain, false},
+    {"CheckBox8", "连续读      ", 10, RepeatBox::Wait::ReplyAware, true},
+    {"CheckBox9", "连续读      ", 50, RepeatBox::Wait::ReplyAware, true},
+    {"CheckBox10", "连续写      ", 100, RepeatBox::Wait::Plain, true},
+    {"CheckBox11", "连续读      ", 10, RepeatBox::Wait::ReplyAware, true},
+    {"CheckBox13", "连续读      ", 0, RepeatBox::Wait::Plain, false},
+    {"CheckBox14", "连续读      ", 0, RepeatBox::Wait::Plain, false},
+    {"CheckBox5", "连续读   ", 10, RepeatBox::Wait::ReplyAware, true},
+    {"CheckBox6", "连续读     ", 10, RepeatBox::Wait::ReplyAware, true},
+    {"CheckBox7", "连续写   ", 10, RepeatBox::Wait::ReplyAware, true},
 };
 } // namespace
 
@@ -78,7 +78,7 @@ RepeatBox repeatRow(const char *box, std::function<void()> operation, std::funct
 QCheckBox *repeatBox(const char *box, PageHost &host, std::function<void()> operation, QWidget *parent,
                      std::function<void()> second)
 {
-    RepeatBox r = repeatRow(box, std::move(operation), [&host] { return host.hfPause(); });
+    RepeatBox r = repeatRow(box, std::move(operation), [&host] { return host.link().settings().hfPauseMs; });
     if (second) {
         r.operation = [&host, first = std::move(r.operation), second = std::move(second), pause = r.pause,
                        extra = r.extraMs] {
@@ -88,7 +88,10 @@ QCheckBox *repeatBox(const char *box, PageHost &host, std::function<void()> oper
                 second();
         };
     }
-    QCheckBox *b = ui::checkBox(box, QString::fromUtf8(repeatDef(box)->caption), false, parent);
+    const RepeatDef *row = repeatDef(box);
+    QCheckBox *b = ui::checkBox(box, QString::fromUtf8(row->caption), false, parent);
     bindRepeat(b, host.link(), std::move(r));
+    if (row->endsOnTabChange)
+        host.endOnTabChange(b);
     return b;
 }

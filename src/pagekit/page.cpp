@@ -1,4 +1,4 @@
-#include "ui/page.h"
+#include "pagekit/page.h"
 
 #include <QVBoxLayout>
 
@@ -15,4 +15,18 @@ Page::Page(const char *name, PageHost &host, QWidget *parent) : QWidget(parent),
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(scroll);
+}
+
+void Page::ensureBuilt()
+{
+    if (built_)
+        return;
+    built_ = true;
+    build();
+}
+
+void Page::showEvent(QShowEvent *event)
+{
+    ensureBuilt();
+    QWidget::showEvent(event);
 }

@@ -1,4 +1,4 @@
-#include "ui/guard.h"
+#include "pagekit/guard.h"
 
 #include "link/errors.h"
 
@@ -7,8 +7,10 @@
 #include <QMessageBox>
 #include <exception>
 
-namespace guard {
-namespace {
+namespace guard
+{
+namespace
+{
 std::function<void(const QString &)> &display()
 {
     static std::function<void(const QString &)> d;

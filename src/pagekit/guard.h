@@ -6,7 +6,8 @@
 
 class QDialog;
 
-namespace guard {
+namespace guard
+{
 
 // Runs a handler; an error it raises is shown by the error display instead of unwinding
 // through the event loop.

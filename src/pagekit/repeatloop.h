@@ -36,6 +36,7 @@ struct RepeatDef {
     const char *caption; // UTF-8
     int extraMs;
     RepeatBox::Wait wait;
+    bool endsOnTabChange; // a change of tab unticks the box
 };
 // The row of a box, or nullptr when the box is not a repeat box.
 const RepeatDef *repeatDef(const char *box);
@@ -43,8 +44,9 @@ const RepeatDef *repeatDef(const char *box);
 // The RepeatBox of a row with its operation and its pause field.
 RepeatBox repeatRow(const char *box, std::function<void()> operation, std::function<int()> pause);
 
-// Creates a card page's repeat box with its caption and binds it: the pause is host.hfPause()
-// (Edit22), extra time and wait come from the box's row. With second, one pass is "operation,
+// Creates a card page's repeat box with its caption and binds it: the pause is the HF pause of
+// the link's settings (Edit22), extra time, wait and the end on a tab change come from the
+// box's row. With second, one pass is "operation,
 // a plain wait of the pause and extra time, second" (write, then read back).
 QCheckBox *repeatBox(const char *box, PageHost &host, std::function<void()> operation, QWidget *parent = nullptr,
                      std::function<void()> second = {});

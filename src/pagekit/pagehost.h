@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
+class QCheckBox;
 class ReaderLink;
 
 // The serial line as the pages see it.
@@ -11,7 +13,10 @@ public:
     virtual ~SerialLine() = default;
     // Writes the whole digit pairs of text to the open port, unchanged.
     virtual void Send232HEX(const QString &text) = 0;
-    // The newest block received, as upper-case hex pairs.
+    // Writes bytes to the open port, unchanged.
+    virtual void sendBlock(const QByteArray &bytes) = 0;
+    // The newest block received, as bytes and as upper-case hex pairs.
+    virtual const QByteArray &lastBlock() const = 0;
     virtual const QString &SerialReplyHex() const = 0;
     // How many blocks have arrived since start-up, so a handler can wait for one after its send.
     virtual quint64 blocksReceived() const = 0;
@@ -19,8 +24,8 @@ public:
     virtual void Button2Click() = 0;
 };
 
-// What the main window offers every page: the USB link, the log pane, and the few controls
-// that pages share but do not own.
+// What the main window offers every page: the USB link (with the settings every exchange
+// needs), the log pane, the serial line, and the few things that pages share but do not own.
 class PageHost
 {
 public:
@@ -29,15 +34,16 @@ public:
     virtual ReaderLink &link() = 0;
     // One addition to the log pane.
     virtual void log(const QString &text) = 0;
+    // Empties the log pane.
+    virtual void clearLog() = 0;
 
-    // RadioButton18 "大蜂鸣器" of the hidden buzzer group.
-    virtual bool bigBuzzer() const = 0;
-    // The pause of the HF repeat loops: Edit22 as a decimal integer (throws UserError).
-    virtual int hfPause() const = 0;
     // Selects item index of setadd, the device address of every later HF frame.
     virtual void selectDeviceAddress(int index) = 0;
     // Shows the card-memory window modally.
     virtual void showCardMemory() = 0;
 
     virtual SerialLine &serial() = 0;
+
+    // A repeat box that a change of tab unticks.
+    virtual void endOnTabChange(QCheckBox *box) = 0;
 };

@@ -1,4 +1,6 @@
-#include "link/falsereason.h"
+#include "protocol/errorcodes.h"
+
+#include "link/hextext.h"
 
 #include <QHash>
 
@@ -37,3 +39,11 @@ QString falsereason(const QString &code)
     };
     return table.value(code);
 }
+
+namespace protocol
+{
+QString errorText(std::optional<uint8_t> code)
+{
+    return code ? falsereason(hex::byteText(*code)) : QString();
+}
+} // namespace protocol

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/reply.h"
+
 #include <QString>
 #include <functional>
 
@@ -35,8 +37,6 @@ struct ReplyTexts {
     ReplyLine other;
 };
 
-enum class ReplyOutcome { NoData, Success, Failure, Other };
-
 // The no-data texts the pages use.
 inline const QString kNoDataHf = QStringLiteral("通讯错误，没有接收到数据..   ");
 inline const QString kNoDataWide = QStringLiteral("Data error，no data recevice..   ");
@@ -50,17 +50,19 @@ inline const QString kOtherSum = QStringLiteral("check sum error.....   ");
 // Text of a reply line as the pane receives it.
 QString lineText(const ReplyLine &line);
 
-// Reply byte k of a reply text (two digits; shorter or empty past the end).
-QString replyByte(const QString &reply, int k);
-// Reply bytes first ... last; short or empty where the reply ends first.
-QString replySpan(const QString &reply, int first, int last);
-// How many whole bytes the reply text holds.
-inline int replyLength(const QString &reply)
+// The lines every page writes for a reply's status: the no-data line; the success line; the
+// failure line, then the translated error code on a line of its own; the damaged-reply line.
+// Says which it was.
+protocol::Status reportStatus(protocol::Status status, std::optional<uint8_t> errorCode, const ReplyTexts &texts,
+                              const LogSink &log);
+
+// The same for a typed result; true on success.
+template <class T> bool report(const protocol::Result<T> &result, const ReplyTexts &texts, const LogSink &log)
 {
-    return int(reply.size() / 2);
+    return reportStatus(result.status, result.errorCode, texts, log) == protocol::Status::Success;
 }
 
-// The shared check of a reply: no data, status 00 success, 01 failure with the translated
-// error code, anything else damaged. The status sits at statusByte (3 for USB replies,
-// 5 for UHF-module replies on the serial line). Adds its lines to log and says which it was.
-ReplyOutcome checkReply(const QString &reply, const ReplyTexts &texts, const LogSink &log, int statusByte = 3);
+// The same for a reply frame, its status at statusByte (3 for reader replies, 5 for module
+// replies on the serial line).
+protocol::Status checkReply(const QByteArray &reply, const ReplyTexts &texts, const LogSink &log,
+                            int statusByte = protocol::ReaderReply::kStatusByte);

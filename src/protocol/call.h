@@ -1,0 +1,17 @@
+#pragma once
+
+#include "link/readerlink.h"
+#include "protocol/request.h"
+
+namespace protocol
+{
+
+// Sends a request through the link as its route says and returns the reply to it (empty when
+// none came). The trace learns which command of the table it was.
+QByteArray exchange(ReaderLink &link, const Request &request, int waitMs);
+
+// Sends a request and takes the reply that comes within replyWaitMs without waiting any
+// longer: for commands whose answer only the reply echo shows.
+QByteArray sendOnly(ReaderLink &link, const Request &request, int replyWaitMs);
+
+} // namespace protocol

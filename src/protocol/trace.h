@@ -1,0 +1,35 @@
+#pragma once
+
+#include "link/exchangerecord.h"
+#include "protocol/request.h"
+
+#include <QString>
+#include <optional>
+
+// Exchanges in words, for the frame trace window and the command line's --trace file.
+namespace protocol
+{
+
+struct DecodedExchange {
+    std::optional<Family> family; // nothing when the table has no such command
+    QString familyText;           // "Mifare S50/S70"; several when rows of several families match
+    QString name;                 // "read blocks"
+    QString request;              // the command's parameters
+    QString reply;                // what the reply says
+    QString problems;             // frame checks that failed ("reply: check byte"); empty when none
+};
+
+DecodedExchange decode(const ExchangeRecord &record);
+
+// The outcome in words ("answered", "no answer" ...).
+QString outcomeText(ExchangeRecord::Outcome outcome);
+
+// One exchange as one line of text: time, channel, latency, family and command, the frames as
+// hex, the decoded request and reply, and failed checks.
+QString traceLine(const ExchangeRecord &record, const DecodedExchange &decoded);
+inline QString traceLine(const ExchangeRecord &record)
+{
+    return traceLine(record, decode(record));
+}
+
+} // namespace protocol

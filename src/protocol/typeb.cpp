@@ -1,0 +1,100 @@
+#include "protocol/typeb.h"
+
+#include "protocol/commandtable.h"
+#include "protocol/describe.h"
+
+namespace protocol::typeb
+{
+
+static Request body(uint8_t code, const QByteArray &data = {})
+{
+    return {Family::TypeB, QByteArray(1, char(code)) + data};
+}
+
+Request request()
+{
+    return body(kRequest);
+}
+
+Request attrib(const QByteArray &cardId)
+{
+    requireSize(cardId, 1, kMaxSendBytes, "card identifier");
+    return body(kAttrib, cardId);
+}
+
+Request sendData(const QByteArray &data)
+{
+    requireSize(data, 0, kMaxSendBytes, "data");
+    return body(kSendData, QByteArray(1, char(data.size())) + data);
+}
+
+Request idNumber()
+{
+    return body(kIdNumber);
+}
+
+Request idFileId()
+{
+    return body(kIdFileId);
+}
+
+Result<Answer> parseRequest(const QByteArray &reply)
+{
+    const ReaderReply r(reply);
+    auto result = resultOf<Answer>(r);
+    if (result.ok())
+        result.value = {r.byte(4), r.span(5, r.size() - 3)};
+    return result;
+}
+
+Result<Data> parseSendData(const QByteArray &reply)
+{
+    const ReaderReply r(reply);
+    auto result = resultOf<Data>(r);
+    if (result.ok())
+        result.value = {r.span(4, r.size() - 3)};
+    return result;
+}
+
+Result<IdNumber> parseIdNumber(const QByteArray &reply)
+{
+    const ReaderReply r(reply);
+    auto result = resultOf<IdNumber>(r);
+    if (result.ok())
+        result.value = {r.span(5, 12)};
+    return result;
+}
+
+} // namespace protocol::typeb
+
+namespace protocol
+{
+
+const std::vector<CommandInfo> &typeBCommands()
+{
+    using namespace describe;
+    static const auto idReply = [](const QByteArray &f) { return readerReplyWith(f, {{"number", {5, 12}}}); };
+    static const std::vector<CommandInfo> rows = {
+        {Family::TypeB, Frame::Reader, typeb::kRequest, -1, "type B request", noParams,
+         [](const QByteArray &f) {
+             return readerReplyWith(f, {{"length", {4, 4}}, {"answer", {5, -3}}});
+         }},
+        {Family::TypeB, Frame::Reader, typeb::kAttrib, -1, "type B attrib",
+         [](const QByteArray &p) {
+             return fields({{"card", hex(p)}});
+         },
+         readerReply},
+        {Family::TypeB, Frame::Reader, typeb::kSendData, -1, "type B send data",
+         [](const QByteArray &p) {
+             return fields({{"count", byteAt(p, 0)}, {"data", hex(p.mid(1))}});
+         },
+         [](const QByteArray &f) {
+             return readerReplyWith(f, {{"data", {4, -3}}});
+         }},
+        {Family::TypeB, Frame::Reader, typeb::kIdNumber, -1, "ID card number", noParams, idReply},
+        {Family::TypeB, Frame::Reader, typeb::kIdFileId, -1, "ID card file ID", noParams, idReply},
+    };
+    return rows;
+}
+
+} // namespace protocol

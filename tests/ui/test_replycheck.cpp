@@ -1,0 +1,44 @@
+#include "link/hextext.h"
+#include "link/timestamp.h"
+#include "link/waits.h"
+#include "pagekit/replycheck.h"
+#include "protocol/errorcodes.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+struct Stamp : ::testing::Test {
+    void SetUp() override
+    {
+        waits::resetForTests();
+        appclock::setSource([] { return QDateTime(QDate(2024, 3, 5), QTime(13, 7, 9)); });
+    }
+    void TearDown() override { appclock::setSource({}); }
+};
+
+TEST_F(Stamp, ReplyCheckOutcomes)
+{
+    const ReplyTexts texts{stampedCrLf("NODATA "), stamped("OK "), stamped("FAIL "), stampedCrLf(kOtherHf)};
+    struct Case {
+        const char *reply;
+        protocol::Status outcome;
+        QStringList lines;
+    } cases[] = {
+        {"", protocol::Status::NoReply, {"NODATA 01:07:09 PM\r\n"}},
+        {"AA00010001BB", protocol::Status::Success, {"OK 01:07:09 PM"}},
+        {"AA00020183 80BB", protocol::Status::Refused, {"FAIL 01:07:09 PM", "卡不存在....\r\n"}},
+        {"AA0002017780BB", protocol::Status::Refused, {"FAIL 01:07:09 PM", "\r\n"}},
+        {"AA00010201BB", protocol::Status::Damaged, {QString(kOtherHf) + "01:07:09 PM\r\n"}},
+        {"AA000", protocol::Status::Damaged, {QString(kOtherHf) + "01:07:09 PM\r\n"}},
+    };
+    for (const Case &c : cases) {
+        QStringList got;
+        const QByteArray reply = hex::toBytes(QString::fromLatin1(c.reply));
+        EXPECT_EQ(checkReply(reply, texts, [&](const QString &l) { got << l; }), c.outcome) << c.reply;
+        EXPECT_EQ(got, c.lines) << c.reply;
+    }
+}
+
+} // namespace
