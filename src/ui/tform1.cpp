@@ -19,6 +19,8 @@
 #include "ui/styles.h"
 #include "ui/tform2.h"
 #include "ui/tform3.h"
+#include "ui/tracelog.h"
+#include "ui/tracewindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -38,6 +40,8 @@ constexpr int kPageControlHeight = 561;
 TForm1::TForm1(UsbTransport &transport, QWidget *parent) : QMainWindow(parent), link_(transport)
 {
     connect(&link_, &ReaderLink::notice, this, [this](const QString &line) { log(line); });
+    traceLog = new TraceLog(this);
+    connect(&link_, &ReaderLink::exchanged, traceLog, &TraceLog::append);
     setObjectName(QStringLiteral("Form1"));
     // The window's small default font keeps five tabs and the pages within the page control.
     QFont small = font();
@@ -141,6 +145,9 @@ void TForm1::buildMenu()
                                             "Stype four", "Stype five", "Stype six"};
     for (int i = 0; i < styles::kCount; ++i)
         item(stype, names[i], QString::fromLatin1(captions[i]), [i] { styles::apply(i); });
+    QMenu *tools = bar->addMenu(QStringLiteral("Tools"));
+    tools->setObjectName(QStringLiteral("ToolsMenu"));
+    item(tools, "ToolsFrameTrace", QStringLiteral("Frame trace..."), [this] { showFrameTrace(); });
     QMenu *about = bar->addMenu(QStringLiteral("About"));
     about->setObjectName(QStringLiteral("N3"));
     item(about, "N5", QStringLiteral("Help"), [this] { N5Click(); });
@@ -202,6 +209,15 @@ void TForm1::showCardMemory()
 SerialLine &TForm1::serial()
 {
     return *TabSheet9->connection;
+}
+
+void TForm1::showFrameTrace()
+{
+    if (!frameTrace)
+        frameTrace = new TraceWindow(*traceLog, this);
+    frameTrace->show();
+    frameTrace->raise();
+    frameTrace->activateWindow();
 }
 
 void TForm1::Timer1Timer()

@@ -16,6 +16,8 @@ class LogPane;
 class QCheckBox;
 class QGroupBox;
 class TForm2;
+class TraceLog;
+class TraceWindow;
 class TForm3;
 class KeyboardOutputPage;
 class SystemPage;
@@ -44,6 +46,9 @@ public:
     void showCardMemory() override;
     SerialLine &serial() override;
     void endOnTabChange(QCheckBox *box) override;
+
+    // Tools
+    void showFrameTrace();
 
     void Timer1Timer();
     void N4Click();
@@ -74,6 +79,9 @@ public:
 
     QPointer<TForm2> Form2;
     QPointer<TForm3> Form3;
+    QPointer<TraceWindow> frameTrace;
+    // Every exchange of this run, for the frame trace.
+    TraceLog *traceLog;
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -3,6 +3,11 @@
 #include "pagekit/guard.h"
 #include "support/faketransport.h"
 #include "support/windowtest.h"
+#include "hf/iso15693page.h"
+#include "hf/s50page.h"
+#include "hf/systempage.h"
+#include "hf/typebpage.h"
+#include "hf/ultralightpage.h"
 #include "uhf/keyboardoutputpage.h"
 #include "ui/logpane.h"
 #include "ui/tform1.h"
@@ -14,6 +19,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QRadioButton>
 #include <gtest/gtest.h>
 
@@ -56,6 +62,26 @@ TEST_F(Window, PagesTabsStatusBarAndMenus)
     EXPECT_EQ(setadd->currentText(), "00");
     EXPECT_EQ(setadd->itemText(10), "0a");
     EXPECT_EQ(setadd->itemText(32), "20");
+}
+
+// The hidden HF pages make their controls on their first show, whatever shows them; until then
+// they cost nothing but their name, and every exchange still has its settings.
+TEST(WindowPages, HiddenPagesAreBuiltOnTheirFirstShow)
+{
+    FakeTransport usb;
+    TForm1 form(usb);
+    Page *hidden[] = {form.TabSheet4, form.TabSheet2, form.TabSheet3, form.TabSheet5, form.TabSheet6};
+    for (Page *p : hidden) {
+        EXPECT_FALSE(p->isBuilt()) << p->objectName().toStdString();
+        EXPECT_TRUE(p->findChildren<QPushButton *>().isEmpty()) << p->objectName().toStdString();
+    }
+    EXPECT_EQ(form.link().settings().hfPauseMs, 100) << "Edit22's start value before the page exists";
+    form.show();
+    form.PageControl1->setCurrentWidget(form.TabSheet2);
+    QApplication::processEvents();
+    EXPECT_TRUE(form.TabSheet2->isBuilt());
+    EXPECT_NE(form.TabSheet2->Button8, nullptr);
+    EXPECT_FALSE(form.TabSheet3->isBuilt());
 }
 
 TEST_F(Window, HelpMakesAFreshWindowEachTimeAndThePictureDecodes)
