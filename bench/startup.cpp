@@ -68,7 +68,7 @@ int runChild(int argc, char **argv, int fd)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("RFID"));
-    auto transport = std::make_unique<HidTransport>(makeHidapiOpener(), [](const QString &) {});
+    auto transport = std::make_unique<HidTransport>(makeHidapiOpener());
     TForm1 form(*transport);
     FirstPaint watcher(fd);
     form.installEventFilter(&watcher);

@@ -8,10 +8,7 @@
 class UserError : public std::runtime_error
 {
 public:
-    explicit UserError(const QString &message)
-        : std::runtime_error(message.toStdString()), message_(message)
-    {
-    }
+    explicit UserError(const QString &message) : std::runtime_error(message.toStdString()), message_(message) {}
     const QString &message() const { return message_; }
 
 private:

@@ -5,7 +5,8 @@
 #include <cstdint>
 
 // Conversions between hex text, bytes, characters and numbers.
-namespace hex {
+namespace hex
+{
 
 // Keeps 0-9, a-f, A-F in order and case; drops everything else.
 QString filter(const QString &text);

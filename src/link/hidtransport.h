@@ -47,7 +47,7 @@ public:
     static constexpr int kReportSize = 64;
     // The longest one blocking read lasts while a reply is awaited: a command started in
     // that wait is then written without waiting for the earlier one's time to run out.
-    static constexpr int kReadSliceMs = 50;
+    static constexpr int kReadSliceMs = 100;
 
     explicit HidTransport(std::unique_ptr<HidOpener> opener, QObject *parent = nullptr);
     ~HidTransport() override;

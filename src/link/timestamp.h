@@ -5,7 +5,8 @@
 #include <functional>
 
 // The one clock behind every time stamp, replaceable so that tests are exact.
-namespace appclock {
+namespace appclock
+{
 QDateTime now();
 void setSource(std::function<QDateTime()> source); // empty function: the system clock
 } // namespace appclock

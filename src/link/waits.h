@@ -3,7 +3,8 @@
 #include <functional>
 
 // Waits that keep the window responsive: a nested event loop with a timer, never a busy loop.
-namespace waits {
+namespace waits
+{
 
 // Processes pending events, then waits until done() holds or ms have passed. done() is
 // tested after every event the loop handles; notify() makes a waiting loop test it at once.

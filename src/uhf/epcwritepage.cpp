@@ -1,6 +1,7 @@
 #include "uhf/epcwritepage.h"
 
 #include "link/errors.h"
+#include "link/hexfield.h"
 #include "link/hextext.h"
 #include "link/readerlink.h"
 #include "link/waits.h"
@@ -38,25 +39,16 @@ bool onlyHexDigits(const QString &text)
     return !text.isEmpty() && hex::filter(text).size() == text.size();
 }
 
-// Hex digits, blanks allowed between them, making exactly the given number of bytes.
-bool hexBytes(const QString &text, int bytes)
+// The bytes of a field that must hold exactly bytes of them (throws UserError).
+QByteArray bytesOf(const QLineEdit *field, const char *what, int bytes)
 {
-    const QString digits = hex::filter(text);
-    return digits.size() == 2 * bytes && QString(text).remove(QLatin1Char(' ')).size() == digits.size();
-}
-
-// The bytes of a field hexBytes() has accepted.
-QByteArray bytesOf(const QLineEdit *field)
-{
-    return hex::toBytes(field->text());
+    return hex::bytesField(field->text(), QStringLiteral("%1 (%2)").arg(QLatin1String(what), field->objectName()),
+                           bytes);
 }
 
 } // namespace
 
-EpcWritePage::EpcWritePage(PageHost &host, QWidget *parent) : Page("TabSheet8", host, parent)
-{
-    ensureBuilt();
-}
+EpcWritePage::EpcWritePage(PageHost &host, QWidget *parent) : Page("TabSheet8", host, parent) {}
 
 void EpcWritePage::build()
 {
@@ -213,12 +205,9 @@ void EpcWritePage::Button69Click()
         }
     if (RadioButton36->isChecked()) {
         // Sector, password, address and length as the reader takes them: 1, 4, 1 and 1 bytes.
-        if (!hexBytes(Edit65->text(), 1) || !hexBytes(Edit66->text(), 4) || !hexBytes(Edit67->text(), 1) ||
-            !hexBytes(Edit68->text(), 1))
-            throw UserError(QStringLiteral("Sector, password, address and length must be 1, 4, 1 and 1 bytes of "
-                                           "hexadecimal digits."));
-        request = uhf::memorySectorMode(uint8_t(bytesOf(Edit65)[0]), bytesOf(Edit66), uint8_t(bytesOf(Edit67)[0]),
-                                        uint8_t(bytesOf(Edit68)[0]));
+        const QByteArray sector = bytesOf(Edit65, "The sector", 1), password = bytesOf(Edit66, "The password", 4),
+                         address = bytesOf(Edit67, "The address", 1), length = bytesOf(Edit68, "The length", 1);
+        request = uhf::memorySectorMode(uint8_t(sector[0]), password, uint8_t(address[0]), uint8_t(length[0]));
     }
     if (!request)
         return; // a group of radio buttons always has one selected
@@ -275,10 +264,7 @@ void EpcWritePage::Button67Click()
 
 QByteArray EpcWritePage::accessPassword() const
 {
-    if (!hexBytes(Edit63->text(), 4))
-        throw UserError(
-            QStringLiteral("The access password must be 4 bytes of hexadecimal digits, not '%1'.").arg(Edit63->text()));
-    return bytesOf(Edit63);
+    return bytesOf(Edit63, "The access password", protocol::uhf::kPasswordBytes);
 }
 
 void EpcWritePage::Button66Click()

@@ -34,19 +34,19 @@ public:
     static constexpr int kMaxLoopPauseMs = 3600000;
 
     // Reader mode switch.
-    QRadioButton *RadioButton30, *RadioButton31, *RadioButton32, *RadioButton33, *RadioButton36;
-    QLineEdit *Edit65, *Edit66, *Edit67, *Edit68;
-    QPushButton *Button69, *Button72;
+    QRadioButton *RadioButton30{}, *RadioButton31{}, *RadioButton32{}, *RadioButton33{}, *RadioButton36{};
+    QLineEdit *Edit65{}, *Edit66{}, *Edit67{}, *Edit68{};
+    QPushButton *Button69{}, *Button72{};
 
     // Write EPC card number.
-    QLineEdit *Edit54, *Edit62, *Edit63, *Edit61;
-    QRadioButton *Forward, *reverse;
-    QPushButton *Button65, *Button67, *Button66, *Button70;
-    QCheckBox *CheckBox20;
+    QLineEdit *Edit54{}, *Edit62{}, *Edit63{}, *Edit61{};
+    QRadioButton *Forward{}, *reverse{};
+    QPushButton *Button65{}, *Button67{}, *Button66{}, *Button70{};
+    QCheckBox *CheckBox20{};
 
     // Never shown: the EPC found by Read, the EPC found by Write's inventory, the EPC
     // written last.
-    QLineEdit *Edit53, *Edit60, *epcbuf;
+    QLineEdit *Edit53{}, *Edit60{}, *epcbuf{};
 
 private:
     QGroupBox *buildModeGroup();

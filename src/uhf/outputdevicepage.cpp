@@ -221,10 +221,7 @@ QLabel *lineLabel(const QString &name, const QString &text)
 
 } // namespace
 
-OutputDevicePage::OutputDevicePage(PageHost &host, QWidget *parent) : Page("TabSheet7", host, parent)
-{
-    ensureBuilt();
-}
+OutputDevicePage::OutputDevicePage(PageHost &host, QWidget *parent) : Page("TabSheet7", host, parent) {}
 
 void OutputDevicePage::build()
 {

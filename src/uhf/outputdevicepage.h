@@ -31,13 +31,14 @@ public:
     void Button60Click(); // Wiegand low-level pulse width
     void Button61Click(); // Wiegand idle level
 
-    QLineEdit *Edit24, *Edit25, *Edit26, *Edit27; // prefix bytes
-    QLineEdit *Edit44, *Edit45, *Edit46, *Edit47; // suffix bytes
-    QLineEdit *Edit29, *Edit35, *Edit37, *Edit52, *Edit39, *Edit40, *Edit42, *Edit51;
-    QRadioButton *RadioButton23, *RadioButton24, *RadioButton25, *RadioButton26, *RadioButton27, *RadioButton28;
-    QComboBox *ComboBox20;
-    QPushButton *Button43, *Button50, *Button30, *Button35, *Button41, *Button71, *Button51, *Button56, *Button62,
-        *Button58, *Button59, *Button60, *Button61;
+    QLineEdit *Edit24{}, *Edit25{}, *Edit26{}, *Edit27{}; // prefix bytes
+    QLineEdit *Edit44{}, *Edit45{}, *Edit46{}, *Edit47{}; // suffix bytes
+    QLineEdit *Edit29{}, *Edit35{}, *Edit37{}, *Edit52{}, *Edit39{}, *Edit40{}, *Edit42{}, *Edit51{};
+    QRadioButton *RadioButton23{}, *RadioButton24{}, *RadioButton25{}, *RadioButton26{}, *RadioButton27{},
+        *RadioButton28{};
+    QComboBox *ComboBox20{};
+    QPushButton *Button43{}, *Button50{}, *Button30{}, *Button35{}, *Button41{}, *Button71{}, *Button51{}, *Button56{},
+        *Button62{}, *Button58{}, *Button59{}, *Button60{}, *Button61{};
 
 private:
     // The command a button sends with the page's current fields (throws UserError).

@@ -1,6 +1,7 @@
 #include "uhf/uhfworkmodesgroup.h"
 
 #include "link/errors.h"
+#include "link/hexfield.h"
 #include "link/hextext.h"
 #include "link/readerlink.h"
 #include "link/timestamp.h"
@@ -17,7 +18,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
-#include <cctype>
 
 namespace
 {
@@ -47,30 +47,10 @@ const Mode kModes[] = {
     {"RadioButton43", QStringLiteral("Active read memory sector"), std::nullopt, QString()},
 };
 
-// Hex digits and blanks only, exactly bytes pairs of digits.
-bool holdsBytes(const QString &text, int bytes)
+// The bytes of a field that must hold exactly bytes of them (throws UserError naming it).
+QByteArray checkedField(const QLineEdit *edit, int bytes, const char *what)
 {
-    int digits = 0;
-    for (const QChar c : text) {
-        if (c == QLatin1Char(' '))
-            continue;
-        if (c.unicode() > 0x7F || !std::isxdigit(c.unicode()))
-            return false;
-        ++digits;
-    }
-    return digits == 2 * bytes;
-}
-
-QString checkedField(const QLineEdit *edit, int bytes, const char *what)
-{
-    const QString text = edit->text();
-    if (!holdsBytes(text, bytes))
-        throw UserError(QStringLiteral("The %1 must be %2 hexadecimal byte%3, not '%4'.")
-                            .arg(QLatin1String(what))
-                            .arg(bytes)
-                            .arg(bytes == 1 ? QString() : QStringLiteral("s"))
-                            .arg(text));
-    return text;
+    return hex::bytesField(edit->text(), QStringLiteral("The %1").arg(QLatin1String(what)), bytes);
 }
 
 } // namespace
@@ -173,10 +153,9 @@ QByteArray UhfWorkModesGroup::exchange(const protocol::Request &request)
 
 protocol::Request UhfWorkModesGroup::sectorRequest() const
 {
-    const QString sector = checkedField(Edit69, 1, "sector"), password = checkedField(Edit70, 4, "password"),
-                  address = checkedField(Edit71, 1, "address"), length = checkedField(Edit72, 1, "length");
-    return protocol::workmodes::memorySector(uint8_t(hex::toBytes(sector)[0]), hex::toBytes(password),
-                                             uint8_t(hex::toBytes(address)[0]), uint8_t(hex::toBytes(length)[0]));
+    const QByteArray sector = checkedField(Edit69, 1, "sector"), password = checkedField(Edit70, 4, "password"),
+                     address = checkedField(Edit71, 1, "address"), length = checkedField(Edit72, 1, "length");
+    return protocol::workmodes::memorySector(uint8_t(sector[0]), password, uint8_t(address[0]), uint8_t(length[0]));
 }
 
 QString UhfWorkModesGroup::sectorLine(const protocol::Request &request) const

@@ -36,10 +36,7 @@ ReplyTexts texts(const ReplyLine &success, const QString &failure)
 
 } // namespace
 
-WifiPage::WifiPage(PageHost &host, QWidget *parent) : Page("TabSheet10", host, parent)
-{
-    ensureBuilt();
-}
+WifiPage::WifiPage(PageHost &host, QWidget *parent) : Page("TabSheet10", host, parent) {}
 
 void WifiPage::build()
 {

@@ -64,8 +64,9 @@ QVariant TraceLog::data(const QModelIndex &index, int role) const
     case Request:
         return e.decoded.request;
     case Decoded:
-        return e.decoded.problems.isEmpty() ? e.decoded.reply
-                                            : e.decoded.reply + QStringLiteral(" [checks failed: %1]").arg(e.decoded.problems);
+        return e.decoded.problems.isEmpty()
+                   ? e.decoded.reply
+                   : e.decoded.reply + QStringLiteral(" [checks failed: %1]").arg(e.decoded.problems);
     }
     return {};
 }
@@ -74,7 +75,7 @@ QVariant TraceLog::headerData(int section, Qt::Orientation orientation, int role
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    static const char *titles[ColumnCount] = {"Time",  "Line",  "Family",  "Command", "Sent",
+    static const char *titles[ColumnCount] = {"Time",  "Line",    "Family",     "Command",      "Sent",
                                               "Reply", "Latency", "Parameters", "Reply decoded"};
     return section >= 0 && section < ColumnCount ? QString::fromLatin1(titles[section]) : QVariant();
 }

@@ -22,10 +22,9 @@
 namespace
 {
 constexpr protocol::Family kFamilies[] = {
-    protocol::Family::System,       protocol::Family::Mifare, protocol::Family::Ultralight,
-    protocol::Family::TypeB,        protocol::Family::Iso15693, protocol::Family::Keyboard,
-    protocol::Family::OutputDevice, protocol::Family::Uhf,    protocol::Family::Wifi,
-    protocol::Family::WorkModes};
+    protocol::Family::System,   protocol::Family::Mifare,   protocol::Family::Ultralight,   protocol::Family::TypeB,
+    protocol::Family::Iso15693, protocol::Family::Keyboard, protocol::Family::OutputDevice, protocol::Family::Uhf,
+    protocol::Family::Wifi,     protocol::Family::WorkModes};
 } // namespace
 
 TraceWindow::TraceWindow(TraceLog &log, QWidget *parent) : QDialog(parent), log_(log)
@@ -134,9 +133,9 @@ void TraceWindow::copyToClipboard()
 
 void TraceWindow::saveAs()
 {
-    const QString path = filedialogs::choose(
-        this, {filedialogs::Request::Kind::Save, QStringLiteral("Save the frame trace"),
-               QStringLiteral("Text files (*.txt);;All files (*)")});
+    const QString path =
+        filedialogs::choose(this, {filedialogs::Request::Kind::Save, QStringLiteral("Save the frame trace"),
+                                   QStringLiteral("Text files (*.txt);;All files (*)")});
     if (path.isEmpty())
         return;
     filedialogs::writeWhole(path, text(false).toUtf8());

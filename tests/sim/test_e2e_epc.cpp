@@ -4,6 +4,8 @@
 #include "ui/logpane.h"
 #include "ui/tform1.h"
 
+#include "support/windowtest.h"
+
 #include <QCheckBox>
 #include <QLineEdit>
 #include <gtest/gtest.h>
@@ -21,6 +23,7 @@ TEST(EndToEnd, AutomaticCardWritesTenTagsWithConsecutiveEpcs)
     SimulatedReader reader(SimulatedReader::Personality::Keyboard);
     reader.uhf().queueBlankTags(9); // with the one in the field, ten tags
     TForm1 form(reader);
+    WindowTestBase::buildPages(form);
     auto *box = form.findChild<QCheckBox *>(QStringLiteral("CheckBox20"));
     auto *number = form.findChild<QLineEdit *>(QStringLiteral("Edit54"));
     auto *pause = form.findChild<QLineEdit *>(QStringLiteral("Edit61"));

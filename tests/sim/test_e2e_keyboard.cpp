@@ -5,6 +5,8 @@
 #include "ui/logpane.h"
 #include "ui/tform1.h"
 
+#include "support/windowtest.h"
+
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -24,6 +26,7 @@ TEST(EndToEnd, KeyboardSetThenReadPrintsTheChosenSettings)
     guard::setErrorDisplay([&](const QString &m) { errors << m; });
     SimulatedReader reader(SimulatedReader::Personality::Keyboard);
     TForm1 form(reader);
+    WindowTestBase::buildPages(form);
     auto find = [&](const char *name) { return form.findChild<QAbstractButton *>(QString::fromLatin1(name)); };
 
     struct Case {

@@ -8,6 +8,8 @@
 #include "ui/logpane.h"
 #include "ui/tform1.h"
 
+#include "support/windowtest.h"
+
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -184,6 +186,7 @@ struct PagesOnSimulator : ::testing::Test {
         appclock::setSource([] { return QDateTime(QDate(2024, 3, 5), QTime(9, 30, 0)); });
         guard::setErrorDisplay([this](const QString &m) { errors << m; });
         form = std::make_unique<TForm1>(reader);
+        WindowTestBase::buildPages(*form);
     }
     void TearDown() override
     {

@@ -11,6 +11,8 @@
 #include "ui/serialpage.h"
 #include "ui/tform1.h"
 
+#include "support/windowtest.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -155,6 +157,7 @@ TEST(PtyUhfModule, TheWindowSwitchesTheModulesWorkModes)
     portscan::addExtraPath(serial.devicePath());
     {
         TForm1 form(reader);
+        WindowTestBase::buildPages(form);
         ConnectionGroup &line = *form.TabSheet9->connection;
         UhfWorkModesGroup &modes = *form.TabSheet9->workModes;
         form.PageControl1->setCurrentWidget(form.TabSheet9);

@@ -114,6 +114,7 @@ struct EpcPage : WindowTest {
         errors.clear();
         usb.responder = [this](const QByteArray &f) { return field.answer(f); };
         form = std::make_unique<TForm1>(usb);
+        buildPages(*form);
         page = form->TabSheet8;
     }
     // The module command of every frame sent; "raw" for a frame without the pass-through.
@@ -289,7 +290,7 @@ TEST_F(EpcPage, WriteSendsSelectAndWriteForTheTagFound)
 
 TEST_F(EpcPage, AccessPasswordMustBeFourBytes)
 {
-    for (const char *text : {"00 00 00", "", "00 00 00 00 00", "zz zz zz zz", "00-00-00-00"}) {
+    for (const char *text : {"00 00 00", "", "00 00 00 00 00", "zz zz zz zz", "00-00-00-0"}) {
         usb.sent.clear();
         errors.clear();
         page->Edit63->setText(QString::fromLatin1(text));

@@ -173,6 +173,7 @@ TEST_F(OutputDevice, BodiesFollowTheControls)
     };
     for (const auto &c : cases) {
         OutputDevicePage fresh(*form); // start values again
+        fresh.ensureBuilt();
         usb.sent.clear();
         usb.reply("AA 00 01 00 01 BB");
         c.set(fresh);
@@ -184,6 +185,7 @@ TEST_F(OutputDevice, BodiesFollowTheControls)
     // leave the reader's rate to chance).
     {
         OutputDevicePage fresh(*form);
+        fresh.ensureBuilt();
         usb.sent.clear();
         fresh.ComboBox20->setEditText("4800");
         fresh.Button51->click();

@@ -90,6 +90,7 @@ struct WorkModes : WindowTest {
         portscan::setScanDirectories(emptyRoot.path(), emptyRoot.path());
         portscan::addExtraPath(module.path);
         form = std::make_unique<TForm1>(usb);
+        buildPages(*form);
         line = form->TabSheet9->connection;
         group = form->TabSheet9->workModes;
         openLine();
@@ -277,15 +278,17 @@ TEST_F(WorkModes, SectorFieldsMustHoldTheirBytes)
         const char *message;
     };
     const Case cases[] = {
-        {group->Edit69, "", "The sector must be 1 hexadecimal byte, not ''."},
-        {group->Edit69, "3", "The sector must be 1 hexadecimal byte, not '3'."},
-        {group->Edit69, "0G", "The sector must be 1 hexadecimal byte, not '0G'."},
-        {group->Edit69, "0300", "The sector must be 1 hexadecimal byte, not '0300'."},
-        {group->Edit70, "00 00 00", "The password must be 4 hexadecimal bytes, not '00 00 00'."},
-        {group->Edit70, "00,00,00,00", "The password must be 4 hexadecimal bytes, not '00,00,00,00'."},
+        {group->Edit69, "", "The sector must be 1 byte of hexadecimal digits, two per byte, not ''."},
+        {group->Edit69, "3", "The sector must be 1 byte of hexadecimal digits, two per byte, not '3'."},
+        {group->Edit69, "0G", "The sector must be 1 byte of hexadecimal digits, two per byte, not '0G'."},
+        {group->Edit69, "0300", "The sector must be 1 byte of hexadecimal digits, two per byte, not '0300'."},
+        {group->Edit70, "00 00 00",
+         "The password must be 4 bytes of hexadecimal digits, two per byte, not '00 00 00'."},
+        {group->Edit70, "00,00,00,0",
+         "The password must be 4 bytes of hexadecimal digits, two per byte, not '00,00,00,0'."},
         {group->Edit71, "\xEF\xBC\x90\xEF\xBC\x90",
-         "The address must be 1 hexadecimal byte, not '\xEF\xBC\x90\xEF\xBC\x90'."},
-        {group->Edit72, "1 0 0", "The length must be 1 hexadecimal byte, not '1 0 0'."},
+         "The address must be 1 byte of hexadecimal digits, two per byte, not '\xEF\xBC\x90\xEF\xBC\x90'."},
+        {group->Edit72, "1 0 0", "The length must be 1 byte of hexadecimal digits, two per byte, not '1 0 0'."},
     };
     for (const Case &c : cases) {
         reset();

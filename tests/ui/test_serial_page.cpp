@@ -87,6 +87,7 @@ struct SerialPageTest : WindowTest {
         // The machine's own ports stay out of the list: only the lines a test registers.
         portscan::setScanDirectories(emptyRoot.path(), emptyRoot.path());
         form = std::make_unique<TForm1>(usb);
+        buildPages(*form);
         group = form->TabSheet9->connection;
     }
     void TearDown() override

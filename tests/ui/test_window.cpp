@@ -1,14 +1,17 @@
-#include "link/timestamp.h"
-#include "link/waits.h"
-#include "pagekit/guard.h"
-#include "support/faketransport.h"
-#include "support/windowtest.h"
 #include "hf/iso15693page.h"
 #include "hf/s50page.h"
 #include "hf/systempage.h"
 #include "hf/typebpage.h"
 #include "hf/ultralightpage.h"
+#include "link/timestamp.h"
+#include "link/waits.h"
+#include "pagekit/guard.h"
+#include "support/faketransport.h"
+#include "support/windowtest.h"
+#include "uhf/epcwritepage.h"
 #include "uhf/keyboardoutputpage.h"
+#include "uhf/outputdevicepage.h"
+#include "uhf/wifipage.h"
 #include "ui/logpane.h"
 #include "ui/tform1.h"
 #include "ui/tform2.h"
@@ -64,13 +67,15 @@ TEST_F(Window, PagesTabsStatusBarAndMenus)
     EXPECT_EQ(setadd->itemText(32), "20");
 }
 
-// The hidden HF pages make their controls on their first show, whatever shows them; until then
-// they cost nothing but their name, and every exchange still has its settings.
-TEST(WindowPages, HiddenPagesAreBuiltOnTheirFirstShow)
+// The pages not shown at start (the hidden HF pages among them) make their controls on their
+// first show, whatever shows them; until then they cost nothing but their name, and every
+// exchange still has its settings.
+TEST(WindowPages, PagesAreBuiltOnTheirFirstShow)
 {
     FakeTransport usb;
     TForm1 form(usb);
-    Page *hidden[] = {form.TabSheet4, form.TabSheet2, form.TabSheet3, form.TabSheet5, form.TabSheet6};
+    Page *hidden[] = {form.TabSheet4, form.TabSheet2, form.TabSheet3, form.TabSheet5,
+                      form.TabSheet6, form.TabSheet7, form.TabSheet8, form.TabSheet10};
     for (Page *p : hidden) {
         EXPECT_FALSE(p->isBuilt()) << p->objectName().toStdString();
         EXPECT_TRUE(p->findChildren<QPushButton *>().isEmpty()) << p->objectName().toStdString();

@@ -1,0 +1,21 @@
+#include "protocol/trace.h"
+
+#include <cstddef>
+#include <cstdint>
+
+// The trace's decoding of any frame sent and any reply: the first byte picks the line and how
+// the rest splits into the two frames, so every row's decoders meet hostile bytes.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size == 0)
+        return 0;
+    const QByteArray bytes(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1));
+    ExchangeRecord r;
+    r.channel = data[0] & 0x80 ? ExchangeRecord::Channel::Serial : ExchangeRecord::Channel::Usb;
+    const qsizetype cut = qMin<qsizetype>(bytes.size(), data[0] & 0x3F);
+    r.sent = bytes.left(cut);
+    r.reply = bytes.mid(cut);
+    r.command = (data[0] & 0x40) ? int(size % 80) - 5 : -1;
+    (void)protocol::traceLine(r);
+    return 0;
+}
