@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the screenshot the AppStream metainfo refers to (main-window.png): the main window
 # against the simulated reader, after a few commands, on a virtual display. Needs a build
-# (build/app/rfid-workbench) and the Debian packages xvfb, xauth, xdotool and imagemagick.
+# (build/app/rfid-workbench) and the Debian packages xvfb, xauth, xdotool, x11-utils and
+# imagemagick.
 #   bash packaging/screenshots/take.sh [build-dir]
 set -euo pipefail
 cd "$(dirname "$0")/../.."

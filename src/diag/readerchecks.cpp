@@ -6,6 +6,8 @@ namespace diag
 namespace
 {
 
+constexpr uint usbBus = 0x0003; // the bus number in HID_ID
+
 QString octal(uint mode)
 {
     return QStringLiteral("%1").arg(mode, 4, 8, QLatin1Char('0'));
@@ -96,7 +98,8 @@ bool checkReaders(const CheckContext &c, QList<Finding> &findings)
     bool ruleFixGiven = false;
     bool anyReader = false;
     for (const HidrawDevice &reader : c.hidraw) {
-        if (!reader.anyVendor)
+        // Readers are USB devices; a touchpad on I2C may have a vendor collection too.
+        if (!reader.anyVendor || reader.bus != usbBus)
             continue;
         anyReader = true;
         const NodeStatus node = c.nodes.status(reader.node);

@@ -64,7 +64,7 @@ void FakeTree::usbDevice(const QString &port, uint16_t vid, uint16_t pid, const 
 }
 
 void FakeTree::hidraw(int number, const QString &port, uint16_t vid, uint16_t pid, const QString &name,
-                      const std::vector<uint8_t> &descriptor)
+                      const std::vector<uint8_t> &descriptor, uint bus)
 {
     const QString hid = usbPath(port) + QLatin1Char('/') + port +
                         QStringLiteral(":1.0/0003:%1:%2.%3")
@@ -77,7 +77,8 @@ void FakeTree::hidraw(int number, const QString &port, uint16_t vid, uint16_t pi
     const QString ids =
         QStringLiteral("%1:%2").arg(vid, 8, 16, QLatin1Char('0')).arg(pid, 8, 16, QLatin1Char('0')).toUpper();
     file(hid + QStringLiteral("/uevent"),
-         (QStringLiteral("DRIVER=hid-generic\nHID_ID=0003:") + ids + QStringLiteral("\nHID_NAME=") + name + '\n')
+         (QStringLiteral("DRIVER=hid-generic\nHID_ID=%1:").arg(bus, 4, 16, QLatin1Char('0')) + ids +
+          QStringLiteral("\nHID_NAME=") + name + '\n')
              .toUtf8());
     const QString node = hid + QStringLiteral("/hidraw/hidraw%1").arg(number);
     link(node + QStringLiteral("/device"), QStringLiteral("../.."));

@@ -20,9 +20,9 @@ public:
     // A USB device at a port such as "1-2", with its IDs and texts.
     void usbDevice(const QString &port, uint16_t vid, uint16_t pid, const QString &product,
                    const QString &manufacturer = QString());
-    // A hidraw node on interface 0 of the device at port.
+    // A hidraw node on interface 0 of the device at port, on the USB bus unless told.
     void hidraw(int number, const QString &port, uint16_t vid, uint16_t pid, const QString &name,
-                const std::vector<uint8_t> &descriptor);
+                const std::vector<uint8_t> &descriptor, uint bus = 0x0003);
     // A USB-serial port ("ttyUSB0", "ttyACM0") on interface 0 of the device at port.
     void serialPort(const QString &name, const QString &port);
     // A file of its own under the root, e.g. "/dev/ttyUSB0" or "/etc/udev/rules.d/x.rules".

@@ -104,9 +104,12 @@ const std::vector<Case> cases = {
          m.tree.hidraw(0, QStringLiteral("1-1"), 0x1111, 0x2222, QStringLiteral("Acme Keyboard"), keyboard);
          m.tree.usbDevice(QStringLiteral("1-5"), 0x3333, 0x4444, QStringLiteral("Security Key"));
          m.tree.hidraw(1, QStringLiteral("1-5"), 0x3333, 0x4444, QStringLiteral("Security Key"), securityKey);
+         // A touchpad on I2C with a vendor collection is not taken for a reader.
+         m.tree.hidraw(2, QStringLiteral("1-6"), 0x5555, 0x6666, QStringLiteral("Touchpad"), vendorPage, 0x0018);
      },
      {{"no-reader", Severity::Error, "1111:2222 Keyboard (Acme)"},
-      {"no-reader", Severity::Error, "/dev/hidraw1 3333:4444 \"Security Key\": 0xf1d0"}},
+      {"no-reader", Severity::Error, "/dev/hidraw1 3333:4444 \"Security Key\": 0xf1d0"},
+      {"no-reader", Severity::Error, "/dev/hidraw2 5555:6666 \"Touchpad\": 0xff00"}},
      {"hidraw-permission"}},
     {"reader that can be opened",
      [](Machine &m) {

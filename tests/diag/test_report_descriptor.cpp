@@ -1,6 +1,8 @@
 #include "hiddesc/reportdescriptor.h"
 
 #include <gtest/gtest.h>
+#include <memory>
+#include <random>
 #include <vector>
 
 namespace
@@ -122,6 +124,32 @@ TEST(ReportDescriptor, ManyCollectionsOrDeepPushesAreGarbage)
     deep.insert(deep.end(), {0x06, 0x00, 0xFF, 0xA1, 0x01, 0xC0});
     EXPECT_FALSE(hiddesc::topLevelUsagePages(deep.data(), deep.size()).wellFormed);
     EXPECT_FALSE(hiddesc::firstCollectionIsVendor(deep.data(), deep.size()));
+}
+
+// Random bytes and real descriptors with random bytes changed, under the sanitizers: the
+// reader stays inside the buffer and the probe's answer is the first page's.
+TEST(ReportDescriptor, FuzzedDescriptors)
+{
+    std::mt19937 rng(20261208);
+    for (int i = 0; i < 20000; ++i) {
+        Bytes bytes;
+        if (i % 2 == 0) {
+            bytes.resize(rng() % 300);
+            for (uint8_t &b : bytes)
+                b = uint8_t(rng());
+        } else {
+            bytes = cases()[rng() % cases().size()].bytes;
+            for (int n = 0; n < 3 && !bytes.empty(); ++n)
+                bytes[rng() % bytes.size()] = uint8_t(rng());
+        }
+        // An exact-size heap copy, so that a read past the end is caught.
+        const std::unique_ptr<uint8_t[]> exact(new uint8_t[bytes.size() + (bytes.empty() ? 1 : 0)]);
+        std::copy(bytes.begin(), bytes.end(), exact.get());
+        const hiddesc::TopLevelPages found = hiddesc::topLevelUsagePages(exact.get(), bytes.size());
+        ASSERT_LE(found.pages.size(), 257u);
+        EXPECT_EQ(hiddesc::firstCollectionIsVendor(exact.get(), bytes.size()),
+                  !found.pages.empty() && hiddesc::isVendorPage(found.pages.front()));
+    }
 }
 
 } // namespace
