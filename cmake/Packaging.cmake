@@ -65,10 +65,10 @@ set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "set up and test RFID card readers")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Desktop tool for USB HID and serial RFID readers: keyboard-output formats,
-UHF output settings, EPC writing with automatic numbering, UHF module work modes
-and reader WiFi, each page one reader command with a time-stamped log. Comes
-with a simulated reader, and with a udev rule that gives the person at the
-machine the readers and the common USB-serial adapters.")
+UHF output settings, EPC writing with automatic numbering, UHF module work
+modes and reader WiFi, each page one reader command with a time-stamped log.
+Comes with a simulated reader, and with a udev rule that gives the person at
+the machine the readers and the common USB-serial adapters.")
 set(RFID_PACKAGE_CONTACT "RFID Workbench maintainers <maintainers@rfidworkbench.org>" CACHE STRING
     "Maintainer field of the .deb")
 set(CPACK_PACKAGE_CONTACT "${RFID_PACKAGE_CONTACT}")
