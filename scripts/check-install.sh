@@ -48,7 +48,7 @@ for size in 16 24 32 48 64 128 256; do
   png="$root/share/icons/hicolor/${size}x${size}/apps/$id.png"
   [ -f "$png" ] || continue
   read -r w h < <(od -An -tu1 -j16 -N8 "$png" | awk '{print $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8}')
-  [ "$w" = "$size" ] && [ "$h" = "$size" ] || fail "$png is ${w}x$h"
+  if [ "$w" != "$size" ] || [ "$h" != "$size" ]; then fail "$png is ${w}x$h"; fi
 done
 
 # One id throughout: the desktop entry's icon, the metainfo's id and launchable.
@@ -67,7 +67,7 @@ sys="$stage/sys"
 device() { # name, descriptor bytes in hex
   mkdir -p "$sys/$1/hid/hidraw/$1"
   ln -s ../.. "$sys/$1/hid/hidraw/$1/device"
-  printf "$(sed 's/../\\x&/g' <<<"$2")" >"$sys/$1/hid/report_descriptor"
+  printf '%b' "$(sed 's/../\\x&/g' <<<"$2")" >"$sys/$1/hid/report_descriptor"
 }
 device reader 0600ff0901a10109021500 # vendor page 0xFF00, cut short after the collection
 device keyboard 05010906a101050719e029e7c0

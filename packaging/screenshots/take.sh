@@ -23,7 +23,8 @@ done
 [ -n "${win:-}" ] || { echo "the main window did not appear" >&2; exit 1; }
 sleep 1
 for xy in "75 480" "204 480" "204 507"; do
-  xdotool mousemove --window "$win" $xy click 1
+  read -r x y <<<"$xy"
+  xdotool mousemove --window "$win" "$x" "$y" click 1
   sleep 0.8
 done
 geometry=$(xwininfo -id "$win" | awk '/Width:/ {w=$2} /Height:/ {h=$2} /Absolute upper-left X:/ {x=$4} /Absolute upper-left Y:/ {y=$4} END {print w "x" h "+" x "+" y}')
