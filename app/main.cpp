@@ -36,6 +36,8 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("RFID"));
     QApplication::setApplicationVersion(QStringLiteral("2.7"));
+    // Ties the windows to the installed desktop entry (its icon and name in docks and on Wayland).
+    QApplication::setDesktopFileName(QStringLiteral(RFID_APP_ID));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Sets up and tests RFID card readers."));

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the tool and its tests twice (plain, and with the address
-# and undefined-behaviour sanitizers) and runs the whole suite in both builds; then runs the
-# serial transport's tests once more under the thread sanitizer.
+# and undefined-behaviour sanitizers) and runs the whole suite in both builds; checks the
+# install tree of the plain build; then runs the serial transport's tests once more under the
+# thread sanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
@@ -17,6 +18,8 @@ for variant in plain asan; do
   echo "== tests ($variant build)"
   ASAN_OPTIONS=detect_leaks=0 ctest --test-dir "$dir" --output-on-failure
 done
+echo "== install tree (plain build)"
+bash scripts/check-install.sh build-test-plain
 dir=build-test-tsan
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRFID_BUILD_BENCH=OFF -DRFID_SANITIZE=thread >/dev/null
 cmake --build "$dir" -j"$jobs" --target tests_serial
