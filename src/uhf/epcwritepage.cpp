@@ -1,12 +1,12 @@
 #include "uhf/epcwritepage.h"
 
+#include "epc/epcnumber.h"
 #include "link/errors.h"
 #include "link/hextext.h"
 #include "link/readerlink.h"
 #include "link/replycheck.h"
 #include "link/waits.h"
 #include "uhf/epcframes.h"
-#include "uhf/epcnumber.h"
 #include "ui/guard.h"
 #include "ui/logpane.h"
 #include "ui/pagehost.h"
