@@ -5,6 +5,7 @@
 #include <QString>
 #include <functional>
 #include <gtest/gtest.h>
+#include <random>
 
 namespace
 {
@@ -188,6 +189,32 @@ TEST(Gs1Codec, CounterOfEachScheme)
         EXPECT_EQ(counter.max, c.max) << c.uri;
         EXPECT_EQ(tagUri(withCounter(e, c.value + 1)), c.next);
     }
+}
+
+// Random values under the five headers: whatever decodes as GS1 encodes back to the same
+// bytes, and its URIs parse back to it; the rest is raw.
+TEST(Gs1Codec, RandomValuesDecodeToWhatEncodesThemOrRaw)
+{
+    std::mt19937 rng(961);
+    int gs1 = 0;
+    for (int i = 0; i < 20000; ++i) {
+        QByteArray value(12, '\0');
+        for (char &b : value)
+            b = char(rng());
+        value[0] = char(0x30 + rng() % 5);
+        if (i % 2) // a partition of 0 to 6 and a company prefix in range, most of the time
+            value[1] = char((value[1] & 0xE3) | ((rng() % 7) << 2)), value[2] = char(value[2] & 0x7F);
+        const Decoded d = decode(value);
+        if (!d.gs1) {
+            EXPECT_EQ(d.tagUri, rawUri(value));
+            continue;
+        }
+        ++gs1;
+        ASSERT_EQ(encode(*d.gs1), value) << qPrintable(d.tagUri);
+        ASSERT_EQ(parseTagUri(d.tagUri), *d.gs1);
+        ASSERT_EQ(parseIdUri(d.idUri, d.gs1->filter), *d.gs1);
+    }
+    EXPECT_GT(gs1, 1000);
 }
 
 } // namespace
