@@ -1,5 +1,6 @@
 #include "epc/journal.h"
 
+#include "epc/epctext.h"
 #include "link/errors.h"
 #include "link/timestamp.h"
 
@@ -127,6 +128,15 @@ void Journal::writeAll(const QByteArray &bytes, const QString &what)
 
 void Journal::append(const JournalRow &row)
 {
+    // A row the reader would refuse must never reach the file: it would stop every resume.
+    if (row.index < 0 || row.epc.isEmpty() || row.epc.size() > kMaxEpcBytes || row.tid.size() > 255 || row.attempts < 0)
+        throw UserError(QStringLiteral("journal %1: row of index %2 is not written: its EPC (%3 bytes), TID (%4 bytes) "
+                                       "or attempts (%5) are out of range")
+                            .arg(path_)
+                            .arg(row.index)
+                            .arg(row.epc.size())
+                            .arg(row.tid.size())
+                            .arg(row.attempts));
     writeAll(formatRow(row, appclock::now()), QStringLiteral("the row of index %1").arg(row.index));
     ++contents_.rows;
     contents_.completeBytes = size_;

@@ -184,16 +184,6 @@ TEST(CommissioningJob, EachTagOfTheField)
     }
 }
 
-TEST(CommissioningJob, TwoTagsInTheFieldAreCuedAndNotWritten)
-{
-    QTemporaryDir dir;
-    FakeTagPort port;
-    port.toPlace.push_back({tagWithTid(1), tagWithTid(2)});
-    const JobRun run = runJob(port, dir.filePath("j.csv"), 2, {});
-    EXPECT_TRUE(run.cues.contains(CueKind::SeveralTags));
-    EXPECT_EQ(port.writes.size(), 2); // one per tag, none while both were there
-}
-
 TEST(CommissioningJob, ResumeSkipsDoneIndexesAndWritesNothingTwice)
 {
     QTemporaryDir dir;

@@ -60,8 +60,11 @@ TEST_F(JournalTest, RowsAreAppendedWholeAndReadBack)
                                     "2026-03-01T10:00:00.000+01:00,1,3074257BF7194E4000001A85,,failed,3,"
                                     "\"read back \"\"X\"\", expected Y\"\n"
                                     "2026-03-01T10:00:00.000+01:00,2,3074,,written,2,\" padded \"\n");
-    // Reopened: the rows are known, the header is not written twice.
+    // Reopened: the rows are known, the header is not written twice; a row the reader would
+    // refuse is never written.
     Journal again(path());
+    EXPECT_THROW(again.append(JournalRow{3, {}, {}, TagResult::Failed, 0, {}}), UserError);
+    EXPECT_THROW(again.append(JournalRow{-1, kEpc, {}, TagResult::Failed, 0, {}}), UserError);
     EXPECT_EQ(again.contents().rows, 3);
     EXPECT_EQ(again.contents().failedRows, 1);
     EXPECT_TRUE(again.state().isDone(0));
