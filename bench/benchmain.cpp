@@ -99,6 +99,29 @@ QList<Figure> table()
          Bound::AtMost,
          5,
          [](const V &v) { return num(v[0], 2) + " ms (pass " + num(v[1], 1) + ", pause " + num(v[2], 0) + ")"; }},
+        {"EPC batch: resume from a 100,000-row journal",
+         "< 1000 ms",
+         {"epc.resume_ms", "epc.resume_index_bytes_per_row"},
+         [](const V &v) { return v[0]; },
+         Bound::AtMost,
+         999,
+         [](const V &v) { return num(v[0], 1) + " ms (index " + num(v[1], 0) + " bytes a row)"; }},
+        {"EPC batch: job's own work per tag, instant reader, journal flushed per row",
+         "<= 10 ms",
+         {"epc.job_wall_ms", "epc.job_cpu_ms"},
+         [](const V &v) { return v[0]; },
+         Bound::AtMost,
+         10,
+         [](const V &v) { return num(v[0], 3) + " ms (processor " + num(v[1], 3) + ")"; }},
+        {"EPC batch: heap growth from tag 10,000 to 100,000 (journal index included)",
+         "<= 16 MiB",
+         {"epc.heap_10k_mib", "epc.heap_100k_mib"},
+         [](const V &v) { return v[1] - v[0]; },
+         Bound::AtMost,
+         16,
+         [](const V &v) {
+             return num(v[1] - v[0], 1) + " MiB, " + num((v[1] - v[0]) * 1048576 / 90000, 0) + " bytes a tag";
+         }},
     };
 }
 

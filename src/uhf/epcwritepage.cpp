@@ -1,5 +1,6 @@
 #include "uhf/epcwritepage.h"
 
+#include "epc/epcnumber.h"
 #include "link/errors.h"
 #include "link/hexfield.h"
 #include "link/hextext.h"
@@ -11,7 +12,6 @@
 #include "pagekit/widgets.h"
 #include "protocol/call.h"
 #include "protocol/uhf.h"
-#include "uhf/epcnumber.h"
 
 #include <QCoreApplication>
 #include <QGridLayout>

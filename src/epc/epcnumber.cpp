@@ -1,4 +1,4 @@
-#include "uhf/epcnumber.h"
+#include "epc/epcnumber.h"
 
 #include "link/hextext.h"
 

@@ -1,4 +1,4 @@
-#include "uhf/epcnumber.h"
+#include "epc/epcnumber.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>

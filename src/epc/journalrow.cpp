@@ -1,0 +1,46 @@
+#include "epc/journalrow.h"
+
+namespace epc
+{
+
+const char *resultWord(TagResult result)
+{
+    switch (result) {
+    case TagResult::Verified:
+        return "verified";
+    case TagResult::Written:
+        return "written";
+    case TagResult::Failed:
+        break;
+    }
+    return "failed";
+}
+
+QByteArray formatRow(const JournalRow &row, const QDateTime &time)
+{
+    // With its offset written out, so that rows from before and after a clock change still order.
+    const QString stamp = time.toOffsetFromUtc(time.offsetFromUtc()).toString(Qt::ISODateWithMs);
+    QByteArray detail = row.detail.toUtf8();
+    detail.replace('\r', ' ').replace('\n', ' ');
+    if (detail.contains(',') || detail.contains('"') || detail.startsWith(' ') || detail.endsWith(' '))
+        detail = '"' + detail.replace("\"", "\"\"") + '"';
+    QByteArray line;
+    line.reserve(64 + 2 * (row.epc.size() + row.tid.size()) + detail.size());
+    line += stamp.toLatin1();
+    line += ',';
+    line += QByteArray::number(row.index);
+    line += ',';
+    line += row.epc.toHex().toUpper();
+    line += ',';
+    line += row.tid.toHex().toUpper();
+    line += ',';
+    line += resultWord(row.result);
+    line += ',';
+    line += QByteArray::number(row.attempts);
+    line += ',';
+    line += detail;
+    line += '\n';
+    return line;
+}
+
+} // namespace epc
