@@ -1,0 +1,130 @@
+#include "files/sessionlog.h"
+
+#include "files/places.h"
+#include "files/sessionlogfolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <cerrno>
+#include <fcntl.h>
+
+namespace
+{
+
+// Plenty for runs started within the same second; past that the folder is not usable.
+constexpr int kMaxCopies = 1000;
+
+} // namespace
+
+SessionLog::SessionLog(const QString &folder, const QDateTime &start, const files::SysCalls &sys, QObject *parent)
+    : QObject(parent), sys_(sys)
+{
+    if (!QDir().mkpath(folder)) {
+        error_ = QStringLiteral("Cannot create folder \"%1\".").arg(folder);
+        return;
+    }
+    // Never an existing file: each run has its own. Readable by the user alone, as the lines
+    // may hold card and identity numbers.
+    for (int copy = 1; fd_ < 0 && copy <= kMaxCopies; ++copy) {
+        path_ = QDir(folder).filePath(sessionlogs::fileName(start, copy));
+        fd_ = sys_.open(QFile::encodeName(path_).constData(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd_ < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd_ < 0) {
+        error_ = QStringLiteral("Cannot create file \"%1\". %2").arg(path_, files::reasonOf(errno));
+        return;
+    }
+    writer_ = std::thread([this] { run(); });
+}
+
+SessionLog::~SessionLog()
+{
+    if (writer_.joinable()) {
+        {
+            std::lock_guard lock(mutex_);
+            ending_ = true;
+        }
+        wake_.notify_one();
+        writer_.join();
+    }
+    if (fd_ >= 0)
+        sys_.close(fd_);
+}
+
+bool SessionLog::isWriting() const
+{
+    std::lock_guard lock(mutex_);
+    return fd_ >= 0 && !stopped_;
+}
+
+void SessionLog::append(QStringView text)
+{
+    // The conversion happens outside the lock, so the writer is never kept waiting on it.
+    QByteArray bytes = text.toUtf8();
+    bytes.append('\n');
+    bool wake = false;
+    {
+        std::lock_guard lock(mutex_);
+        if (fd_ < 0 || stopped_)
+            return;
+        if (queued_.size() + bytes.size() > kMaxQueuedBytes) {
+            linesLeftOut_ += bytes.count('\n');
+            return;
+        }
+        wake = queued_.isEmpty();
+        queued_.append(bytes);
+    }
+    // The writer only sleeps with an empty queue, so only the first line after it needs a
+    // wake-up; the rest ride along with that batch.
+    if (wake)
+        wake_.notify_one();
+}
+
+void SessionLog::drain()
+{
+    std::unique_lock lock(mutex_);
+    written_.wait(lock, [this] { return (queued_.isEmpty() && !busy_) || stopped_ || fd_ < 0; });
+}
+
+void SessionLog::run()
+{
+    for (;;) {
+        QByteArray batch;
+        qint64 leftOut = 0;
+        {
+            std::unique_lock lock(mutex_);
+            busy_ = false;
+            written_.notify_all();
+            wake_.wait(lock, [this] { return !queued_.isEmpty() || ending_; });
+            if (queued_.isEmpty())
+                return;
+            batch.swap(queued_);
+            leftOut = std::exchange(linesLeftOut_, 0);
+            busy_ = true;
+        }
+        if (leftOut > 0)
+            batch.prepend(QStringLiteral("[%1 lines left out here: the disk did not keep up]\n").arg(leftOut).toUtf8());
+        const char *p = batch.constData();
+        qsizetype left = batch.size();
+        while (left > 0) {
+            const ssize_t n = sys_.write(fd_, p, size_t(left));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                const QString why = files::reasonOf(n == 0 ? EIO : errno);
+                {
+                    std::lock_guard lock(mutex_);
+                    stopped_ = true;
+                    busy_ = false;
+                    queued_.clear();
+                    written_.notify_all();
+                }
+                emit stopped(why);
+                return;
+            }
+            p += n;
+            left -= n;
+        }
+    }
+}

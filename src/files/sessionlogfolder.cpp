@@ -1,0 +1,42 @@
+#include "files/sessionlogfolder.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+namespace sessionlogs
+{
+
+QString defaultFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/logs");
+}
+
+QString fileName(const QDateTime &start, int copy)
+{
+    const QString stamp = start.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss"));
+    return copy <= 1 ? QStringLiteral("session-%1.log").arg(stamp)
+                     : QStringLiteral("session-%1-%2.log").arg(stamp).arg(copy);
+}
+
+bool isLogName(const QString &name)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("^session-\\d{4}-\\d{2}-\\d{2}_\\d{2}-\\d{2}-\\d{2}(-\\d+)?\\.log$"));
+    return pattern.match(name).hasMatch();
+}
+
+int prune(const QString &folder, const QDateTime &now, int maxAgeDays)
+{
+    const QDateTime limit = now.addDays(-maxAgeDays);
+    int removed = 0;
+    // By the last write rather than the name: a run that is still going is never removed.
+    for (const QFileInfo &f : QDir(folder).entryInfoList({QStringLiteral("session-*.log")}, QDir::Files)) {
+        if (isLogName(f.fileName()) && f.lastModified() < limit && QFile::remove(f.absoluteFilePath()))
+            ++removed;
+    }
+    return removed;
+}
+
+} // namespace sessionlogs
