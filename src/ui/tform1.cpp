@@ -16,6 +16,7 @@
 #include "ui/logpane.h"
 #include "ui/optiongroups.h"
 #include "ui/serialpage.h"
+#include "ui/sessionlogswitch.h"
 #include "ui/styles.h"
 #include "ui/tform2.h"
 #include "ui/tform3.h"
@@ -103,6 +104,7 @@ TForm1::TForm1(UsbTransport &transport, QWidget *parent)
     layout->addWidget(PageControl1, 0, Qt::AlignTop);
     layout->addWidget(GroupBox2, 0, Qt::AlignTop);
     setCentralWidget(central);
+    sessionLogs = new SessionLogSwitch(*RichEdit1, this);
 
     buildMenu();
     buildStatusBar();
@@ -144,6 +146,10 @@ void TForm1::buildMenu()
                                             "Stype four", "Stype five", "Stype six"};
     for (int i = 0; i < styles::kCount; ++i)
         item(stype, names[i], QString::fromLatin1(captions[i]), [i] { styles::apply(i); });
+    auto *tools = new QMenu(QStringLiteral("Tools"), bar);
+    tools->setObjectName(QStringLiteral("ToolsMenu"));
+    bar->addMenu(tools);
+    sessionLogs->addTo(tools);
     QMenu *about = bar->addMenu(QStringLiteral("About"));
     about->setObjectName(QStringLiteral("N3"));
     item(about, "N5", QStringLiteral("Help"), [this] { N5Click(); });

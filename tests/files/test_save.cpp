@@ -1,5 +1,5 @@
-#include "fakedevice.h"
 #include "smalltmpfs.h"
+#include "support/fakedevice.h"
 
 #include "files/read.h"
 #include "files/save.h"

@@ -1,5 +1,5 @@
-#include "fakedevice.h"
 #include "smalltmpfs.h"
+#include "support/fakedevice.h"
 
 #include "files/places.h"
 #include "files/sessionlog.h"
