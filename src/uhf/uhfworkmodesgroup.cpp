@@ -148,6 +148,8 @@ void UhfWorkModesGroup::log(const QString &text)
 QString UhfWorkModesGroup::exchange(const QString &frame)
 {
     SerialLine &line = host_.serial();
+    if (const QString gone = line.closedBecause(); !gone.isEmpty())
+        throw UserError(gone);
     // Only a block that arrives after this send answers it; an older one is no reply.
     const quint64 before = line.blocksReceived();
     line.Send232HEX(frame);
