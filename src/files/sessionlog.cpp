@@ -11,8 +11,8 @@
 namespace
 {
 
-// Plenty for runs started within the same second; past that the folder is not usable.
-constexpr int kMaxCopies = 1000;
+// Runs started at the same moment race for the next free name; a few rounds settle it.
+constexpr int kNameAttempts = 10;
 
 } // namespace
 
@@ -25,11 +25,13 @@ SessionLog::SessionLog(const QString &folder, const QDateTime &start, const file
     }
     // Never an existing file: each run has its own. Readable by the user alone, as the lines
     // may hold card and identity numbers.
-    for (int copy = 1; fd_ < 0 && copy <= kMaxCopies; ++copy) {
+    int copy = 1;
+    for (int attempt = 0; fd_ < 0 && attempt < kNameAttempts; ++attempt) {
         path_ = QDir(folder).filePath(sessionlogs::fileName(start, copy));
         fd_ = sys_.open(QFile::encodeName(path_).constData(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd_ < 0 && errno != EEXIST)
             break;
+        copy = sessionlogs::nextCopy(folder, start);
     }
     if (fd_ < 0) {
         error_ = QStringLiteral("Cannot create file \"%1\". %2").arg(path_, files::reasonOf(errno));

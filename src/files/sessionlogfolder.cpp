@@ -27,6 +27,24 @@ bool isLogName(const QString &name)
     return pattern.match(name).hasMatch();
 }
 
+int nextCopy(const QString &folder, const QDateTime &start)
+{
+    const QString first = fileName(start);
+    const QString stem = first.chopped(4); // without ".log"
+    int highest = 0;
+    for (const QString &name : QDir(folder).entryList({stem + QStringLiteral("*.log")}, QDir::Files)) {
+        if (name == first) {
+            highest = qMax(highest, 1);
+            continue;
+        }
+        bool ok = false;
+        const int copy = name.mid(stem.size() + 1).chopped(4).toInt(&ok);
+        if (ok && name.at(stem.size()) == QLatin1Char('-'))
+            highest = qMax(highest, copy);
+    }
+    return highest + 1;
+}
+
 int prune(const QString &folder, const QDateTime &now, int maxAgeDays)
 {
     const QDateTime limit = now.addDays(-maxAgeDays);

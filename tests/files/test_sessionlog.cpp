@@ -71,6 +71,9 @@ TEST(SessionLog, AppendsEveryLineToANewFileNamedAfterTheStart)
     again.drain();
     EXPECT_EQ(QFileInfo(again.path()).fileName(), QStringLiteral("session-2024-03-05_13-07-09-2.log"));
     EXPECT_EQ(bytesOf(first), firstBytes);
+    QFile(QDir(folder).filePath(QStringLiteral("session-2024-03-05_13-07-09-41.log"))).open(QIODevice::WriteOnly);
+    EXPECT_EQ(QFileInfo(SessionLog(folder, kStart).path()).fileName(),
+              QStringLiteral("session-2024-03-05_13-07-09-42.log"));
 }
 
 TEST(SessionLog, ADiskThatRefusesStopsItOnceAndKeepsWhatWasWritten)
