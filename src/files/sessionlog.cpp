@@ -74,11 +74,10 @@ void SessionLog::append(QStringView text)
             linesLeftOut_ += bytes.count('\n');
             return;
         }
-        wake = queued_.isEmpty();
+        // Only a writer asleep needs waking; one gathering a batch takes this line along.
+        wake = idle_ && queued_.isEmpty();
         queued_.append(bytes);
     }
-    // The writer only sleeps with an empty queue, so only the first line after it needs a
-    // wake-up; the rest ride along with that batch.
     if (wake)
         wake_.notify_one();
 }
@@ -86,47 +85,56 @@ void SessionLog::append(QStringView text)
 void SessionLog::drain()
 {
     std::unique_lock lock(mutex_);
+    draining_ = true;
+    wake_.notify_one();
     written_.wait(lock, [this] { return (queued_.isEmpty() && !busy_) || stopped_ || fd_ < 0; });
+    draining_ = false;
 }
 
 void SessionLog::run()
 {
+    std::unique_lock lock(mutex_);
     for (;;) {
+        busy_ = false;
+        written_.notify_all();
+        idle_ = true;
+        wake_.wait(lock, [this] { return !queued_.isEmpty() || ending_; });
+        idle_ = false;
+        if (queued_.isEmpty())
+            return;
+        // Lines come in bursts: what arrives within the gathering time goes in the same
+        // write, and the window wakes this thread once per batch rather than once per line.
+        wake_.wait_for(lock, kGather, [this] { return ending_ || draining_; });
         QByteArray batch;
-        qint64 leftOut = 0;
-        {
-            std::unique_lock lock(mutex_);
-            busy_ = false;
-            written_.notify_all();
-            wake_.wait(lock, [this] { return !queued_.isEmpty() || ending_; });
-            if (queued_.isEmpty())
-                return;
-            batch.swap(queued_);
-            leftOut = std::exchange(linesLeftOut_, 0);
-            busy_ = true;
-        }
+        batch.swap(queued_);
+        const qint64 leftOut = std::exchange(linesLeftOut_, 0);
+        busy_ = true;
+        lock.unlock();
+
         if (leftOut > 0)
             batch.prepend(QStringLiteral("[%1 lines left out here: the disk did not keep up]\n").arg(leftOut).toUtf8());
         const char *p = batch.constData();
         qsizetype left = batch.size();
-        while (left > 0) {
+        int error = 0;
+        while (left > 0 && error == 0) {
             const ssize_t n = sys_.write(fd_, p, size_t(left));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0) {
-                const QString why = files::reasonOf(n == 0 ? EIO : errno);
-                {
-                    std::lock_guard lock(mutex_);
-                    stopped_ = true;
-                    busy_ = false;
-                    queued_.clear();
-                    written_.notify_all();
-                }
-                emit stopped(why);
-                return;
+            if (n > 0) {
+                p += n;
+                left -= n;
+            } else if (n == 0 || errno != EINTR) {
+                error = n == 0 ? EIO : errno;
             }
-            p += n;
-            left -= n;
+        }
+
+        lock.lock();
+        if (error != 0) {
+            stopped_ = true;
+            busy_ = false;
+            queued_.clear();
+            written_.notify_all();
+            lock.unlock();
+            emit stopped(files::reasonOf(error));
+            return;
         }
     }
 }

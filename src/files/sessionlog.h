@@ -6,15 +6,17 @@
 #include <QDateTime>
 #include <QObject>
 #include <QString>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
 
 // One run's session log: a plain UTF-8 text file, created new with the run's start time in
 // its name and only ever appended to. The caller's thread only queues lines; a writer thread
-// of its own takes whatever has queued since its last write and appends it with one write,
-// so a slow or stalled disk never holds up the window. When the disk refuses a write the log
-// stops (stopped() says why once) and later lines are dropped; nothing already written is
+// of its own gathers them for kGather after the first of a batch and appends the batch with
+// one write, so a slow or stalled disk never holds up the window and a stream of lines
+// costs one wake-up and one write per batch. When the disk refuses a write the log stops
+// (stopped() says why once) and later lines are dropped; nothing already written is
 // touched.
 class SessionLog : public QObject
 {
@@ -38,6 +40,8 @@ public:
 
     // More than this queued (the disk has stalled) and further lines are counted, not kept.
     static constexpr qsizetype kMaxQueuedBytes = 16 * 1024 * 1024;
+    // How long the writer gathers lines after the first of a batch before it writes them.
+    static constexpr std::chrono::milliseconds kGather{10};
 
 signals:
     // From the writer thread: a write failed and the log stopped.
@@ -59,7 +63,9 @@ private:
     std::condition_variable written_; // drain() waits for the writer
     QByteArray queued_;
     qint64 linesLeftOut_ = 0;
-    bool busy_ = false; // the writer holds a batch it has not finished writing
+    bool busy_ = false;     // the writer holds a batch it has not finished writing
+    bool idle_ = false;     // the writer sleeps until a line comes
+    bool draining_ = false; // drain() waits: no gathering
     bool ending_ = false;
     bool stopped_ = false;
 };

@@ -28,7 +28,7 @@ QSettings settings()
 } // namespace
 
 SessionLogSwitch::SessionLogSwitch(LogPane &pane, QObject *parent, const files::SysCalls &sys)
-    : QObject(parent), pane_(pane), sys_(sys)
+    : QObject(parent), pane_(&pane), sys_(sys)
 {
     openFolderAction = new QAction(QStringLiteral("Open session logs folder"), this);
     openFolderAction->setObjectName(QStringLiteral("ToolsOpenSessionLogs"));
@@ -44,7 +44,11 @@ SessionLogSwitch::SessionLogSwitch(LogPane &pane, QObject *parent, const files::
         start();
 }
 
-SessionLogSwitch::~SessionLogSwitch() = default;
+SessionLogSwitch::~SessionLogSwitch()
+{
+    if (pane_)
+        pane_->setSessionLog(nullptr);
+}
 
 void SessionLogSwitch::addTo(QMenu *tools)
 {
@@ -61,16 +65,17 @@ void SessionLogSwitch::start()
 {
     auto log = std::make_unique<SessionLog>(folder(), appclock::now(), sys_);
     if (!log->error().isEmpty()) {
-        pane_.add(QStringLiteral("Session log not kept: %1   ").arg(log->error()) + timeStamp());
+        pane_->add(QStringLiteral("Session log not kept: %1   ").arg(log->error()) + timeStamp());
         return;
     }
     connect(log.get(), &SessionLog::stopped, this, [this, path = log->path()](const QString &why) {
-        pane_.add(QStringLiteral("Session log paused: writing %1 failed (%2). The lines go on here only.   ")
-                      .arg(QDir::toNativeSeparators(path), why) +
-                  timeStamp());
+        if (pane_)
+            pane_->add(QStringLiteral("Session log paused: writing %1 failed (%2). The lines go on here only.   ")
+                           .arg(QDir::toNativeSeparators(path), why) +
+                       timeStamp());
     });
     log_ = std::move(log);
-    pane_.setSessionLog(log_.get());
+    pane_->setSessionLog(log_.get());
 }
 
 void SessionLogSwitch::setKeeping(bool keep)
@@ -78,7 +83,7 @@ void SessionLogSwitch::setKeeping(bool keep)
     settings().setValue(kKeepKey, keep);
     if (keep == bool(log_))
         return;
-    pane_.setSessionLog(nullptr);
+    pane_->setSessionLog(nullptr);
     log_.reset();
     if (keep)
         start();

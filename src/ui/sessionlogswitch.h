@@ -3,6 +3,7 @@
 #include "files/syscalls.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <memory>
 
@@ -39,7 +40,7 @@ public:
 private:
     void start();
 
-    LogPane &pane_;
+    QPointer<LogPane> pane_; // a window takes its pane down first
     const files::SysCalls sys_;
     std::unique_ptr<SessionLog> log_;
 };
