@@ -87,7 +87,7 @@ void SessionLog::drain()
     std::unique_lock lock(mutex_);
     draining_ = true;
     wake_.notify_one();
-    written_.wait(lock, [this] { return (queued_.isEmpty() && !busy_) || stopped_ || fd_ < 0; });
+    written_.wait(lock, [this] { return (queued_.isEmpty() && !busy_) || fd_ < 0; });
     draining_ = false;
 }
 
@@ -126,15 +126,19 @@ void SessionLog::run()
             }
         }
 
-        lock.lock();
         if (error != 0) {
-            stopped_ = true;
-            busy_ = false;
-            queued_.clear();
-            written_.notify_all();
-            lock.unlock();
+            {
+                std::lock_guard stop(mutex_);
+                stopped_ = true;
+                queued_.clear();
+            }
+            // Before drain() returns: whoever waits for the log sees the stop already said.
             emit stopped(files::reasonOf(error));
+            lock.lock();
+            busy_ = false;
+            written_.notify_all();
             return;
         }
+        lock.lock();
     }
 }
