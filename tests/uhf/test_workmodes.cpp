@@ -14,12 +14,12 @@
 #include "ui/tform1.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <deque>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <QElapsedTimer>
 #include <pty.h>
 #include <sys/resource.h>
 #include <termios.h>
@@ -327,7 +327,8 @@ TEST_F(WorkModes, AVanishedDeviceIsReportedClosedAndTheNextCommandSaysSo)
     clock.start();
     waits::waitUntil(1000, [&] { return !line->Comm1->isOpen(); });
     EXPECT_LT(clock.elapsed(), 1000);
-    EXPECT_EQ(log(), QStringList{"Serial port " + name + " is gone (the device was removed): it is closed..   " + kTime});
+    EXPECT_EQ(log(),
+              QStringList{"Serial port " + name + " is gone (the device was removed): it is closed..   " + kTime});
     EXPECT_FALSE(line->Comm1->isOpen());
     EXPECT_TRUE(line->Button1->isEnabled());
     EXPECT_FALSE(line->Button2->isEnabled());
