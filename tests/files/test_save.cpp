@@ -1,5 +1,6 @@
 #include "smalltmpfs.h"
 #include "support/fakedevice.h"
+#include "support/fifo.h"
 
 #include "files/read.h"
 #include "files/save.h"
@@ -9,10 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 namespace
@@ -46,32 +45,6 @@ QStringList partFiles(const QString &folder)
 {
     return QDir(folder).entryList({QStringLiteral(".*.part")}, QDir::Files | QDir::Hidden);
 }
-
-// A FIFO whose reader would wait for a writer: the watchdog opens the far end after a few
-// seconds, so a faulty call ends (late, and the test fails) instead of hanging the run.
-struct Fifo {
-    explicit Fifo(const QString &at) : path(at)
-    {
-        ::mkfifo(QFile::encodeName(path).constData(), 0600);
-        watchdog = std::thread([this] {
-            for (int i = 0; i < 300 && !done; ++i)
-                ::usleep(10000);
-            if (!done) {
-                const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK);
-                if (fd >= 0)
-                    ::close(fd);
-            }
-        });
-    }
-    ~Fifo()
-    {
-        done = true;
-        watchdog.join();
-    }
-    QString path;
-    std::atomic<bool> done{false};
-    std::thread watchdog;
-};
 
 TEST(Save, EveryFailureKeepsTheOldFileAndSaysWhy)
 {

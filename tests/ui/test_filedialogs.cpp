@@ -1,3 +1,4 @@
+#include "support/fifo.h"
 #include "ui/filedialogs.h"
 #include "ui/nameonlyiconprovider.h"
 
@@ -9,44 +10,22 @@
 #include <QFileSystemModel>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <atomic>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <thread>
-#include <unistd.h>
 
 namespace
 {
 
-// A folder holding a FIFO with no writer (reading it waits for ever) beside a plain file.
-// The watchdog opens the FIFO's far end after three seconds, so that a call that did read
-// it ends late and fails rather than hanging the run.
+// A folder holding a FIFO with no writer beside a plain file.
 struct FolderWithFifo {
     FolderWithFifo()
     {
-        fifo = dir.filePath(QStringLiteral("kmsg"));
-        ::mkfifo(QFile::encodeName(fifo).constData(), 0600);
         QFile f(dir.filePath(QStringLiteral("notes.txt")));
         if (f.open(QIODevice::WriteOnly))
             f.write("notes\n");
-        watchdog = std::thread([this] {
-            for (int i = 0; i < 300 && !done; ++i)
-                ::usleep(10000);
-            const int fd = done ? -1 : ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
-            if (fd >= 0)
-                ::close(fd);
-        });
-    }
-    ~FolderWithFifo()
-    {
-        done = true;
-        watchdog.join();
     }
     QTemporaryDir dir;
-    QString fifo;
-    std::atomic<bool> done{false};
-    std::thread watchdog;
+    Fifo kmsg{dir.filePath(QStringLiteral("kmsg"))};
+    QString fifo = kmsg.path;
 };
 
 TEST(FileDialogs, IconsAndTypesComeFromNamesAndNeverWaitOnAFifo)
