@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <algorithm>
 #include <csignal>
@@ -137,6 +138,10 @@ int main(int argc, char **argv)
         const char *fd = std::getenv("RFID_STARTUP_FD");
         return runChild(argc, argv, fd ? std::atoi(fd) : -1);
     }
+    // The children's session logs and settings go to a folder of the run's own.
+    QTemporaryDir home;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("data"))));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
     QString app, rowsPath;
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--app=", 6) == 0)

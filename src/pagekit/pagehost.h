@@ -22,6 +22,9 @@ public:
     virtual quint64 blocksReceived() const = 0;
     // Closes the port as the Close button does.
     virtual void Button2Click() = 0;
+    // Why the port is closed when it closed by itself because the device went away; empty
+    // while it is open or was closed by the user.
+    virtual QString closedBecause() const = 0;
 };
 
 // What the main window offers every page: the USB link (with the settings every exchange

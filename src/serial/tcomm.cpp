@@ -16,6 +16,8 @@ namespace
 {
 
 constexpr unsigned long kStopWaitMs = 10000;
+// Posted by ClosePort behind the threads' last notices.
+constexpr int kClosedMark = 0x4FF;
 
 // Started threads run; one that could not be created is neither running nor finished.
 bool started(QThread &thread)
@@ -72,6 +74,7 @@ void TComm::OpenPort()
     // The driver sizes its own queues; there is nothing like a queue-size request to fail.
 
     fd_ = fd;
+    hungUp_ = false;
     ::tcflush(fd_, TCIOFLUSH);
     SendDataEmpty = true;
     applyTimeouts();
@@ -122,6 +125,8 @@ void TComm::ClosePort()
     ::ioctl(fd_, TIOCNXCL);
     ::close(fd_);
     fd_ = -1;
+    ++closesPending_;
+    notifier_->post({kClosedMark, 0, {}});
 }
 
 bool TComm::WritePortData(const char *bytes, quint16 count)
@@ -181,8 +186,17 @@ void TComm::dispatch(const CommNotice &n)
             OnReceiveError(this, n.value);
         break;
     case comm::kRequestHangup:
+        // Once per opening, though both threads may see the end; and a port closed (or
+        // reopened) since has nothing to hang up.
+        if (closesPending_ > 0 || fd_ < 0 || hungUp_)
+            break;
+        hungUp_ = true;
+        hangupError_ = int(n.value);
         if (OnRequestHangup)
             OnRequestHangup(this);
+        break;
+    case kClosedMark:
+        --closesPending_;
         break;
     case comm::kModemStateChange:
         if (OnModemStateChange)

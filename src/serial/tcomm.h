@@ -40,6 +40,9 @@ public:
     bool WritePortData(const char *bytes, quint16 count);
 
     bool isOpen() const { return fd_ >= 0; }
+    // The errno that showed the device gone, for the hang-up being raised (0: it hung up
+    // without one, e.g. the far end closed).
+    int hangupError() const { return hangupError_; }
     // True while no queued block waits to be written.
     bool sendDataEmpty() const { return SendDataEmpty; }
 
@@ -102,6 +105,8 @@ public:
     void setWriteTotalTimeoutConstant(quint32 v);
 
     // Raised on the owning thread, in the order the threads posted them; only when assigned.
+    // The hang-up is raised once per opening, and not at all once the port was closed: it
+    // was about that opening.
     TReceiveDataEvent OnReceiveData;
     TReceiveErrorEvent OnReceiveError;
     TModemStateChangeEvent OnModemStateChange;
@@ -127,4 +132,9 @@ private:
     // Written by the write thread, read here without a lock.
     std::atomic<bool> SendDataEmpty{true};
     CommNotifier *notifier_;
+    // Closes whose mark the notifier has not handed back yet: notices before the mark come
+    // from an opening that is over.
+    int closesPending_ = 0;
+    bool hungUp_ = false; // this opening has raised its hang-up
+    int hangupError_ = 0;
 };

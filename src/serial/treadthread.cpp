@@ -59,6 +59,7 @@ void TReadThread::run()
     ReceiveDecoder decoder;
     char raw[comm::kReadBufferSize];
     enum class End { No, Closed, Hangup, Quiet } end = End::No;
+    int hangupError = 0; // errno of the read that found the device gone; 0 when poll said so
 
     while (end == End::No) {
         const comm::ReadTiming timing =
@@ -95,6 +96,7 @@ void TReadThread::run()
                 break;
             } else if (errno != EAGAIN && errno != EINTR) {
                 end = errno == EBADF ? End::Quiet : End::Hangup;
+                hangupError = errno;
                 break;
             } else if (++empty > kMaxEmptyReads) {
                 end = End::Hangup; // a device that keeps waking us with nothing would spin
@@ -126,7 +128,7 @@ void TReadThread::run()
         }
     }
     if (end == End::Hangup)
-        notifier_.post({comm::kRequestHangup, 0, {}});
+        notifier_.post({comm::kRequestHangup, quint32(hangupError), {}});
     modem.stop();
     ::tcflush(fd_, TCIFLUSH);
 }

@@ -54,9 +54,9 @@ bool TWriteThread::take(QByteArray &block)
     return true;
 }
 
-void TWriteThread::hangup()
+void TWriteThread::hangup(int error)
 {
-    notifier_.post({comm::kRequestHangup, 0, {}});
+    notifier_.post({comm::kRequestHangup, quint32(error), {}});
 }
 
 bool TWriteThread::writeBlock(const QByteArray &block)
@@ -75,7 +75,7 @@ bool TWriteThread::writeBlock(const QByteArray &block)
         if (n < 0 && errno == EBADF)
             return false;
         if (n < 0 && errno != EAGAIN) {
-            hangup();
+            hangup(errno);
             return false;
         }
         // The driver's buffer is full (or output is held by flow control): wait for room.

@@ -32,7 +32,7 @@ private:
     // Takes the oldest block; with none, marks the queue empty and returns false.
     bool take(QByteArray &block);
     bool writeBlock(const QByteArray &block);
-    void hangup();
+    void hangup(int error = 0); // error: the errno that showed the device gone
 
     int fd_;
     int closeFd_;

@@ -128,6 +128,8 @@ void UhfWorkModesGroup::log(const QString &text)
 QByteArray UhfWorkModesGroup::exchange(const protocol::Request &request)
 {
     SerialLine &line = host_.serial();
+    if (const QString gone = line.closedBecause(); !gone.isEmpty())
+        throw UserError(gone);
     ExchangeRecord record;
     record.time = appclock::now();
     record.channel = ExchangeRecord::Channel::Serial;

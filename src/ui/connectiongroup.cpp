@@ -1,5 +1,6 @@
 #include "ui/connectiongroup.h"
 
+#include "files/places.h"
 #include "link/hextext.h"
 #include "link/timestamp.h"
 #include "link/waits.h"
@@ -8,6 +9,7 @@
 #include "serial/portscan.h"
 #include "serial/tcomm.h"
 
+#include <QFileInfo>
 #include <QGridLayout>
 
 namespace
@@ -52,6 +54,8 @@ ConnectionGroup::ConnectionGroup(PageHost &host, QWidget *parent)
     Comm1->OnReceiveData = [this](TComm *sender, const char *buffer, quint16 length) {
         guard::run([&] { Comm1ReceiveData(sender, buffer, length); });
     };
+    Comm1->OnRequestHangup = [this](TComm *) { guard::run([this] { Comm1RequestHangup(); }); };
+    Comm1->OnReceiveError = [this](TComm *, quint32 mask) { guard::run([this, mask] { Comm1ReceiveError(mask); }); };
 
     Label1 = ui::label("Label1", QStringLiteral("COM port: "));
     ComboBox1 = ui::combo("ComboBox1", {});
@@ -88,6 +92,8 @@ ConnectionGroup::~ConnectionGroup()
 {
     // The threads must be gone before the buffers their events fill.
     Comm1->OnReceiveData = nullptr;
+    Comm1->OnRequestHangup = nullptr;
+    Comm1->OnReceiveError = nullptr;
     Comm1->ClosePort();
 }
 
@@ -130,6 +136,7 @@ void ConnectionGroup::ComboBox2Change()
 void ConnectionGroup::Button1Click()
 {
     Comm1->OpenPort(); // ECommsError: a message box, the buttons stay as they were
+    closedBecause_.clear();
     Button1->setEnabled(false);
     Button2->setEnabled(true);
 }
@@ -137,6 +144,7 @@ void ConnectionGroup::Button1Click()
 void ConnectionGroup::Button2Click()
 {
     Comm1->ClosePort();
+    closedBecause_.clear();
     Button2->setEnabled(false);
     Button1->setEnabled(true);
 }
@@ -168,6 +176,46 @@ void ConnectionGroup::Comm1ReceiveData(TComm *, const char *Buffer, quint16 Buff
     host_.log(QStringLiteral("232RX Data..\r") + serialReplyHex_);
     // A handler waiting for this block looks at once.
     waits::notify();
+}
+
+void ConnectionGroup::Comm1RequestHangup()
+{
+    if (!Comm1->isOpen())
+        return;
+    const QString name = portscan::nameOf(Comm1->CommName());
+    // An unplugged adapter takes its device node with it; a line whose far end closed keeps
+    // it, and the system may have said why.
+    QString why = QStringLiteral("the device hung up");
+    if (!QFileInfo::exists(portscan::pathOf(Comm1->CommName())))
+        why = QStringLiteral("the device was removed");
+    else if (Comm1->hangupError() != 0)
+        why = files::reasonOf(Comm1->hangupError());
+    host_.log(QStringLiteral("Serial port %1 is gone (%2): it is closed..   ").arg(name, why) + timeStamp());
+    Button2Click();
+    closedBecause_ = QStringLiteral("The serial port %1 is closed: it went away (%2). Connect it again and press Open.")
+                         .arg(name, why);
+    // A handler waiting for a reply need not wait any longer.
+    waits::notify();
+}
+
+void ConnectionGroup::Comm1ReceiveError(quint32 EventMask)
+{
+    const struct {
+        quint32 bit;
+        const char *name;
+    } kinds[] = {{comm::kErrorParity, "parity"},
+                 {comm::kErrorFrame, "framing"},
+                 {comm::kErrorOverrun, "overrun"},
+                 {comm::kErrorRxOver, "input buffer overflow"},
+                 {comm::kErrorBreak, "break"}};
+    QStringList seen;
+    for (const auto &k : kinds)
+        if (EventMask & k.bit)
+            seen << QLatin1String(k.name);
+    if (!seen.isEmpty())
+        host_.log(QStringLiteral("Serial port %1: line error (%2)..   ")
+                      .arg(portscan::nameOf(Comm1->CommName()), seen.join(QStringLiteral(", "))) +
+                  timeStamp());
 }
 
 void ConnectionGroup::FormClose()

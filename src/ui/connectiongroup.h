@@ -25,6 +25,7 @@ public:
     const QString &SerialReplyHex() const override { return serialReplyHex_; }
     quint64 blocksReceived() const override { return blocks_; }
     void Button2Click() override; // Close
+    QString closedBecause() const override { return closedBecause_; }
 
     void Button1Click(); // Open
     void ComboBox1Change();
@@ -32,6 +33,10 @@ public:
     // Lists the ports that open exclusively now; FirstCom names the first or "none".
     void GetCom();
     void Comm1ReceiveData(TComm *Sender, const char *Buffer, quint16 BufferLength);
+    // The device went away under the open port: say so and close it as Close does.
+    void Comm1RequestHangup();
+    // The driver counted line errors (parity, framing, overrun, break): say which.
+    void Comm1ReceiveError(quint32 EventMask);
 
     // The serial part of a tab change: rescan the ports, rewrite the port name and baud rate.
     void PageControl1Change();
@@ -54,4 +59,5 @@ private:
     QByteArray lastBlock_;
     QString serialReplyHex_;
     quint64 blocks_ = 0;
+    QString closedBecause_;
 };

@@ -1,10 +1,15 @@
 #include "ui/filedialogs.h"
 
+#include "files/places.h"
+#include "files/read.h"
+#include "files/save.h"
 #include "link/errors.h"
+#include "ui/nameonlyiconprovider.h"
 
-#include <QFile>
+#include <QDir>
 #include <QFileDialog>
-#include <QSaveFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QStringList>
 
 namespace filedialogs
@@ -15,6 +20,20 @@ std::function<QString(const Request &)> &chooser()
 {
     static std::function<QString(const Request &)> c;
     return c;
+}
+
+QString &lastFolder()
+{
+    static QString folder;
+    return folder;
+}
+
+// One for the whole run and never destroyed: a dialog's file-information thread may still
+// be using it while the dialog goes away.
+NameOnlyIconProvider *iconProvider()
+{
+    static auto *provider = new NameOnlyIconProvider;
+    return provider;
 }
 } // namespace
 
@@ -28,13 +47,46 @@ QString filterFromPairs(const QString &pairs)
     return filters.join(QStringLiteral(";;"));
 }
 
+QString startFolder()
+{
+    for (const QString &folder :
+         {lastFolder(), QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), QDir::homePath()})
+        if (files::isNormalWritableFolder(folder))
+            return QDir(folder).absolutePath();
+    return QDir::tempPath();
+}
+
+void remember(const QString &chosenFile)
+{
+    lastFolder() = QFileInfo(chosenFile).absolutePath();
+}
+
+std::unique_ptr<QFileDialog> makeDialog(QWidget *parent, const Request &request)
+{
+    auto dialog = std::make_unique<QFileDialog>(parent, request.title, startFolder(), request.filter);
+    // A desktop's own dialog may guess types from contents; ours takes the icon provider.
+    dialog->setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontUseCustomDirectoryIcons);
+    dialog->setIconProvider(iconProvider());
+    if (request.kind == Request::Kind::Open) {
+        dialog->setAcceptMode(QFileDialog::AcceptOpen);
+        dialog->setFileMode(QFileDialog::ExistingFile);
+    } else {
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
+        dialog->setFileMode(QFileDialog::AnyFile);
+    }
+    return dialog;
+}
+
 QString choose(QWidget *parent, const Request &request)
 {
     if (chooser())
         return chooser()(request);
-    if (request.kind == Request::Kind::Open)
-        return QFileDialog::getOpenFileName(parent, request.title, QString(), request.filter);
-    return QFileDialog::getSaveFileName(parent, request.title, QString(), request.filter);
+    const auto dialog = makeDialog(parent, request);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+        return QString();
+    const QString path = dialog->selectedFiles().constFirst();
+    remember(path);
+    return path;
 }
 
 void setChooser(std::function<QString(const Request &)> c)
@@ -44,30 +96,16 @@ void setChooser(std::function<QString(const Request &)> c)
 
 void writeWhole(const QString &path, const QByteArray &data)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw UserError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
-    if (file.write(data) != data.size()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        throw UserError(QStringLiteral("Cannot write file \"%1\". %2").arg(path, why));
-    }
-    if (!file.commit())
-        throw UserError(QStringLiteral("Cannot write file \"%1\". %2").arg(path, file.errorString()));
+    if (const QString error = files::saveWhole(path, data); !error.isEmpty())
+        throw UserError(error);
 }
 
 QByteArray readWhole(const QString &path, qint64 maxBytes)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw UserError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
-    // A device or a huge file would fill the memory: read one byte past the limit to tell.
-    const QByteArray data = file.read(maxBytes + 1);
-    if (data.size() > maxBytes)
-        throw UserError(QStringLiteral("File \"%1\" is larger than %2 bytes.").arg(path).arg(maxBytes));
-    if (file.error() != QFileDevice::NoError)
-        throw UserError(QStringLiteral("Cannot read file \"%1\". %2").arg(path, file.errorString()));
-    return data;
+    files::ReadResult result = files::readWhole(path, maxBytes);
+    if (!result.error.isEmpty())
+        throw UserError(result.error);
+    return std::move(result.data);
 }
 
 } // namespace filedialogs

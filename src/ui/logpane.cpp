@@ -1,5 +1,6 @@
 #include "ui/logpane.h"
 
+#include "files/sessionlog.h"
 #include "pagekit/guard.h"
 #include "ui/filedialogs.h"
 #include "ui/rtfwriter.h"
@@ -28,6 +29,9 @@ LogPane::LogPane(QWidget *parent) : QPlainTextEdit(parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setUndoRedoEnabled(true);
+    settle_ = new QTimer(this);
+    settle_->setSingleShot(true);
+    connect(settle_, &QTimer::timeout, this, [this] { settle(); });
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -52,6 +56,10 @@ void LogPane::add(const QString &text)
 {
     static const QRegularExpression breaks(QStringLiteral("\r\n|\r|\n"));
     const QStringList parts = text.split(breaks);
+    if (sessionLog_ && parts.size() == 1)
+        sessionLog_->append(text);
+    else if (sessionLog_)
+        sessionLog_->append(parts.join(QLatin1Char('\n')));
 
     QScrollBar *bar = verticalScrollBar();
     const bool follow = followPending_ || bar->value() == bar->maximum();
@@ -81,6 +89,13 @@ void LogPane::add(const QString &text)
     }
     c.endEditBlock();
     doc->setUndoRedoEnabled(true);
+    if (doc->blockCount() > kMaxLines + kTrimBatch)
+        trimTo(kMaxLines);
+    if (doc->blockCount() > kMaxLines) {
+        sinceLastAdd_.start();
+        if (!settle_->isActive())
+            settle_->start(kSettleMs);
+    }
     // Follow the newest line unless the user scrolled back to read; once per burst of lines,
     // when the window gets to draw.
     if (follow && !followPending_) {
@@ -93,6 +108,37 @@ void LogPane::add(const QString &text)
             },
             Qt::QueuedConnection);
     }
+}
+
+void LogPane::trimTo(int lines)
+{
+    QTextDocument *doc = document();
+    const int drop = doc->blockCount() - lines;
+    if (drop <= 0)
+        return;
+    // A reader scrolled back keeps the same lines in view; one at the end stays there.
+    QScrollBar *bar = verticalScrollBar();
+    const bool atEnd = bar->value() == bar->maximum();
+    const int top = bar->value();
+    doc->setUndoRedoEnabled(false);
+    QTextCursor c(doc);
+    c.beginEditBlock();
+    c.setPosition(doc->findBlockByNumber(drop).position(), QTextCursor::KeepAnchor);
+    c.removeSelectedText();
+    c.endEditBlock();
+    doc->setUndoRedoEnabled(true);
+    if (!atEnd)
+        bar->setValue(qMax(0, top - drop));
+}
+
+void LogPane::settle()
+{
+    const qint64 quiet = sinceLastAdd_.isValid() ? sinceLastAdd_.elapsed() : kSettleMs;
+    if (quiet < kSettleMs) {
+        settle_->start(int(kSettleMs - quiet));
+        return;
+    }
+    trimTo(kMaxLines);
 }
 
 QStringList LogPane::lines() const

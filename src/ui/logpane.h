@@ -1,15 +1,24 @@
 #pragma once
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QStringList>
 
+class QTimer;
+class SessionLog;
+
 // The log pane RichEdit1. add() is one addition: a CR LF, a lone CR or a lone LF inside or at
 // the end of the text breaks the line, so "message + time + CR LF" shows as the line and an
-// empty line after it. The pane has no size limit; the user may edit it. A plain-text editor
-// underneath: its layout costs the same per line at a hundred thousand lines as at ten, where
-// the rich-text layout grows with the document.
+// empty line after it. The user may edit it. A plain-text editor underneath: its layout
+// costs the same per line at a hundred thousand lines as at ten, where the rich-text layout
+// grows with the document.
+//
+// The pane keeps the last kMaxLines lines: while lines keep coming, the oldest go in batches
+// of kTrimBatch once that many more have come (one removal instead of one per line), and the
+// rest once the lines pause. Every line added also goes to the session log, which keeps them
+// all.
 class LogPane : public QPlainTextEdit
 {
     Q_OBJECT
@@ -22,6 +31,15 @@ public:
 
     // The pane as a Rich Text file, written whole or not at all (throws UserError).
     void saveTo(const QString &path) const;
+
+    // Where every line added from now on goes too (null: nowhere); not owned.
+    void setSessionLog(SessionLog *log) { sessionLog_ = log; }
+    SessionLog *sessionLog() const { return sessionLog_; }
+
+    static constexpr int kMaxLines = 100000;
+    static constexpr int kTrimBatch = 10000;
+    // How long the lines must pause before the pane drops what is over kMaxLines.
+    static constexpr int kSettleMs = 1000;
 
     // PopupMenu1
     void MenuItem1Click(); // Clear
@@ -39,6 +57,12 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
+    void trimTo(int lines);
+    void settle();
+
     bool followPending_ = false;
     bool paintHeld_ = false;
+    SessionLog *sessionLog_ = nullptr;
+    QTimer *settle_;
+    QElapsedTimer sinceLastAdd_;
 };

@@ -16,6 +16,7 @@
 #include "ui/logpane.h"
 #include "ui/optiongroups.h"
 #include "ui/serialpage.h"
+#include "ui/sessionlogswitch.h"
 #include "ui/styles.h"
 #include "ui/tform2.h"
 #include "ui/tform3.h"
@@ -104,6 +105,7 @@ TForm1::TForm1(UsbTransport &transport, QWidget *parent) : QMainWindow(parent), 
     layout->addWidget(PageControl1, 0, Qt::AlignTop);
     layout->addWidget(GroupBox2, 0, Qt::AlignTop);
     setCentralWidget(central);
+    sessionLogs = new SessionLogSwitch(*RichEdit1, this);
 
     buildMenu();
     buildStatusBar();
@@ -148,6 +150,8 @@ void TForm1::buildMenu()
     QMenu *tools = bar->addMenu(QStringLiteral("Tools"));
     tools->setObjectName(QStringLiteral("ToolsMenu"));
     item(tools, "ToolsFrameTrace", QStringLiteral("Frame trace..."), [this] { showFrameTrace(); });
+    tools->addSeparator();
+    sessionLogs->addTo(tools);
     QMenu *about = bar->addMenu(QStringLiteral("About"));
     about->setObjectName(QStringLiteral("N3"));
     item(about, "N5", QStringLiteral("Help"), [this] { N5Click(); });

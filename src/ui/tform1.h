@@ -28,6 +28,7 @@ class Iso15693Page;
 class OutputDevicePage;
 class EpcWritePage;
 class SerialPage;
+class SessionLogSwitch;
 class WifiPage;
 
 // The main window: the page control, the log pane, the status bar clock, the menus.
@@ -76,6 +77,8 @@ public:
     EpcWritePage *TabSheet8;
     SerialPage *TabSheet9;
     WifiPage *TabSheet10;
+
+    SessionLogSwitch *sessionLogs;
 
     QPointer<TForm2> Form2;
     QPointer<TForm3> Form3;

@@ -409,6 +409,30 @@ TEST(TComm, TheFarEndVanishes)
     EXPECT_EQ(fresh.receive(3, 2000), QByteArray("out"));
 }
 
+// A hang-up still on its way when the port is closed and opened anew belongs to the old
+// line: it must not close the new one. Both threads seeing the same end raise it once.
+TEST(TComm, AHangUpIsRaisedOnceAndNeverForAnOpeningThatIsOver)
+{
+    Bench b;
+    b.comm.OpenPort();
+    b.comm.WritePortData("x", 1);
+    b.pty.closeMaster();
+    QThread::msleep(300); // the threads post their notices; none is handed over yet
+    b.comm.ClosePort();
+    Pty fresh;
+    b.comm.setCommName(fresh.path);
+    b.comm.OpenPort();
+    pumpFor(300);
+    EXPECT_EQ(b.hangups, 0);
+    EXPECT_TRUE(b.comm.isOpen());
+
+    fresh.closeMaster();
+    EXPECT_TRUE(pumpUntil([&] { return b.hangups >= 1; }, 1000));
+    b.comm.WritePortData("y", 1);
+    pumpFor(300);
+    EXPECT_EQ(b.hangups, 1);
+}
+
 TEST(TComm, DestroyingAnOpenComponentClosesIt)
 {
     Pty pty;

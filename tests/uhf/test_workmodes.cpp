@@ -14,12 +14,14 @@
 #include "ui/tform1.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <deque>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pty.h>
+#include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -311,6 +313,46 @@ TEST_F(WorkModes, SectorOpensTheCardMemoryWindow)
     group->Button77->click();
     EXPECT_EQ(shown, (QStringList{"Card memory structure", "Card memory structure"}));
     EXPECT_TRUE(form->Form3.isNull());
+}
+
+// Unplugging the adapter: the far end of the line closes under the open port.
+TEST_F(WorkModes, AVanishedDeviceIsReportedClosedAndTheNextCommandSaysSo)
+{
+    const auto cpuSeconds = [] {
+        rusage u{};
+        ::getrusage(RUSAGE_SELF, &u);
+        return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    };
+    const QString name = portscan::nameOf(module.path);
+    reset();
+    module.notifier.reset();
+    ::close(module.master);
+    module.master = -1;
+    QElapsedTimer clock;
+    clock.start();
+    waits::waitUntil(1000, [&] { return !line->Comm1->isOpen(); });
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_EQ(log(),
+              QStringList{"Serial port " + name + " is gone (the device was removed): it is closed..   " + kTime});
+    EXPECT_FALSE(line->Comm1->isOpen());
+    EXPECT_TRUE(line->Button1->isEnabled());
+    EXPECT_FALSE(line->Button2->isEnabled());
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    const double before = cpuSeconds();
+    waits::waitUntil(300, [] { return false; });
+    EXPECT_LT(cpuSeconds() - before, 0.1) << "nothing spins";
+
+    // The next command blames the port, not the reader; once the user closes it, that is
+    // the user's closed port again.
+    group->Button75->click();
+    const QString closed = "The serial port " + name +
+                           " is closed: it went away (the device was removed). Connect it again and press Open.";
+    EXPECT_EQ(errors, QStringList{closed});
+    EXPECT_EQ(log().size(), 1);
+    line->Button2Click();
+    errors.clear();
+    group->Button75->click();
+    EXPECT_TRUE(errors.isEmpty());
 }
 
 } // namespace

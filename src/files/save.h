@@ -1,0 +1,19 @@
+#pragma once
+
+#include "files/syscalls.h"
+
+#include <QByteArrayView>
+#include <QString>
+
+namespace files
+{
+
+// Replaces the file at path (the file a symbolic link points to) with data, or leaves it
+// exactly as it was: the data goes to a new file beside it, and only once every write, the
+// flush to the disk and the close have succeeded does it take the old file's name. Returns
+// an empty text on success, else what failed and the system's reason ("No space left on
+// device", "Read-only file system", ...). Devices, FIFOs and kernel files such as
+// /proc/version are refused as not regular files, without opening them.
+[[nodiscard]] QString saveWhole(const QString &path, QByteArrayView data, const SysCalls &sys = SysCalls::real());
+
+} // namespace files
