@@ -29,9 +29,6 @@ LogPane::LogPane(QWidget *parent) : QPlainTextEdit(parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setUndoRedoEnabled(true);
-    settle_ = new QTimer(this);
-    settle_->setSingleShot(true);
-    connect(settle_, &QTimer::timeout, this, [this] { settle(); });
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -89,13 +86,8 @@ void LogPane::add(const QString &text)
     }
     c.endEditBlock();
     doc->setUndoRedoEnabled(true);
-    if (doc->blockCount() > kMaxLines + kTrimBatch)
-        trimTo(kMaxLines);
-    if (doc->blockCount() > kMaxLines) {
-        sinceLastAdd_.start();
-        if (!settle_->isActive())
-            settle_->start(kSettleMs);
-    }
+    if (doc->blockCount() > kMaxLines)
+        trimTo(kMaxLines - kTrimBatch);
     // Follow the newest line unless the user scrolled back to read; once per burst of lines,
     // when the window gets to draw.
     if (follow && !followPending_) {
@@ -129,16 +121,6 @@ void LogPane::trimTo(int lines)
     doc->setUndoRedoEnabled(true);
     if (!atEnd)
         bar->setValue(qMax(0, top - drop));
-}
-
-void LogPane::settle()
-{
-    const qint64 quiet = sinceLastAdd_.isValid() ? sinceLastAdd_.elapsed() : kSettleMs;
-    if (quiet < kSettleMs) {
-        settle_->start(int(kSettleMs - quiet));
-        return;
-    }
-    trimTo(kMaxLines);
 }
 
 QStringList LogPane::lines() const

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QAction>
-#include <QElapsedTimer>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QStringList>
@@ -15,10 +14,9 @@ class SessionLog;
 // costs the same per line at a hundred thousand lines as at ten, where the rich-text layout
 // grows with the document.
 //
-// The pane keeps the last kMaxLines lines: while lines keep coming, the oldest go in batches
-// of kTrimBatch once that many more have come (one removal instead of one per line), and the
-// rest once the lines pause. Every line added also goes to the session log, which keeps them
-// all.
+// The pane keeps at most the last kMaxLines lines: when a line would pass the limit, the
+// oldest go in one batch, kTrimBatch lines below it (one removal instead of one per line).
+// Every line added also goes to the session log, which keeps them all.
 class LogPane : public QPlainTextEdit
 {
     Q_OBJECT
@@ -38,8 +36,6 @@ public:
 
     static constexpr int kMaxLines = 100000;
     static constexpr int kTrimBatch = 10000;
-    // How long the lines must pause before the pane drops what is over kMaxLines.
-    static constexpr int kSettleMs = 1000;
 
     // PopupMenu1
     void MenuItem1Click(); // Clear
@@ -58,11 +54,8 @@ protected:
 
 private:
     void trimTo(int lines);
-    void settle();
 
     bool followPending_ = false;
     bool paintHeld_ = false;
     SessionLog *sessionLog_ = nullptr;
-    QTimer *settle_;
-    QElapsedTimer sinceLastAdd_;
 };
