@@ -2,7 +2,7 @@
 # Installs the Debian packages the tool and its tests need (sudo when not root).
 set -euo pipefail
 pkgs=(build-essential cmake ninja-build pkg-config qt6-base-dev libhidapi-dev libjpeg62-turbo-dev
-      libgtest-dev libbenchmark-dev fonts-wqy-zenhei xvfb xauth unrtf
+      libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev fonts-wqy-zenhei xvfb xauth unrtf
       desktop-file-utils appstream dpkg-dev file man-db)
 missing=()
 for p in "${pkgs[@]}"; do

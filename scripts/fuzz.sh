@@ -22,7 +22,7 @@ run() {
     printf '\xAA\x00\x01\x00\x01\xBB' >"$corpus/seed-ok"
     printf '\xAA\x00\x02\x01\x83\x80\xBB' >"$corpus/seed-refused"
     printf '\xAA\x00\x0E\x00\xBB\x02\x22\x00\x0D\xC8\x30\x00\xE2\x00\x00\x01\x12\x34\x00\x7E\x00\xBB' >"$corpus/seed-module"
-    if "$target" "$corpus" -max_total_time="$seconds" -max_len=600 -print_final_stats=1 \
+    if "$target" "$corpus" -max_total_time="$seconds" -max_len=600 -print_final_stats=1 -artifact_prefix="$dir/$name-" \
         >"$dir/$name.log" 2>&1; then
         echo "$name: $(grep -m1 -o 'stat::number_of_executed_units: *[0-9]*' "$dir/$name.log" | grep -o '[0-9]*$') runs, no failure"
     else

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the tool and its tests twice (plain, and with the address
 # and undefined-behaviour sanitizers) and runs the whole suite in both builds; checks the
-# install tree of the plain build; then runs the serial transport's tests once more under the
-# thread sanitizer.
+# install tree of the plain build; fuzzes every parser of untrusted bytes for 30 s each; then
+# runs the threaded transports' tests once more under the thread sanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
@@ -18,10 +18,12 @@ for variant in plain asan; do
   echo "== tests ($variant build)"
   ASAN_OPTIONS=detect_leaks=0 ctest --test-dir "$dir" --output-on-failure
 done
+echo "== fuzzing the parsers of untrusted bytes (libFuzzer, address + undefined, 30 s each)"
+bash scripts/fuzz.sh 30
 echo "== install tree (plain build)"
 bash scripts/check-install.sh build-test-plain
 dir=build-test-tsan
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRFID_BUILD_BENCH=OFF -DRFID_SANITIZE=thread >/dev/null
-cmake --build "$dir" -j"$jobs" --target tests_serial
-echo "== tests (tsan build, serial transport)"
-ctest --test-dir "$dir" --output-on-failure -R '^serial$'
+cmake --build "$dir" -j"$jobs" --target tests_serial tests_link tests_files
+echo "== tests (tsan build: serial transport, USB I/O thread, session log writer)"
+ctest --test-dir "$dir" --output-on-failure -R '^(serial|link|files)$'
