@@ -18,14 +18,14 @@ static QStringList addressItems()
     return items;
 }
 
-SerialPage::SerialPage(PageHost &host, QWidget *parent) : Page("TabSheet9", host, parent)
-{
-    ensureBuilt();
-}
+SerialPage::SerialPage(PageHost &host, QWidget *parent) : Page("TabSheet9", host, parent) {}
 
 void SerialPage::build()
 {
-    setadd = ui::combo("setadd", addressItems(), 0, body());
+    // The hidden controls start from the link's settings: the page is made on its first show,
+    // and a card page may have chosen the device address before that.
+    ReaderLink &link = host().link();
+    setadd = ui::combo("setadd", addressItems(), link.settings().address, body());
     setadd->setVisible(false);
     connection = new ConnectionGroup(host(), body());
     workModes = new UhfWorkModesGroup(host(), body());
@@ -41,19 +41,16 @@ void SerialPage::build()
     layout->addWidget(setadd);
     layout->addStretch(1);
 
+    options->RadioButton4->setChecked(link.settings().echo);
+    (link.settings().bigBuzzer ? options->RadioButton18 : options->RadioButton20)->setChecked(true);
+
     // The link keeps what every exchange needs; these controls only tell it of a change.
-    ReaderLink &link = host().link();
     connect(setadd, &QComboBox::currentIndexChanged, &link, [&link](int index) {
         if (index >= 0)
             link.setAddress(uint8_t(index));
     });
     connect(options->RadioButton4, &QRadioButton::toggled, &link, [&link](bool on) { link.setEcho(on); });
     connect(options->RadioButton18, &QRadioButton::toggled, &link, [&link](bool on) { link.setBigBuzzer(on); });
-    ReaderSettings settings = link.settings();
-    settings.address = uint8_t(qMax(0, setadd->currentIndex()));
-    settings.echo = options->RadioButton4->isChecked();
-    settings.bigBuzzer = options->RadioButton18->isChecked();
-    link.setSettings(settings);
 }
 
 SerialPage::~SerialPage()

@@ -19,11 +19,11 @@ public:
     ~SerialPage() override;
     QString caption() const override { return QStringLiteral("Serial port function"); }
 
-    QComboBox *setadd;
-    ConnectionGroup *connection;
-    RawTerminalGroup *terminal;
-    UhfWorkModesGroup *workModes;
-    OptionGroups *options;
+    QComboBox *setadd{};
+    ConnectionGroup *connection{};
+    RawTerminalGroup *terminal{};
+    UhfWorkModesGroup *workModes{};
+    OptionGroups *options{};
 
 protected:
     void build() override;

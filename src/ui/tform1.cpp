@@ -62,7 +62,6 @@ TForm1::TForm1(UsbTransport &transport, QWidget *parent) : QMainWindow(parent), 
     // Scroll arrows only if a theme's font makes the five captions wider than the page control.
     PageControl1->tabBar()->setUsesScrollButtons(true);
 
-    // The serial page first: its controls set the link's device address, echo and buzzer.
     TabSheet9 = new SerialPage(*this);
     TabSheet1 = new KeyboardOutputPage(*this);
     TabSheet4 = new SystemPage(*this);
@@ -199,7 +198,9 @@ void TForm1::endOnTabChange(QCheckBox *box)
 
 void TForm1::selectDeviceAddress(int index)
 {
-    TabSheet9->setadd->setCurrentIndex(index);
+    link_.setAddress(uint8_t(index));
+    if (TabSheet9->isBuilt())
+        TabSheet9->setadd->setCurrentIndex(index);
 }
 
 void TForm1::showCardMemory()
@@ -212,6 +213,7 @@ void TForm1::showCardMemory()
 
 SerialLine &TForm1::serial()
 {
+    TabSheet9->ensureBuilt(); // the line lives on the serial page
     return *TabSheet9->connection;
 }
 
@@ -249,7 +251,9 @@ void TForm1::PageControl1Change()
     for (const QPointer<QCheckBox> &box : std::as_const(tabChangeEnds_))
         if (box)
             box->setChecked(false);
-    TabSheet9->connection->PageControl1Change();
+    // The serial page rescans its ports on every change of tab, once it exists.
+    if (TabSheet9->isBuilt())
+        TabSheet9->connection->PageControl1Change();
 }
 
 void TForm1::FormClose()
@@ -257,7 +261,8 @@ void TForm1::FormClose()
     if (closed_)
         return;
     closed_ = true;
-    TabSheet9->connection->FormClose();
+    if (TabSheet9->isBuilt())
+        TabSheet9->connection->FormClose();
     Timer1->stop();
     // Every wait and repeat loop running underneath returns at once, then the loop ends.
     waits::cancelAll();

@@ -33,6 +33,7 @@ struct Terminal : WindowTest {
             return answer;
         });
         form = std::make_unique<TForm1>(usb);
+        buildPages(*form);
         t = form->TabSheet9->terminal;
         t->Edit6->setText("0"); // no pause after a send unless a test wants one
     }
@@ -49,6 +50,7 @@ TEST_F(Terminal, HiddenGroupWithItsDefaults)
     EXPECT_FALSE(t->RadioButton38->isChecked());
     EXPECT_FALSE(t->CheckBox3->isChecked());
     TForm1 fresh(usb);
+    buildPages(fresh);
     EXPECT_EQ(fresh.TabSheet9->terminal->Edit6->text(), "1000");
     const OptionGroups *o = fresh.TabSheet9->options;
     EXPECT_TRUE(o->RadioButton3->isChecked());
