@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <benchmark/benchmark.h>
 #include <chrono>
+#include <optional>
 #include <sys/resource.h>
 #include <thread>
 
@@ -37,6 +38,22 @@ double idleCpuPercent(int ms)
     return 100.0 * (processCpuSeconds() - cpu0) / (double(wall.nsecsElapsed()) / 1e9);
 }
 
+// One command whose reply never comes, waited for 2000 ms: the processor time of the whole
+// process while it waits, in percent of one core; nothing when the wait did not last or a
+// reply came.
+std::optional<double> unansweredWaitCpuPercent(ReaderLink &link)
+{
+    QElapsedTimer wall;
+    wall.start();
+    const double cpu0 = processCpuSeconds();
+    const QByteArray reply = link.exchange(QByteArray::fromHex("C0"), 2000);
+    const double cpu = processCpuSeconds() - cpu0;
+    const double seconds = double(wall.nsecsElapsed()) / 1e9;
+    if (!reply.isEmpty() || seconds < 1.9)
+        return std::nullopt;
+    return 100.0 * cpu / seconds;
+}
+
 // A command whose reply never comes: the handler's whole wait, with the window's own
 // timers (the status-bar clock) running as they do for the user. The figure is what the wait
 // costs above the idle window.
@@ -49,17 +66,12 @@ void BM_UnansweredWait2000(benchmark::State &state)
     double worst = 0, idle = 0;
     for (auto _ : state) {
         idle = idleCpuPercent(2000);
-        QElapsedTimer wall;
-        wall.start();
-        const double cpu0 = processCpuSeconds();
-        const QByteArray reply = link.exchange(QByteArray::fromHex("C0"), 2000);
-        const double cpu = processCpuSeconds() - cpu0;
-        const double seconds = double(wall.nsecsElapsed()) / 1e9;
-        if (!reply.isEmpty() || seconds < 1.9) {
+        const auto cpu = unansweredWaitCpuPercent(link);
+        if (!cpu) {
             state.SkipWithError("the wait did not last its 2000 ms unanswered");
             break;
         }
-        worst = qMax(worst, 100.0 * cpu / seconds - idle);
+        worst = qMax(worst, *cpu - idle);
     }
     rig.usb.setAnswer(QByteArray::fromHex("AA00010001BB"));
     state.counters["cpu_pct"] = worst;
@@ -93,17 +105,12 @@ void BM_HidUnansweredWait2000(benchmark::State &state)
     double worstCpu = 0, worstStall = 0, idle = 0, idleStall = 0;
     for (auto _ : state) {
         idle = idleCpuPercent(2000);
-        QElapsedTimer wall;
-        wall.start();
-        const double cpu0 = processCpuSeconds();
-        const QByteArray reply = link.exchange(QByteArray::fromHex("C0"), 2000);
-        const double cpu = processCpuSeconds() - cpu0;
-        const double seconds = double(wall.nsecsElapsed()) / 1e9;
-        if (!reply.isEmpty() || seconds < 1.9) {
+        const auto cpu = unansweredWaitCpuPercent(link);
+        if (!cpu) {
             state.SkipWithError("the wait did not last its 2000 ms unanswered");
             return;
         }
-        worstCpu = qMax(worstCpu, 100.0 * cpu / seconds - idle);
+        worstCpu = qMax(worstCpu, *cpu - idle);
 
         StallMeter meter(1);
         meter.start();

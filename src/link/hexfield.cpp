@@ -1,20 +1,10 @@
 #include "link/hexfield.h"
 
 #include "link/errors.h"
+#include "link/hextext.h"
 
 namespace hex
 {
-
-static int digitValue(char16_t u)
-{
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
-    return -1;
-}
 
 static bool isSeparator(char16_t u)
 {
@@ -41,7 +31,7 @@ QByteArray bytesField(const QString &text, const QString &field, int minBytes, i
         const char16_t u = c.unicode();
         if (isSeparator(u))
             continue;
-        const int d = digitValue(u);
+        const int d = digitValue(c);
         if (d < 0) {
             valid = false;
             break;

@@ -2,7 +2,8 @@
 
 #include "link/errors.h"
 
-namespace hex {
+namespace hex
+{
 
 static bool isHexDigit(QChar c)
 {
@@ -10,7 +11,7 @@ static bool isHexDigit(QChar c)
     return (u >= '0' && u <= '9') || (u >= 'a' && u <= 'f') || (u >= 'A' && u <= 'F');
 }
 
-static int digitValue(QChar c)
+int digitValue(QChar c)
 {
     const char16_t u = c.unicode();
     if (u >= '0' && u <= '9')

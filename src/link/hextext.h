@@ -8,6 +8,9 @@
 namespace hex
 {
 
+// The value of a hex digit, or -1 for any other character.
+int digitValue(QChar c);
+
 // Keeps 0-9, a-f, A-F in order and case; drops everything else.
 QString filter(const QString &text);
 

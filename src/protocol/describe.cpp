@@ -85,3 +85,15 @@ QString text(const QByteArray &bytes)
 }
 
 } // namespace protocol::describe
+
+namespace protocol::describe
+{
+
+QString textReply(const QByteArray &frame, const char *name)
+{
+    const ReaderReply r(frame);
+    return r.status() == Status::Success ? QStringLiteral("ok %1=\"%2\"").arg(QLatin1String(name), text(r.data()))
+                                         : readerReply(frame);
+}
+
+} // namespace protocol::describe

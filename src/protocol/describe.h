@@ -26,5 +26,7 @@ QString rawParams(const QByteArray &params);
 QString noParams(const QByteArray &params);
 // Text bytes as characters (UTF-8, one character per byte where that fails).
 QString text(const QByteArray &bytes);
+// A successful reply whose data is text, shown as name="text"; other replies as readerReply().
+QString textReply(const QByteArray &frame, const char *name);
 
 } // namespace protocol::describe

@@ -88,20 +88,14 @@ Result<Inventory> parseInventory(const QByteArray &reply)
 
 Result<Blocks> parseBlocks(const QByteArray &reply)
 {
-    const ReaderReply r(reply);
-    auto result = resultOf<Blocks>(r);
-    if (result.ok())
-        result.value = {r.byte(4), r.span(5, r.size() - 3)};
-    return result;
+    return parseReply<Blocks>(reply, [](const ReaderReply &r) { return Blocks{r.byte(4), r.span(5, r.size() - 3)}; });
 }
 
 Result<SystemInfo> parseSystemInfo(const QByteArray &reply)
 {
-    const ReaderReply r(reply);
-    auto result = resultOf<SystemInfo>(r);
-    if (result.ok())
-        result.value = {r.byte(4), r.byte(5), r.byte(14), r.byte(15), r.span(6, 13), r.span(16, r.size() - 3)};
-    return result;
+    return parseReply<SystemInfo>(reply, [](const ReaderReply &r) {
+        return SystemInfo{r.byte(4), r.byte(5), r.byte(14), r.byte(15), r.span(6, 13), r.span(16, r.size() - 3)};
+    });
 }
 
 } // namespace protocol::iso15693

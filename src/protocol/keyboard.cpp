@@ -94,11 +94,7 @@ Result<FormatReadback> parseFormat(const QByteArray &reply)
 
 Result<Version> parseVersion(const QByteArray &reply)
 {
-    const ReaderReply r(reply);
-    auto result = resultOf<Version>(r);
-    if (result.ok())
-        result.value = {r.data()};
-    return result;
+    return parseReply<Version>(reply, [](const ReaderReply &r) { return Version{r.data()}; });
 }
 
 } // namespace protocol::keyboard
@@ -136,11 +132,7 @@ const std::vector<CommandInfo> &keyboardCommands()
         {Family::Keyboard, Frame::Reader, keyboard::kReadingMode, 0x02, "passive reading", noParams, readerReply},
         {Family::Keyboard, Frame::Reader, keyboard::kFactoryReset, -1, "factory reset", noParams, readerReply},
         {Family::Keyboard, Frame::Reader, keyboard::kVersion, -1, "read version", noParams,
-         [](const QByteArray &f) {
-             const ReaderReply r(f);
-             return r.status() == Status::Success ? QStringLiteral("ok version=\"%1\"").arg(text(r.data()))
-                                                  : readerReply(f);
-         }},
+         [](const QByteArray &f) { return textReply(f, "version"); }},
         {Family::Keyboard, Frame::Reader, keyboard::kVoice, 0x00, "voice off", noParams, readerReply},
         {Family::Keyboard, Frame::Reader, keyboard::kVoice, 0x01, "voice on", noParams, readerReply},
     };

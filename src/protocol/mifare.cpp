@@ -43,38 +43,26 @@ Request halt()
 
 Result<Blocks> parseBlocks(const QByteArray &reply)
 {
-    const ReaderReply r(reply);
-    auto result = resultOf<Blocks>(r);
-    if (result.ok())
-        result.value = {r.span(4, 7), r.span(8, r.size() - 3)};
-    return result;
+    return parseReply<Blocks>(reply, [](const ReaderReply &r) {
+        return Blocks{r.span(4, 7), r.span(8, r.size() - 3)};
+    });
 }
 
 Result<CardId> parseCardId(const QByteArray &reply)
 {
-    const ReaderReply r(reply);
-    auto result = resultOf<CardId>(r);
-    if (result.ok())
-        result.value = {r.span(4, 7)};
-    return result;
+    return parseReply<CardId>(reply, [](const ReaderReply &r) { return CardId{r.span(4, 7)}; });
 }
 
 Result<ValueResult> parseValue(const QByteArray &reply)
 {
-    const ReaderReply r(reply);
-    auto result = resultOf<ValueResult>(r);
-    if (result.ok())
-        result.value = {r.span(4, 7), r.span(8, 11)};
-    return result;
+    return parseReply<ValueResult>(reply, [](const ReaderReply &r) {
+        return ValueResult{r.span(4, 7), r.span(8, 11)};
+    });
 }
 
 Result<CardNumber> parseCardNumber(const QByteArray &reply)
 {
-    const ReaderReply r(reply);
-    auto result = resultOf<CardNumber>(r);
-    if (result.ok())
-        result.value = {r.byte(4), r.span(5, 8)};
-    return result;
+    return parseReply<CardNumber>(reply, [](const ReaderReply &r) { return CardNumber{r.byte(4), r.span(5, 8)}; });
 }
 
 } // namespace protocol::mifare
@@ -92,9 +80,19 @@ static QString access(const QByteArray &p)
              mode & 0x02 ? QStringLiteral("B") : QStringLiteral("A"));
 }
 
+// The parameters of a value operation: cards and key, sector, key, the value or amount.
+static QString valueParams(const QByteArray &p, const char *amount)
+{
+    using namespace describe;
+    return fields({{"cards", access(p)}, {"sector", byteAt(p, 1)}, {"key", hex(p.mid(2, 6))}, {amount, hex(p.mid(8))}});
+}
+
 const std::vector<CommandInfo> &mifareCommands()
 {
     using namespace describe;
+    static const auto remaining = [](const QByteArray &f) {
+        return readerReplyWith(f, {{"card", {4, 7}}, {"remaining", {8, 11}}});
+    };
     static const std::vector<CommandInfo> rows = {
         {Family::Mifare, Frame::Reader, mifare::kReadBlocks, -1, "read blocks",
          [](const QByteArray &p) {
@@ -116,33 +114,14 @@ const std::vector<CommandInfo> &mifareCommands()
              return readerReplyWith(f, {{"card", {4, 7}}});
          }},
         {Family::Mifare, Frame::Reader, mifare::kInitValue, -1, "initialise value block",
-         [](const QByteArray &p) {
-             return fields(
-                 {{"cards", access(p)}, {"sector", byteAt(p, 1)}, {"key", hex(p.mid(2, 6))}, {"value", hex(p.mid(8))}});
-         },
+         [](const QByteArray &p) { return valueParams(p, "value"); },
          [](const QByteArray &f) {
              return readerReplyWith(f, {{"card", {4, 7}}});
          }},
         {Family::Mifare, Frame::Reader, mifare::kIncrement, -1, "increment value",
-         [](const QByteArray &p) {
-             return fields({{"cards", access(p)},
-                            {"sector", byteAt(p, 1)},
-                            {"key", hex(p.mid(2, 6))},
-                            {"amount", hex(p.mid(8))}});
-         },
-         [](const QByteArray &f) {
-             return readerReplyWith(f, {{"card", {4, 7}}, {"remaining", {8, 11}}});
-         }},
+         [](const QByteArray &p) { return valueParams(p, "amount"); }, remaining},
         {Family::Mifare, Frame::Reader, mifare::kDecrement, -1, "decrement value",
-         [](const QByteArray &p) {
-             return fields({{"cards", access(p)},
-                            {"sector", byteAt(p, 1)},
-                            {"key", hex(p.mid(2, 6))},
-                            {"amount", hex(p.mid(8))}});
-         },
-         [](const QByteArray &f) {
-             return readerReplyWith(f, {{"card", {4, 7}}, {"remaining", {8, 11}}});
-         }},
+         [](const QByteArray &p) { return valueParams(p, "amount"); }, remaining},
         {Family::Mifare, Frame::Reader, mifare::kCardNumber, -1, "read card number",
          [](const QByteArray &p) {
              const QString req = p.isEmpty()             ? QString()

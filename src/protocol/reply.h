@@ -75,4 +75,14 @@ template <class T> Result<T> resultOf(const ReaderReply &reply)
 // Status and error code only.
 Result<Ack> ack(const QByteArray &reply);
 
+// The result of a reply whose fields, on success, fields(ReaderReply) reads from it.
+template <class T, class Fields> Result<T> parseReply(const QByteArray &reply, Fields fields)
+{
+    const ReaderReply r(reply);
+    auto result = resultOf<T>(r);
+    if (result.ok())
+        result.value = fields(r);
+    return result;
+}
+
 } // namespace protocol

@@ -56,11 +56,7 @@ Request readingMode(bool active)
 
 Result<Identity> parseIdentity(const QByteArray &reply)
 {
-    const ReaderReply r(reply);
-    auto result = resultOf<Identity>(r);
-    if (result.ok())
-        result.value = {r.byte(4), r.span(5, 12)};
-    return result;
+    return parseReply<Identity>(reply, [](const ReaderReply &r) { return Identity{r.byte(4), r.span(5, 12)}; });
 }
 
 } // namespace protocol::hfsystem

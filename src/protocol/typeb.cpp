@@ -40,29 +40,17 @@ Request idFileId()
 
 Result<Answer> parseRequest(const QByteArray &reply)
 {
-    const ReaderReply r(reply);
-    auto result = resultOf<Answer>(r);
-    if (result.ok())
-        result.value = {r.byte(4), r.span(5, r.size() - 3)};
-    return result;
+    return parseReply<Answer>(reply, [](const ReaderReply &r) { return Answer{r.byte(4), r.span(5, r.size() - 3)}; });
 }
 
 Result<Data> parseSendData(const QByteArray &reply)
 {
-    const ReaderReply r(reply);
-    auto result = resultOf<Data>(r);
-    if (result.ok())
-        result.value = {r.span(4, r.size() - 3)};
-    return result;
+    return parseReply<Data>(reply, [](const ReaderReply &r) { return Data{r.span(4, r.size() - 3)}; });
 }
 
 Result<IdNumber> parseIdNumber(const QByteArray &reply)
 {
-    const ReaderReply r(reply);
-    auto result = resultOf<IdNumber>(r);
-    if (result.ok())
-        result.value = {r.span(5, 12)};
-    return result;
+    return parseReply<IdNumber>(reply, [](const ReaderReply &r) { return IdNumber{r.span(5, 12)}; });
 }
 
 } // namespace protocol::typeb

@@ -40,20 +40,12 @@ Request halt()
 
 Result<Serial> parseSerial(const QByteArray &reply)
 {
-    const ReaderReply r(reply);
-    auto result = resultOf<Serial>(r);
-    if (result.ok())
-        result.value = {r.span(4, 10)};
-    return result;
+    return parseReply<Serial>(reply, [](const ReaderReply &r) { return Serial{r.span(4, 10)}; });
 }
 
 Result<Pages> parsePages(const QByteArray &reply)
 {
-    const ReaderReply r(reply);
-    auto result = resultOf<Pages>(r);
-    if (result.ok())
-        result.value = {r.span(4, 19), r.span(20, 26)};
-    return result;
+    return parseReply<Pages>(reply, [](const ReaderReply &r) { return Pages{r.span(4, 19), r.span(20, 26)}; });
 }
 
 } // namespace protocol::ultralight

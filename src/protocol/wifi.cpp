@@ -37,11 +37,7 @@ QString textOf(const QByteArray &bytes)
 
 Result<IpAddress> parseIpAddress(const QByteArray &reply)
 {
-    const ReaderReply r(reply);
-    auto result = resultOf<IpAddress>(r);
-    if (result.ok())
-        result.value = {r.data()};
-    return result;
+    return parseReply<IpAddress>(reply, [](const ReaderReply &r) { return IpAddress{r.data()}; });
 }
 
 Result<Networks> parseNetworks(const QByteArray &reply)
@@ -87,10 +83,7 @@ const std::vector<CommandInfo> &wifiCommands()
          },
          readerReply},
         {Family::Wifi, Frame::Reader, wifi::kIpAddress, -1, "read IP address", noParams,
-         [](const QByteArray &f) {
-             const ReaderReply r(f);
-             return r.status() == Status::Success ? QStringLiteral("ok ip=\"%1\"").arg(text(r.data())) : readerReply(f);
-         }},
+         [](const QByteArray &f) { return textReply(f, "ip"); }},
         {Family::Wifi, Frame::Reader, wifi::kScan, -1, "list WiFi networks", noParams,
          [](const QByteArray &f) {
              const auto r = wifi::parseNetworks(f);

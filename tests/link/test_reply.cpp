@@ -4,22 +4,17 @@
 #include "link/waits.h"
 #include "support/faketransport.h"
 
+#include "support/fixedclock.h"
 #include <QElapsedTimer>
 #include <QTimer>
+
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
 namespace
 {
 
-struct Stamp : ::testing::Test {
-    void SetUp() override
-    {
-        waits::resetForTests();
-        appclock::setSource([] { return QDateTime(QDate(2024, 3, 5), QTime(13, 7, 9)); });
-    }
-    void TearDown() override { appclock::setSource({}); }
-};
+using Stamp = FixedClockTest;
 
 TEST(TimeStamp, TwelveHourClockEdges)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/pump.h"
+
 #include <QByteArray>
 #include <QString>
 #include <functional>
@@ -28,11 +30,6 @@ struct Pty {
     int slave = -1; // kept open, so that the master never sees the device closed
     QString path;
 };
-
-// Runs the event loop until done() holds or ms pass; false on time-out.
-bool pumpUntil(const std::function<bool()> &done, int ms);
-// Runs the event loop for ms.
-void pumpFor(int ms);
 
 // The settings the main window gives its port.
 void configureLikeMainWindow(TComm &comm);

@@ -4,19 +4,14 @@
 #include "pagekit/replycheck.h"
 #include "protocol/errorcodes.h"
 
+#include "support/fixedclock.h"
+
 #include <gtest/gtest.h>
 
 namespace
 {
 
-struct Stamp : ::testing::Test {
-    void SetUp() override
-    {
-        waits::resetForTests();
-        appclock::setSource([] { return QDateTime(QDate(2024, 3, 5), QTime(13, 7, 9)); });
-    }
-    void TearDown() override { appclock::setSource({}); }
-};
+using Stamp = FixedClockTest;
 
 TEST_F(Stamp, ReplyCheckOutcomes)
 {

@@ -7,6 +7,8 @@
 
 #include "support/fakedevice.h"
 
+#include "support/pump.h"
+
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QElapsedTimer>
@@ -40,23 +42,6 @@ QStringList numbered(int from, int to)
     for (int i = from; i < to; ++i)
         lines << QStringLiteral("读序列号成功 %1   01:07:09 PM").arg(i);
     return lines;
-}
-
-// Runs the event loop until done() holds or ms pass.
-bool pumpUntil(const std::function<bool()> &done, int ms)
-{
-    QElapsedTimer clock;
-    clock.start();
-    QEventLoop loop;
-    QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-        if (done() || clock.elapsed() >= ms)
-            loop.quit();
-    });
-    tick.start(5);
-    if (!done())
-        loop.exec();
-    return done();
 }
 
 // Stands in for the desktop's file manager.
@@ -134,7 +119,7 @@ TEST_F(SessionLogs, ToolsMenuBetweenStypeAndAboutKeepsTheLinesOfTheRun)
     const qsizetype at = items.indexOf("ToolsOpenSessionLogs=Open session logs folder");
     ASSERT_GE(at, 0) << items.join(' ').toStdString();
     EXPECT_EQ(items.mid(at, 2), (QStringList{"ToolsOpenSessionLogs=Open session logs folder",
-                                            "ToolsKeepSessionLogs=Keep session logs?!"}));
+                                             "ToolsKeepSessionLogs=Keep session logs?!"}));
 
     SessionLog *log = form->sessionLogs->log();
     ASSERT_NE(log, nullptr);
