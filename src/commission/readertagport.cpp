@@ -31,25 +31,6 @@ constexpr uint8_t kTagErrors = 0xA0;
 constexpr uint8_t kReaderNoCard = 0x83;
 constexpr uint8_t kReaderUnknownCommand = 0x8F;
 
-// Splits the module bytes of a reply into whole frames. Returns the bytes left behind the last
-// whole frame (none when everything was whole frames).
-qsizetype splitFrames(const QByteArray &module, std::vector<QByteArray> &frames)
-{
-    qsizetype at = 0;
-    while (module.size() - at >= frames::kModuleOverhead) {
-        const qsizetype pl = (qsizetype(uint8_t(module[at + 3])) << 8) | uint8_t(module[at + 4]);
-        const qsizetype size = pl + frames::kModuleOverhead;
-        if (size > module.size() - at)
-            break;
-        const QByteArray frame = module.mid(at, size);
-        if (!frames::checkModuleFrame(frame).ok())
-            break;
-        frames.push_back(frame);
-        at += size;
-    }
-    return module.size() - at;
-}
-
 QByteArray passwordBytes(quint32 password)
 {
     return protocol::bytes({char(password >> 24), char(password >> 16), char(password >> 8), char(password)});
@@ -105,12 +86,12 @@ PortStatus ReaderTagPort::send(const protocol::Request &request, std::vector<QBy
     default:
         return PortStatus::NoAnswer;
     }
-    const QByteArray module = uhf::moduleFrame(reply);
-    const qsizetype left = splitFrames(module, frames);
-    if (frames.empty())
+    uhf::ModuleFrames split = uhf::splitModuleFrames(uhf::moduleFrame(reply));
+    if (split.frames.empty())
         return PortStatus::NoAnswer;
-    if (left > 0)
-        frames.push_back(module.right(left)); // cut by the reply area; callers see it is no whole frame
+    frames = std::move(split.frames);
+    if (!split.rest.isEmpty())
+        frames.push_back(split.rest); // no whole frame: callers find it does not parse
     return PortStatus::Ok;
 }
 
