@@ -55,10 +55,10 @@ QString summary(const epc::JobResult &result)
     switch (result.end) {
     case epc::JobEnd::SourceDone:
         end = result.complete ? QStringLiteral("the batch is complete")
-                              : QStringLiteral("every EPC was taken, but not every tag succeeded");
+                              : QStringLiteral("a resume from the journal writes the failed indexes again");
         break;
     case epc::JobEnd::Stopped:
-        end = QStringLiteral("stopped");
+        end = QStringLiteral("stopped; a resume from the journal goes on from there");
         break;
     case epc::JobEnd::ReaderGone:
         end = QStringLiteral("the reader is gone (unplugged, or its port closed)");

@@ -89,7 +89,7 @@ EpcBatchWindow::EpcBatchWindow(ReaderLink &link, QWidget *parent) : QWidget(pare
     layout->addWidget(rows, 1);
     setRunning(false);
     showProgress({});
-    resize(820, 860);
+    resize(1000, 880);
 }
 
 EpcBatchWindow::~EpcBatchWindow() = default;
@@ -103,6 +103,7 @@ QWidget *EpcBatchWindow::buildSettings()
     count->setValue(100);
     count->setSpecialValueText(QStringLiteral("whole list"));
     count->setToolTip(QStringLiteral("How many tags to write. 0: every EPC of a list file."));
+    count->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     journalPath = ui::edit("journalPath", QString(), group);
     journalPath->setPlaceholderText(QStringLiteral("a CSV file every tag is recorded in"));
     journalChoose = ui::button("journalChoose", QStringLiteral("Choose..."), group);

@@ -12,15 +12,23 @@ JournalRowsView::JournalRowsView(QWidget *parent) : QTableWidget(0, 7, parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setWordWrap(false);
-    setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    setFont(fixed);
+    const QFontMetrics m(fixed);
     verticalHeader()->setVisible(false);
-    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    verticalHeader()->setDefaultSectionSize(m.height() + 4);
     horizontalHeader()->setStretchLastSection(true);
-    // Wide enough for a 96-bit EPC and TID; longer ones scroll.
-    const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
-    const int widths[] = {23, 7, 25, 25, 9, 8};
+    // Each column as wide as its longest usual text (a 96-bit EPC and TID); longer ones are
+    // cut, the whole row is in the file. The header's own font decides the narrow ones.
+    const QFontMetrics header(horizontalHeader()->font());
+    const QString samples[] = {QStringLiteral("2024-05-01 10:00:00"),
+                               QStringLiteral("100000"),
+                               QStringLiteral("3074257BF7194E4000001A85"),
+                               QStringLiteral("E2801105200000000000001A"),
+                               QStringLiteral("verified"),
+                               QStringLiteral("attempts")};
     for (int c = 0; c < 6; ++c)
-        setColumnWidth(c, widths[c] * digit);
+        setColumnWidth(c, std::max(m.horizontalAdvance(samples[c]), header.horizontalAdvance(samples[c])) + 16);
 }
 
 void JournalRowsView::add(const epc::JournalRow &row, const QDateTime &time)
@@ -29,7 +37,7 @@ void JournalRowsView::add(const epc::JournalRow &row, const QDateTime &time)
         removeRow(0);
     const int r = rowCount();
     insertRow(r);
-    const QString texts[] = {time.toString(Qt::ISODate),
+    const QString texts[] = {time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
                              QString::number(row.index),
                              epc::toHex(row.epc),
                              epc::toHex(row.tid),
