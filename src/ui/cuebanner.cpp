@@ -66,10 +66,15 @@ CueBanner::CueBanner(QWidget *parent) : QFrame(parent)
 
 void CueBanner::display(Tone tone, const QString &headline, const QString &detail, bool sound)
 {
+    if (tone != tone_ || headline_->text().isEmpty()) {
+        // A palette, not a style sheet: it changes twice a tag, and a sheet re-polishes.
+        const Colours c = coloursOf(tone);
+        QPalette p = palette();
+        p.setColor(QPalette::Window, QColor(QLatin1String(c.background)));
+        p.setColor(QPalette::WindowText, QColor(QLatin1String(c.text)));
+        setPalette(p);
+    }
     tone_ = tone;
-    const Colours c = coloursOf(tone);
-    setStyleSheet(QStringLiteral("CueBanner { background: %1; } QLabel { color: %2; }")
-                      .arg(QLatin1String(c.background), QLatin1String(c.text)));
     headline_->setText(headline);
     detail_->setText(detail);
     if (sound)

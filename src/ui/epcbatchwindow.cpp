@@ -213,6 +213,8 @@ void EpcBatchWindow::start()
         result = session_->run();
     } catch (const UserError &e) {
         error = e.message();
+    } catch (const std::exception &e) {
+        error = QString::fromLocal8Bit(e.what());
     }
     if (parentWidget())
         parentWidget()->removeEventFilter(this);

@@ -241,3 +241,23 @@ TEST_F(BatchWindowTest, WrongFieldsAreRefusedBeforeAnythingIsSent)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST_F(WindowTest, ABatchEndsWithAMessageWhenTheReaderIsGone)
+{
+    usb.connected = false;
+    QTemporaryDir dir;
+    form->findChild<QAction *>(QStringLiteral("ToolsEpcBatch"))->trigger();
+    EpcBatchWindow *window = form->epcBatch;
+    window->journalPath->setText(dir.filePath(QStringLiteral("j.csv")));
+    window->startButton->click();
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].contains("The reader is gone")) << qPrintable(errors[0]);
+    EXPECT_EQ(window->banner->headline(), "Reader gone");
+    EXPECT_FALSE(window->isRunning());
+    EXPECT_TRUE(window->startButton->isEnabled());
+}
+
+} // namespace

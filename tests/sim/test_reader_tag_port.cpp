@@ -2,6 +2,7 @@
 #include "link/readerlink.h"
 #include "link/waits.h"
 #include "sim/simulatedreader.h"
+#include "simtestutil.h"
 #include "support/faketransport.h"
 
 #include <gtest/gtest.h>
@@ -187,16 +188,42 @@ TEST(ReaderTagPort, WritesThePcWordForEachLengthWithThePassword)
     }
 }
 
-TEST(ReaderTagPort, NoReaderIsReaderGone)
+// Replies the simulator does not give: the reader's reply area cutting a second tag's frame,
+// damage inside the module frames, a module that does not know the command, no reader at all.
+TEST(ReaderTagPort, RepliesBeyondTheSimulator)
 {
-    waits::resetForTests();
-    FakeTransport usb;
-    usb.connected = false;
-    ReaderLink link(usb);
-    ReaderTagPort port(link, kWaitMs);
-    std::vector<FieldTag> tags;
-    EXPECT_EQ(port.inventory(tags), PortStatus::ReaderGone);
-    EXPECT_EQ(port.writeEpc(FieldTag{kNew, {}}, kNew, 0), PortStatus::ReaderGone);
+    // A module reply frame of the given type, its checksum summed here.
+    const auto frame = [](int type, int command, const char *params) {
+        const QByteArray p = QByteArray::fromHex(params);
+        QByteArray f =
+            QByteArray::fromHex("BB") + char(type) + char(command) + char(p.size() >> 8) + char(p.size()) + p;
+        int sum = 0;
+        for (qsizetype i = 1; i < f.size(); ++i)
+            sum += uint8_t(f[i]);
+        return hex::fromBytes(f + char(sum) + char(0x7E));
+    };
+    const QString tag = frame(0x02, 0x22, "C8 3000 E2000000000000000000000A ABCD");
+    struct Case {
+        const char *name;
+        QString module; // the module bytes inside the reader's reply; empty: no reader
+        PortStatus status;
+    } cases[] = {
+        {"a second frame cut by the reply area", tag + tag.left(20), PortStatus::SeveralTags},
+        {"one whole frame", tag, PortStatus::Ok},
+        {"bytes that are no frame", QStringLiteral("BB0222FFFF"), PortStatus::NoAnswer},
+        {"the module does not know the command", frame(0x01, 0xFF, "17"), PortStatus::Unsupported},
+        {"no reader", {}, PortStatus::ReaderGone},
+    };
+    for (const Case &c : cases) {
+        waits::resetForTests();
+        FakeTransport usb;
+        usb.connected = !c.module.isEmpty();
+        usb.responder = [&](const QByteArray &) { return hex::toBytes(simtest::ok(c.module)); };
+        ReaderLink link(usb);
+        ReaderTagPort port(link, kWaitMs);
+        std::vector<FieldTag> tags;
+        EXPECT_EQ(port.inventory(tags), c.status) << c.name << ": " << epc::statusText(port.inventory(tags));
+    }
 }
 
 } // namespace
