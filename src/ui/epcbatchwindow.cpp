@@ -298,13 +298,14 @@ void EpcBatchWindow::showCue(const epc::Cue &cue)
     case epc::CueKind::RemoveTag:
         banner->display(Tone::Good, QStringLiteral("Remove the tag"), cue.text, true);
         break;
-    case epc::CueKind::Failed: {
-        const QString why = lastRow_ && lastRow_->index == cue.index && !lastRow_->detail.isEmpty()
-                                ? lastRow_->detail
-                                : QStringLiteral("see the journal");
-        banner->display(Tone::Bad, QStringLiteral("Failed: %1").arg(why), cue.text, true);
+    case epc::CueKind::Failed:
+        // The reason is the headline; the journal's row has it too.
+        if (lastRow_ && lastRow_->index == cue.index && !lastRow_->detail.isEmpty())
+            banner->display(Tone::Bad, QStringLiteral("Failed: %1").arg(lastRow_->detail),
+                            QStringLiteral("Index %1: remove the tag and put it aside").arg(cue.index), true);
+        else
+            banner->display(Tone::Bad, QStringLiteral("Failed"), cue.text, true);
         break;
-    }
     case epc::CueKind::AlreadyWritten:
         banner->display(Tone::Attention, QStringLiteral("Remove the tag: already written"), cue.text, true);
         break;
