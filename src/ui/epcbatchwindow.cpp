@@ -302,7 +302,10 @@ void EpcBatchWindow::showCue(const epc::Cue &cue)
         // The reason is the headline; the journal's row has it too.
         if (lastRow_ && lastRow_->index == cue.index && !lastRow_->detail.isEmpty())
             banner->display(Tone::Bad, QStringLiteral("Failed: %1").arg(lastRow_->detail),
-                            QStringLiteral("Index %1: remove the tag and put it aside").arg(cue.index), true);
+                            lastRow_->attempts == 0
+                                ? QStringLiteral("Index %1 is not written; no tag was touched").arg(cue.index)
+                                : QStringLiteral("Index %1: remove the tag and put it aside").arg(cue.index),
+                            true);
         else
             banner->display(Tone::Bad, QStringLiteral("Failed"), cue.text, true);
         break;
