@@ -12,5 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     (void)protocol::uhf::parseModule(bytes);
     (void)protocol::uhf::parseBankRead(bytes);
     (void)protocol::uhf::writeConfirmed(bytes);
+    for (const QByteArray &frame : protocol::uhf::splitModuleFrames(bytes).frames)
+        (void)protocol::uhf::parseInventory(frame);
     return 0;
 }

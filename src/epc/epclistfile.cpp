@@ -6,6 +6,11 @@
 #include <QFile>
 #include <QHash>
 #include <QStringList>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace epc
 {
@@ -40,14 +45,35 @@ QStringList csvFields(const QString &line)
     return fields;
 }
 
+// The whole file, refusing what is not a regular file before reading it: opening a FIFO for
+// reading waits for a writer, and a device never ends.
+QByteArray readRegularFile(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        throw UserError(
+            QStringLiteral("cannot read the EPC list %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+    struct stat st {
+    };
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw UserError(
+            QStringLiteral("the EPC list %1 is not a regular file (a folder, device or FIFO): it is not read")
+                .arg(path));
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw UserError(QStringLiteral("cannot read the EPC list %1: %2").arg(path, file.errorString()));
+    }
+    return file.readAll();
+}
+
 } // namespace
 
 EpcListFile::EpcListFile(const QString &path, std::optional<qint64> count) : EpcSource(count)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw UserError(QStringLiteral("cannot read the EPC list %1: %2").arg(path, file.errorString()));
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
+    const QStringList lines = QString::fromUtf8(readRegularFile(path)).split(u'\n');
     QStringList bad;
     QHash<QByteArray, qsizetype> seen; // EPC -> line number
     int column = -1;                   // the epc column of a CSV list; -1 for one EPC a line

@@ -137,13 +137,16 @@ void Journal::append(const JournalRow &row)
                             .arg(row.epc.size())
                             .arg(row.tid.size())
                             .arg(row.attempts));
-    writeAll(formatRow(row, appclock::now()), QStringLiteral("the row of index %1").arg(row.index));
+    const QDateTime time = appclock::now();
+    writeAll(formatRow(row, time), QStringLiteral("the row of index %1").arg(row.index));
     ++contents_.rows;
     contents_.completeBytes = size_;
     if (row.result == TagResult::Failed)
         ++contents_.failedRows;
     else
         contents_.state.add(row.index, row.epc, row.tid);
+    if (onAppended)
+        onAppended(row, time);
 }
 
 } // namespace epc

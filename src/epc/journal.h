@@ -3,7 +3,9 @@
 #include "epc/journalreader.h"
 #include "epc/journalrow.h"
 
+#include <QDateTime>
 #include <QString>
+#include <functional>
 
 namespace epc
 {
@@ -34,6 +36,10 @@ public:
     // part written is taken back, and every later append fails too, so that a job stops at
     // the first row that did not reach the disk.
     void append(const JournalRow &row);
+
+    // Called with each row once it is on disk, and the time it was stamped with: for a view of
+    // the rows as they are written.
+    std::function<void(const JournalRow &, const QDateTime &)> onAppended;
 
 private:
     void writeAll(const QByteArray &bytes, const QString &what);

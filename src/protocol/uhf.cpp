@@ -97,6 +97,25 @@ std::optional<BankRead> parseBankRead(const QByteArray &module)
     return BankRead{m->params.mid(1, ul), m->params.mid(1 + ul)};
 }
 
+ModuleFrames splitModuleFrames(const QByteArray &module)
+{
+    ModuleFrames out;
+    qsizetype at = 0;
+    while (module.size() - at >= frames::kModuleOverhead) {
+        const qsizetype pl = (qsizetype(uint8_t(module[at + 3])) << 8) | uint8_t(module[at + 4]);
+        const qsizetype size = pl + frames::kModuleOverhead;
+        if (size > module.size() - at)
+            break;
+        const QByteArray frame = module.mid(at, size);
+        if (!frames::checkModuleFrame(frame).ok())
+            break;
+        out.frames.push_back(frame);
+        at += size;
+    }
+    out.rest = module.mid(at);
+    return out;
+}
+
 bool writeConfirmed(const QByteArray &module)
 {
     return module.size() > 2 && uint8_t(module[2]) == kWrite;

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 // The UHF reader's reading modes and its UHF module behind the pass-through command: the tag
 // in the field, select, write and read of its memory banks.
@@ -87,6 +88,16 @@ struct BankRead {
 };
 // Nothing unless module is a whole, checked read reply.
 std::optional<BankRead> parseBankRead(const QByteArray &module);
+
+// The module frames one reply carries, front to back, each with its header, length, checksum
+// and end mark checked: an inventory answers one frame for each tag heard in the round. rest
+// holds what follows the last whole frame (a frame cut by the reply area, or damage); it is
+// empty when every byte belonged to a frame.
+struct ModuleFrames {
+    std::vector<QByteArray> frames;
+    QByteArray rest;
+};
+ModuleFrames splitModuleFrames(const QByteArray &module);
 
 // Whether a write reply says the module wrote: its command byte is the write command.
 bool writeConfirmed(const QByteArray &module);

@@ -78,6 +78,8 @@ QWidget *SimulatorWindow::buildUhfGroup()
     form->addRow(QStringLiteral("EPC:"), epc_);
     form->addRow(QStringLiteral("TID:"), tid_);
     form->addRow(QStringLiteral("CRC:"), crc_);
+    second_ = readOnlyField(group, QStringLiteral("secondTagEpc"));
+    form->addRow(QStringLiteral("Second tag:"), second_);
 
     auto *row = new QHBoxLayout;
     auto *lay = button(group, QStringLiteral("layBlankTag"), QStringLiteral("Lay a blank tag"));
@@ -102,6 +104,26 @@ QWidget *SimulatorWindow::buildUhfGroup()
     queueRow->addWidget(queued_, 1);
     form->addRow(QStringLiteral("After each write:"), queueRow);
 
+    auto *faultRow = new QHBoxLayout;
+    tagFault_ = new QComboBox(group);
+    tagFault_->setObjectName(QStringLiteral("tagFault"));
+    using Fault = UhfModule::TagFault;
+    for (const Fault f : {Fault::Locked, Fault::OtherValue, Fault::LeavesOnWrite, Fault::SecondTag, Fault::None})
+        tagFault_->addItem(UhfModule::tagFaultText(f), int(f));
+    auto *arm = button(group, QStringLiteral("armTagFault"), QStringLiteral("Arm"));
+    faultRow->addWidget(tagFault_);
+    faultRow->addWidget(arm);
+    faultRow->addStretch(1);
+    form->addRow(QStringLiteral("Next tag laid:"), faultRow);
+    armedTag_ = new QLabel(group);
+    armedTag_->setObjectName(QStringLiteral("armedTagFault"));
+    form->addRow(QString(), armedTag_);
+
+    followCues_ =
+        new QCheckBox(QStringLiteral("Follow a batch's cues: take the written tag away, lay a fresh blank one"), group);
+    followCues_->setObjectName(QStringLiteral("followCues"));
+    form->addRow(QStringLiteral("Batch:"), followCues_);
+
     tagLog_ = new QListWidget(group);
     tagLog_->setObjectName(QStringLiteral("tagLog"));
     tagLog_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
@@ -118,6 +140,9 @@ QWidget *SimulatorWindow::buildUhfGroup()
     connect(take, &QPushButton::clicked, &uhf, &UhfModule::takeTagAway);
     connect(queue, &QPushButton::clicked, this, [this] { reader_.uhf().queueBlankTags(queueCount_->value()); });
     connect(clear, &QPushButton::clicked, &uhf, &UhfModule::clearQueue);
+    connect(arm, &QPushButton::clicked, this,
+            [this] { reader_.uhf().armTagFault(UhfModule::TagFault(tagFault_->currentData().toInt())); });
+    connect(followCues_, &QCheckBox::toggled, &uhf, &UhfModule::setFollowsCues);
     return group;
 }
 
@@ -186,6 +211,13 @@ void SimulatorWindow::refresh()
         epc_->setText(tag ? spaced(tag->epc()) : QStringLiteral("(no tag)"));
         tid_->setText(tag ? spaced(tag->tid) : QString());
         crc_->setText(tag ? spaced(tag->crc()) : QString());
+        const auto &second = reader_.uhf().secondTag();
+        second_->setText(second ? spaced(second->epc()) : QStringLiteral("(none)"));
+        const UhfModule::TagFault fault = reader_.uhf().armedTagFault();
+        armedTag_->setText(fault == UhfModule::TagFault::None
+                               ? QStringLiteral("Armed: nothing, the next tag laid is a good one")
+                               : QStringLiteral("Armed: the next tag laid is %1").arg(UhfModule::tagFaultText(fault)));
+        followCues_->setChecked(reader_.uhf().followsCues());
         queued_->setText(QStringLiteral("%1 blank tag(s) waiting").arg(reader_.uhf().queuedBlankTags()));
         const QStringList &log = reader_.tagLog();
         if (tagLog_->count() > log.size())

@@ -32,6 +32,10 @@ private:
     QLineEdit *epc_ = nullptr;
     QLineEdit *tid_ = nullptr;
     QLineEdit *crc_ = nullptr;
+    QLineEdit *second_ = nullptr;
+    QComboBox *tagFault_ = nullptr;
+    QLabel *armedTag_ = nullptr;
+    QCheckBox *followCues_ = nullptr;
     QLabel *queued_ = nullptr;
     QSpinBox *queueCount_ = nullptr;
     QListWidget *tagLog_ = nullptr;

@@ -1,5 +1,7 @@
 #include "sim/uhfmodule.h"
 
+#include <QRandomGenerator>
+
 namespace
 {
 
@@ -10,7 +12,8 @@ int word16(const QByteArray &b, int at)
 
 } // namespace
 
-UhfModule::UhfModule(QObject *parent) : QObject(parent)
+UhfModule::UhfModule(QObject *parent)
+    : QObject(parent), tidLot_(uint16_t(QRandomGenerator::global()->bounded(1, 0x10000)))
 {
     tag_ = nextBlank();
 }
@@ -69,10 +72,46 @@ QByteArray UhfModule::process(const QByteArray &f)
 
 QByteArray UhfModule::inventory()
 {
-    if (!tag_)
-        return errorFrame(kNoTag);
+    const bool layAfter = actOnCue();
+    // One frame for each tag heard in the round, all in one answer.
+    QByteArray reply;
     const QByteArray rssi(1, char(0xC8));
-    return frame(0x02, 0x22, rssi + tag_->pc() + tag_->epc() + tag_->crc());
+    for (const std::optional<UhfTag> *t : {&tag_, &second_})
+        if (*t)
+            reply += frame(0x02, 0x22, rssi + (*t)->pc() + (*t)->epc() + (*t)->crc());
+    if (reply.isEmpty())
+        reply = errorFrame(kNoTag);
+    if (layAfter)
+        layTag();
+    return reply;
+}
+
+bool UhfModule::actOnCue()
+{
+    if (!pendingCue_)
+        return false;
+    const OperatorCue cue = *pendingCue_;
+    pendingCue_.reset();
+    switch (cue) {
+    case OperatorCue::Remove:
+        tag_.reset();
+        second_.reset();
+        emit changed();
+        return true;
+    case OperatorCue::LeaveOne:
+        if (!tag_)
+            tag_ = second_;
+        second_.reset();
+        emit changed();
+        return false;
+    case OperatorCue::Place:
+        if (!tag_ && !second_) {
+            layTag();
+            emit changed();
+        }
+        return false;
+    }
+    return false;
 }
 
 QByteArray UhfModule::select(const QByteArray &params)
@@ -89,11 +128,17 @@ QByteArray UhfModule::select(const QByteArray &params)
     return frame(0x01, 0x0C, QByteArray(1, '\0'));
 }
 
-bool UhfModule::selected() const
+UhfTag *UhfModule::selectedTag()
 {
-    if (!tag_)
-        return false;
-    const QByteArray epc = tag_->epc();
+    for (std::optional<UhfTag> *t : {&tag_, &second_})
+        if (*t && matchesSelect(**t))
+            return &**t;
+    return nullptr;
+}
+
+bool UhfModule::matchesSelect(const UhfTag &tag) const
+{
+    const QByteArray epc = tag.epc();
     for (int bit = 0; bit < selectBits_; ++bit) {
         const int byte = bit / 8;
         if (byte >= epc.size())
@@ -115,9 +160,11 @@ QByteArray UhfModule::write(const QByteArray &params)
     const int words = word16(params, 7);
     if (words == 0 || params.size() != 9 + 2 * words)
         return errorFrame(kBadCommand);
-    if (!selected())
+    UhfTag *target = selectedTag();
+    if (!target)
         return errorFrame(kWriteFailed);
-    UhfTag &tag = *tag_;
+    UhfTag &tag = *target;
+    const bool first = tag_ && target == &*tag_;
     const QByteArray password = params.left(4);
     if (tag.accessPassword() != QByteArray(4, '\0') && password != tag.accessPassword())
         return errorFrame(kWrongPassword);
@@ -127,14 +174,26 @@ QByteArray UhfModule::write(const QByteArray &params)
     if (bankNo == 2)
         return errorFrame(kMemoryLocked);
 
+    if (bankNo == 1 && tag.epcLocked)
+        return errorFrame(kMemoryLocked);
+    if (bankNo == 1 && tag.leavesOnWrite) {
+        (first ? tag_ : second_).reset();
+        emit changed();
+        return errorFrame(kWriteFailed);
+    }
+
     const QByteArray before = tag.pc() + tag.epc();
     bank->replace(start * 2, words * 2, params.mid(9));
     if (bankNo == 1) {
+        if (tag.keepsOtherValue && !tag.epc().isEmpty()) {
+            const int last = 4 + int(tag.epc().size()) - 1;
+            bank->data()[last] = char(bank->at(last) ^ 0x01);
+        }
         tag.updateCrc(); // a tag never keeps a CRC that was written to it
         tagLog_.append(QString::fromLatin1(tag.epc().toHex().toUpper()));
-        if (!blanks_.empty()) {
+        if (!blanks_.empty() && first) {
             // The written tag leaves the field and the next blank one takes its place.
-            tag_ = blanks_.front();
+            place(blanks_.front());
             blanks_.pop_front();
         }
     }
@@ -146,9 +205,10 @@ QByteArray UhfModule::readMemory(const QByteArray &params)
 {
     if (params.size() != 9)
         return errorFrame(kBadCommand);
-    if (!tag_ || !selected())
+    UhfTag *target = selectedTag();
+    if (!target)
         return errorFrame(kReadFailed);
-    UhfTag &tag = *tag_;
+    UhfTag &tag = *target;
     const QByteArray password = params.left(4);
     if (tag.accessPassword() != QByteArray(4, '\0') && password != tag.accessPassword())
         return errorFrame(kWrongPassword);
@@ -191,7 +251,76 @@ QByteArray UhfModule::workModeCommand(uint8_t command, const QByteArray &params)
 
 UhfTag UhfModule::nextBlank()
 {
-    return UhfTag::blank(nextSerial_++);
+    UhfTag tag = UhfTag::blank(nextSerial_++);
+    tag.tid[6] = char(tidLot_ >> 8);
+    tag.tid[7] = char(tidLot_ & 0xFF);
+    return tag;
+}
+
+void UhfModule::place(const UhfTag &tag)
+{
+    tag_ = tag;
+    const TagFault fault = armedFault_;
+    armedFault_ = TagFault::None;
+    switch (fault) {
+    case TagFault::None:
+        break;
+    case TagFault::Locked:
+        tag_->epcLocked = true;
+        break;
+    case TagFault::OtherValue:
+        tag_->keepsOtherValue = true;
+        break;
+    case TagFault::LeavesOnWrite:
+        tag_->leavesOnWrite = true;
+        break;
+    case TagFault::SecondTag:
+        second_ = nextBlank();
+        break;
+    }
+}
+
+void UhfModule::layTag()
+{
+    second_.reset();
+    place(nextBlank());
+}
+
+void UhfModule::armTagFault(TagFault fault)
+{
+    armedFault_ = fault;
+    emit changed();
+}
+
+QString UhfModule::tagFaultText(TagFault fault)
+{
+    switch (fault) {
+    case TagFault::None:
+        return QStringLiteral("a good tag");
+    case TagFault::Locked:
+        return QStringLiteral("a locked tag (refuses the write)");
+    case TagFault::OtherValue:
+        return QStringLiteral("a tag that keeps another value");
+    case TagFault::LeavesOnWrite:
+        return QStringLiteral("a tag pulled away during the write");
+    case TagFault::SecondTag:
+        return QStringLiteral("two tags at once");
+    }
+    return {};
+}
+
+void UhfModule::operatorCue(OperatorCue cue)
+{
+    if (followsCues_)
+        pendingCue_ = cue;
+}
+
+void UhfModule::setFollowsCues(bool on)
+{
+    followsCues_ = on;
+    if (!on)
+        pendingCue_.reset();
+    emit changed();
 }
 
 void UhfModule::setTag(const UhfTag &tag)
@@ -202,13 +331,14 @@ void UhfModule::setTag(const UhfTag &tag)
 
 void UhfModule::layBlankTag()
 {
-    tag_ = nextBlank();
+    layTag();
     emit changed();
 }
 
 void UhfModule::takeTagAway()
 {
     tag_.reset();
+    second_.reset();
     emit changed();
 }
 

@@ -9,8 +9,9 @@
 #include <deque>
 #include <optional>
 
-// The UHF module of the simulated reader and its field: at most one tag, a queue of blank
-// tags laid one after another, and the module's work mode. It answers module frames
+// The UHF module of the simulated reader and its field: one tag (two when a trainer arms it),
+// a queue of blank tags laid one after another, the person who feeds a batch, and the
+// module's work mode. It answers module frames
 // (BB type cmd PL_HI PL_LO params checksum 7E), whether they come through the USB reader's
 // pass-through command or over the serial line.
 class UhfModule : public QObject
@@ -49,6 +50,33 @@ public:
     const QStringList &tagLog() const { return tagLog_; }
     void clearTagLog() { tagLog_.clear(); }
 
+    // What goes wrong with the next tag laid in the field (by layBlankTag, the queue after a
+    // write, or the person following a batch): armed once, taken by one tag.
+    enum class TagFault {
+        None,
+        Locked,        // its EPC bank refuses writes (memory locked)
+        OtherValue,    // it stores another value than the one sent, and says it wrote
+        LeavesOnWrite, // it is pulled out of the field during the write
+        SecondTag,     // another blank tag lies beside it
+    };
+    void armTagFault(TagFault fault);
+    TagFault armedTagFault() const { return armedFault_; }
+    static QString tagFaultText(TagFault fault);
+
+    // The tag beside the first one, when the fault SecondTag laid one.
+    const std::optional<UhfTag> &secondTag() const { return second_; }
+
+    // The person at the reader during a batch, who does what the commissioning job cues. A cue
+    // is carried out at the next inventory, before it is answered, as a person acts between
+    // two polls: Remove takes every tag away, and a fresh blank tag (a TID never seen before)
+    // is laid once that inventory is answered, so the job sees the field empty and then the
+    // next tag; LeaveOne takes the second tag away; Place lays a blank tag if the field is
+    // empty. Ignored while followsCues() is off (the trainer then lays and takes tags by hand).
+    enum class OperatorCue { Remove, LeaveOne, Place };
+    void operatorCue(OperatorCue cue);
+    bool followsCues() const { return followsCues_; }
+    void setFollowsCues(bool on);
+
     // Work mode as the last C1 / C2 / C9 frame set it.
     uint8_t workMode() const { return workMode_; }
     uint8_t usbMode() const { return usbMode_; }
@@ -63,10 +91,24 @@ private:
     QByteArray write(const QByteArray &params);
     QByteArray readMemory(const QByteArray &params);
     QByteArray workModeCommand(uint8_t command, const QByteArray &params);
-    bool selected() const;
+    // The tag in the field the last select matches: the first, else the second; null for none.
+    UhfTag *selectedTag();
+    bool matchesSelect(const UhfTag &tag) const;
     UhfTag nextBlank();
+    // Puts tag in the field as the first one, with the armed fault.
+    void place(const UhfTag &tag);
+    // Lays a blank tag with the armed fault in place of every tag in the field.
+    void layTag();
+    // Carries out the person's pending cue before an inventory; true when a blank tag is to be
+    // laid after it.
+    bool actOnCue();
 
     std::optional<UhfTag> tag_;
+    std::optional<UhfTag> second_;
+    TagFault armedFault_ = TagFault::None;
+    std::optional<OperatorCue> pendingCue_;
+    bool followsCues_ = true;
+    uint16_t tidLot_; // in every TID of this run, so that TIDs of separate runs differ
     std::deque<UhfTag> blanks_;
     QStringList tagLog_;
     QByteArray selectMask_;

@@ -15,6 +15,11 @@ struct UhfTag {
     QByteArray tid = QByteArray(kTidWords * 2, '\0');
     QByteArray user = QByteArray(kUserWords * 2, '\0');
 
+    // How a faulty tag misbehaves when its EPC bank is written.
+    bool epcLocked = false;       // refuses the write: the bank is locked
+    bool keepsOtherValue = false; // stores the value with its last bit flipped, and says it wrote
+    bool leavesOnWrite = false;   // is pulled out of the field during the write
+
     // A factory-fresh tag: a 12-byte EPC and a TID, both derived from its serial number.
     static UhfTag blank(uint32_t serial);
     // A tag with the given EPC (whole words; an odd last byte is padded with 00).

@@ -73,6 +73,8 @@ std::unique_ptr<QFileDialog> makeDialog(QWidget *parent, const Request &request)
     } else {
         dialog->setAcceptMode(QFileDialog::AcceptSave);
         dialog->setFileMode(QFileDialog::AnyFile);
+        if (request.kind == Request::Kind::Append)
+            dialog->setOption(QFileDialog::DontConfirmOverwrite);
     }
     return dialog;
 }

@@ -14,7 +14,9 @@ namespace filedialogs
 {
 
 struct Request {
-    enum class Kind { Open, Save };
+    // Append: a file to create or to add to, so an existing one is chosen without asking
+    // whether to replace it.
+    enum class Kind { Open, Save, Append };
     Kind kind = Kind::Open;
     QString title;
     QString filter; // Qt's form: "文本文件(.txt) (*.txt)"; empty: every file

@@ -13,6 +13,7 @@
 #include "uhf/outputdevicepage.h"
 #include "uhf/wifipage.h"
 #include "ui/connectiongroup.h"
+#include "ui/epcbatchwindow.h"
 #include "ui/logpane.h"
 #include "ui/optiongroups.h"
 #include "ui/serialpage.h"
@@ -149,6 +150,7 @@ void TForm1::buildMenu()
     QMenu *tools = bar->addMenu(QStringLiteral("Tools"));
     tools->setObjectName(QStringLiteral("ToolsMenu"));
     item(tools, "ToolsFrameTrace", QStringLiteral("Frame trace..."), [this] { showFrameTrace(); });
+    item(tools, "ToolsEpcBatch", QStringLiteral("EPC batch encoding..."), [this] { showEpcBatch(); });
     tools->addSeparator();
     sessionLogs->addTo(tools);
     QMenu *about = bar->addMenu(QStringLiteral("About"));
@@ -224,6 +226,16 @@ void TForm1::showFrameTrace()
     frameTrace->show();
     frameTrace->raise();
     frameTrace->activateWindow();
+}
+
+void TForm1::showEpcBatch()
+{
+    // Kept once made, with its fields, for the next batch.
+    if (!epcBatch)
+        epcBatch = new EpcBatchWindow(link_, this);
+    epcBatch->show();
+    epcBatch->raise();
+    epcBatch->activateWindow();
 }
 
 void TForm1::Timer1Timer()

@@ -26,6 +26,7 @@ class UltralightPage;
 class TypeBPage;
 class Iso15693Page;
 class OutputDevicePage;
+class EpcBatchWindow;
 class EpcWritePage;
 class SerialPage;
 class SessionLogSwitch;
@@ -50,6 +51,7 @@ public:
 
     // Tools
     void showFrameTrace();
+    void showEpcBatch();
 
     void Timer1Timer();
     void N4Click();
@@ -83,6 +85,7 @@ public:
     QPointer<TForm2> Form2;
     QPointer<TForm3> Form3;
     QPointer<TraceWindow> frameTrace;
+    QPointer<EpcBatchWindow> epcBatch;
     // Every exchange of this run, for the frame trace.
     TraceLog *traceLog;
 

@@ -4,6 +4,7 @@
 #include "epc/gs1sequence.h"
 #include "epc/hexsequence.h"
 #include "link/errors.h"
+#include "support/fifo.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -112,6 +113,10 @@ TEST_F(ListFileTest, EveryBadLineIsReportedWithItsNumber)
     EXPECT_TRUE(errorOf([&] { EpcListFile(write("a,b\n3074,1\n"), 1); }).contains("line 1: a CSV list needs a header"));
     EXPECT_TRUE(errorOf([&] { EpcListFile(write("# nothing\n\n"), 1); }).contains("holds no EPC"));
     EXPECT_TRUE(errorOf([&] { EpcListFile(dir.filePath("none.txt"), 1); }).contains("cannot read the EPC list"));
+    // Neither waits for a writer nor reads a folder.
+    const Fifo fifo(dir.filePath("fifo"));
+    EXPECT_TRUE(errorOf([&] { EpcListFile(fifo.path, 1); }).contains("is not a regular file"));
+    EXPECT_TRUE(errorOf([&] { EpcListFile(dir.path(), 1); }).contains("is not a regular file"));
 }
 
 } // namespace

@@ -159,6 +159,35 @@ TEST(Replies, TheTagOfAnInventory)
     EXPECT_FALSE(workmodes::status(b("BB 01 C1 00 01")).has_value());
 }
 
+// Checksums computed by hand: 02+22+00+11+C8+30+00+E2+07+AB+CD = 0x38E, 01+FF+00+01+15 = 0x116.
+TEST(Replies, OneModuleFramePerTagInAReply)
+{
+    const QByteArray tag = b("BB 02 22 00 11 C8 30 00 E2 00 00 00 00 00 00 00 00 00 00 07 AB CD 8E 7E");
+    const QByteArray noTag = b("BB 01 FF 00 01 15 16 7E");
+    struct Case {
+        const char *name;
+        QByteArray module;
+        int frames;
+        QByteArray rest;
+    } cases[] = {
+        {"one tag", tag, 1, {}},
+        {"two tags", tag + tag, 2, {}},
+        {"no tag", noTag, 1, {}},
+        {"a second frame cut by the reply area", tag + tag.left(10), 1, tag.left(10)},
+        {"a damaged checksum stops at that frame", tag + noTag.left(6) + "\x17\x7E" + tag, 1,
+         noTag.left(6) + "\x17\x7E" + tag},
+        {"a length past the end", b("BB 02 22 FF FF 00"), 0, b("BB 02 22 FF FF 00")},
+        {"empty", {}, 0, {}},
+    };
+    for (const Case &c : cases) {
+        const uhf::ModuleFrames split = uhf::splitModuleFrames(c.module);
+        EXPECT_EQ(int(split.frames.size()), c.frames) << c.name;
+        EXPECT_EQ(split.rest.toHex(), c.rest.toHex()) << c.name;
+        for (const QByteArray &f : split.frames)
+            EXPECT_TRUE(f == tag || f == noTag) << c.name;
+    }
+}
+
 // Every parser over every length of a reply: fields are whole pieces of the reply, never bytes
 // from past its end.
 TEST(Replies, EveryParserOverEveryLength)

@@ -87,6 +87,48 @@ TEST(SimulatorWindow, ArmsTheChosenFault)
     }
 }
 
+TEST(SimulatorWindow, ArmsTheNextTagLaidAndFollowsABatchsCues)
+{
+    using Fault = UhfModule::TagFault;
+    struct Case {
+        Fault fault;
+        std::function<bool(const UhfModule &)> laid; // the tag laid next has the fault
+    } cases[] = {
+        {Fault::Locked, [](const UhfModule &m) { return m.tag()->epcLocked; }},
+        {Fault::OtherValue, [](const UhfModule &m) { return m.tag()->keepsOtherValue; }},
+        {Fault::LeavesOnWrite, [](const UhfModule &m) { return m.tag()->leavesOnWrite; }},
+        {Fault::SecondTag, [](const UhfModule &m) { return m.secondTag().has_value(); }},
+    };
+    for (const Case &c : cases) {
+        SimulatedReader r;
+        SimulatorWindow w(r);
+        auto *fault = child<QComboBox>(w, "tagFault");
+        fault->setCurrentIndex(fault->findData(int(c.fault)));
+        child<QAbstractButton>(w, "armTagFault")->click();
+        EXPECT_FALSE(c.laid(r.uhf())) << "the tag in the field keeps its ways";
+        EXPECT_TRUE(child<QLabel>(w, "armedTagFault")->text().contains(UhfModule::tagFaultText(c.fault)));
+        child<QAbstractButton>(w, "layBlankTag")->click();
+        EXPECT_TRUE(c.laid(r.uhf())) << fault->currentText().toStdString();
+        EXPECT_EQ(child<QLineEdit>(w, "secondTagEpc")->text() != "(none)", c.fault == Fault::SecondTag);
+        EXPECT_TRUE(child<QLabel>(w, "armedTagFault")->text().startsWith("Armed: nothing"));
+    }
+
+    // The person takes the tag away at the next inventory and lays a fresh one after it.
+    SimulatedReader r;
+    SimulatorWindow w(r);
+    const QByteArray tid = r.uhf().tag()->tid;
+    const QString inventory = "CE " + simtest::moduleText(0x22, "");
+    child<QAbstractButton>(w, "followCues")->click();
+    r.uhf().operatorCue(UhfModule::OperatorCue::Remove);
+    EXPECT_EQ(simtest::command(r, inventory).mid(10, 6), "022200") << "not following: the tag stays";
+    child<QAbstractButton>(w, "followCues")->click();
+    r.uhf().operatorCue(UhfModule::OperatorCue::Remove);
+    EXPECT_EQ(simtest::command(r, inventory).mid(10, 6), "01FF00") << "the field seen empty once";
+    ASSERT_TRUE(r.uhf().tag());
+    EXPECT_NE(r.uhf().tag()->tid, tid);
+    EXPECT_EQ(hex::filter(child<QLineEdit>(w, "tagTid")->text()), hex::fromBytes(r.uhf().tag()->tid));
+}
+
 TEST(SimulatorWindow, ShowsTheHfCards)
 {
     SimulatedReader r(SimulatedReader::Personality::Hf);

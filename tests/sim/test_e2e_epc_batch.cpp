@@ -1,0 +1,263 @@
+#include "epc/epctext.h"
+#include "epc/gs1codec.h"
+#include "link/waits.h"
+#include "pagekit/guard.h"
+#include "sim/simulatedreader.h"
+#include "ui/cuebanner.h"
+#include "ui/epcbatchwindow.h"
+#include "ui/epcsourcebox.h"
+#include "ui/journalrowsview.h"
+#include "ui/tform1.h"
+
+#include "support/windowtest.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+// Tools > EPC batch encoding... in the main window against the simulated reader, whose person
+// follows the cues as in --simulate: faults armed tag by tag, the journal checked row by row.
+// Readable failure output.
+static void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace
+{
+
+using Fault = UhfModule::TagFault;
+
+void followCue(UhfModule &field, epc::CueKind kind)
+{
+    switch (kind) {
+    case epc::CueKind::RemoveTag:
+    case epc::CueKind::Failed:
+    case epc::CueKind::AlreadyWritten:
+        field.operatorCue(UhfModule::OperatorCue::Remove);
+        break;
+    case epc::CueKind::SeveralTags:
+        field.operatorCue(UhfModule::OperatorCue::LeaveOne);
+        break;
+    case epc::CueKind::PlaceTag:
+        field.operatorCue(UhfModule::OperatorCue::Place);
+        break;
+    default:
+        break;
+    }
+}
+
+// The journal's rows after its header, split at commas outside quotes.
+QList<QStringList> journalRows(const QString &path)
+{
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    QStringList lines = QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.value(0), "time,index,epc,tid,result,attempts,detail");
+    QList<QStringList> rows;
+    for (const QString &line : lines.mid(1)) {
+        QStringList cells;
+        QString cell;
+        bool quoted = false;
+        for (const QChar c : line) {
+            if (c == u'"')
+                quoted = !quoted;
+            else if (c == u',' && !quoted)
+                cells << std::exchange(cell, QString());
+            else
+                cell += c;
+        }
+        rows << (cells << cell);
+    }
+    return rows;
+}
+
+struct BatchWindowTest : WindowTestBase {
+    SimulatedReader reader;
+    QTemporaryDir dir;
+    QString journal = dir.filePath(QStringLiteral("journal.csv"));
+    EpcBatchWindow *window = nullptr;
+    QList<epc::CueKind> cues;
+    std::function<void(const epc::Cue &)> onCue; // the test's own doing, after the person's
+
+    void SetUp() override
+    {
+        openWindow(reader);
+        form->findChild<QAction *>(QStringLiteral("ToolsEpcBatch"))->trigger();
+        window = form->epcBatch;
+        ASSERT_TRUE(window && window->isVisible());
+        EpcBatchWindow::setCueFollower([this](const epc::Cue &c) {
+            cues << c.kind;
+            followCue(reader.uhf(), c.kind);
+            if (onCue)
+                onCue(c);
+        });
+        window->source->gs1First->setText(QStringLiteral("urn:epc:tag:sgtin-96:3.0614141.812345.6789"));
+        window->journalPath->setText(journal);
+    }
+    void TearDown() override
+    {
+        EpcBatchWindow::setCueFollower({});
+        EpcBatchWindow::setConfirm({});
+        WindowTestBase::TearDown();
+    }
+};
+
+TEST_F(BatchWindowTest, EachArmedFaultEndsInItsJournalRow)
+{
+    // The fault of the tag laid for each index; armed when the tag before it is taken away.
+    const Fault faults[] = {Fault::None,          Fault::Locked,    Fault::OtherValue,
+                            Fault::LeavesOnWrite, Fault::SecondTag, Fault::None};
+    onCue = [&](const epc::Cue &c) {
+        if ((c.kind == epc::CueKind::RemoveTag || c.kind == epc::CueKind::Failed) && c.index + 1 < 6)
+            reader.uhf().armTagFault(faults[c.index + 1]);
+    };
+    window->count->setValue(6);
+    window->startButton->click(); // the batch runs inside the click
+
+    struct Expected {
+        const char *result;
+        const char *attempts;
+        const char *detail;
+    };
+    const Expected expected[] = {
+        {"verified", "1", ""},
+        {"failed", "3", "write: the tag refused (locked, or another access password)"},
+        {"failed", "3", "read back 3074257BF7194E4000001A86, expected 3074257BF7194E4000001A87"},
+        {"failed", "1", "the tag left the field during the write"},
+        {"verified", "1", ""},
+        {"verified", "1", ""},
+    };
+    const QList<QStringList> rows = journalRows(journal);
+    ASSERT_EQ(rows.size(), 6);
+    QStringList tids;
+    for (int i = 0; i < 6; ++i) {
+        const QStringList &r = rows[i];
+        ASSERT_EQ(r.size(), 7) << i;
+        EXPECT_EQ(r[1], QString::number(i));
+        // Serials 6789 ... 6794 of the GS1 sequence.
+        EXPECT_EQ(r[2], epc::toHex(epc::encode(epc::parseTagUri(
+                            QStringLiteral("urn:epc:tag:sgtin-96:3.0614141.812345.%1").arg(6789 + i)))))
+            << i;
+        EXPECT_EQ(r[4], expected[i].result) << i;
+        EXPECT_EQ(r[5], expected[i].attempts) << i;
+        EXPECT_EQ(r[6], expected[i].detail) << i;
+        EXPECT_EQ(r[3].size(), 24) << "a 96-bit TID for every tag, " << i;
+        tids << r[3];
+        // The window shows the row as the file has it (its time without milliseconds).
+        EXPECT_EQ(window->rows->rowTexts(i).mid(1), r.mid(1)) << i;
+    }
+    tids.removeDuplicates();
+    EXPECT_EQ(tids.size(), 6) << "a fresh tag for every index";
+    EXPECT_TRUE(cues.contains(epc::CueKind::SeveralTags));
+    EXPECT_EQ(window->banner->headline(), "Batch done, not every tag succeeded");
+    EXPECT_TRUE(window->banner->detail().startsWith("3 verified, 3 failed")) << qPrintable(window->banner->detail());
+    EXPECT_TRUE(window->startButton->isEnabled());
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join('\n'));
+
+    // A second run resuming the journal writes nothing again: the failed indexes only.
+    const int writesBefore = int(reader.tagLog().size());
+    window->resume->setChecked(true);
+    onCue = {};
+    window->startButton->click();
+    const QList<QStringList> again = journalRows(journal);
+    ASSERT_EQ(again.size(), 9);
+    for (int i = 6; i < 9; ++i)
+        EXPECT_EQ(again[i][1] + ":" + again[i][4], QString::number(QList<int>{1, 2, 3}[i - 6]) + ":verified");
+    EXPECT_EQ(reader.tagLog().size(), writesBefore + 3);
+    EXPECT_EQ(window->banner->headline(), "Batch complete");
+}
+
+TEST_F(BatchWindowTest, ClosingTheMainWindowAsksThenStopsAfterTheTag)
+{
+    struct Case {
+        bool quit;
+        int rows;
+    } cases[] = {{false, 5}, {true, 3}};
+    for (const Case &c : cases) {
+        QFile::remove(journal);
+        waits::resetForTests();
+        int asked = 0;
+        EpcBatchWindow::setConfirm([&](const QString &q) {
+            ++asked;
+            EXPECT_TRUE(q.contains("quit")) << qPrintable(q);
+            return c.quit;
+        });
+        onCue = [&](const epc::Cue &cue) {
+            if (cue.kind == epc::CueKind::RemoveTag && cue.index == 2)
+                form->close();
+        };
+        form->show();
+        const qsizetype writesBefore = reader.tagLog().size();
+        window->count->setValue(5);
+        window->startButton->click();
+        QCoreApplication::processEvents(); // the close held back until the batch ended
+        EXPECT_EQ(asked, 1) << c.quit;
+        EXPECT_EQ(journalRows(journal).size(), c.rows) << c.quit;
+        EXPECT_EQ(reader.tagLog().size() - writesBefore, c.rows) << "every tag written has its row, " << c.quit;
+        EXPECT_EQ(form->isVisible(), !c.quit) << c.quit;
+        EXPECT_FALSE(window->isRunning());
+    }
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join('\n'));
+}
+
+TEST_F(BatchWindowTest, WrongFieldsAreRefusedBeforeAnythingIsSent)
+{
+    struct Case {
+        const char *name;
+        std::function<void(EpcBatchWindow &)> set;
+        const char *message;
+    } cases[] = {
+        {"not a URI", [](EpcBatchWindow &w) { w.source->gs1First->setText("urn:epc:tag:sgtin-96:3.0614141.81234X.1"); },
+         "item reference"},
+        {"not GS1", [](EpcBatchWindow &w) { w.source->gs1First->setText("E2000000"); }, "no GS1 EPC"},
+        {"bad hex",
+         [](EpcBatchWindow &w) {
+             w.source->hexSource->setChecked(true);
+             w.source->hexFirst->setText("30 0G");
+         },
+         "not a hex digit"},
+        {"no count for a sequence", [](EpcBatchWindow &w) { w.count->setValue(0); }, "needs a count"},
+        {"no journal", [](EpcBatchWindow &w) { w.journalPath->clear(); }, "no journal file"},
+        {"bad password", [](EpcBatchWindow &w) { w.password->setText("12 34"); }, "access password"},
+    };
+    for (const Case &c : cases) {
+        errors.clear();
+        c.set(*window);
+        const int frames = reader.framesReceived();
+        window->startButton->click();
+        ASSERT_EQ(errors.size(), 1) << c.name;
+        EXPECT_TRUE(errors[0].contains(QLatin1String(c.message))) << c.name << ": " << qPrintable(errors[0]);
+        EXPECT_EQ(reader.framesReceived(), frames) << c.name;
+        EXPECT_FALSE(QFile::exists(journal)) << c.name;
+        SetUp(); // fresh fields
+    }
+}
+
+} // namespace
+
+namespace
+{
+
+TEST_F(WindowTest, ABatchEndsWithAMessageWhenTheReaderIsGone)
+{
+    usb.connected = false;
+    QTemporaryDir dir;
+    form->findChild<QAction *>(QStringLiteral("ToolsEpcBatch"))->trigger();
+    EpcBatchWindow *window = form->epcBatch;
+    window->journalPath->setText(dir.filePath(QStringLiteral("j.csv")));
+    window->startButton->click();
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].contains("The reader is gone")) << qPrintable(errors[0]);
+    EXPECT_EQ(window->banner->headline(), "Reader gone");
+    EXPECT_FALSE(window->isRunning());
+    EXPECT_TRUE(window->startButton->isEnabled());
+}
+
+} // namespace
