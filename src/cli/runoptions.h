@@ -1,0 +1,22 @@
+#pragma once
+
+#include "sim/simulatedreader.h"
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+namespace cli
+{
+
+// The options that hold for every command of a run.
+struct RunOptions {
+    std::optional<uint16_t> vid, pid; // --usb VID:PID
+    std::optional<SimulatedReader::Personality> simulate;
+    std::optional<uint8_t> address;
+    bool json = false;
+    QString traceFile;
+    std::optional<int> timeoutMs; // replaces every command's own wait for its reply
+};
+
+} // namespace cli
