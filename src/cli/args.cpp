@@ -20,7 +20,8 @@ CommandArgs::CommandArgs(const QString &command, const QList<Option> &options, c
             parser.addOption(QCommandLineOption(o.name, o.help, o.value));
     }
     if (!parser.parse(QStringList{command} + args))
-        fail(parser.errorText() + QLatin1Char('.'));
+        fail(parser.errorText().endsWith(QLatin1Char('.')) ? parser.errorText()
+                                                           : parser.errorText() + QLatin1Char('.'));
     for (const Option &o : options) {
         if (!parser.isSet(o.name))
             continue;

@@ -256,6 +256,8 @@ QString manPage()
 {
     QString m =
         QStringLiteral(".TH RFIDCTL 1 \"\" \"rfidctl %1\" \"User Commands\"\n").arg(QStringLiteral(RFID_VERSION));
+    // Options and hex values read badly when hyphenated.
+    m += QStringLiteral(".nh\n.ad l\n");
     m += QStringLiteral(".SH NAME\nrfidctl \\- send the commands of RFID card readers from the command line\n");
     m += QStringLiteral(".SH SYNOPSIS\n"
                         ".B rfidctl\n[\\fIOPTIONS\\fR] \\fICOMMAND\\fR [\\fIARGS\\fR]\n.br\n"
@@ -276,15 +278,15 @@ QString manPage()
         for (const Action &a : f.actions) {
             m += QStringLiteral(".TP\n.B %1\n").arg(roff(synopsis(f, a)));
             m += roff(a.summary) + QLatin1Char('\n');
+            // The action's text and options indented below its synopsis, as a block of their own.
+            if (a.help.isEmpty() && a.options.isEmpty())
+                continue;
+            m += QStringLiteral(".RS\n");
             if (!a.help.isEmpty())
-                m += QStringLiteral(".IP\n") +
-                     roffParagraphs(a.help).replace(QStringLiteral(".PP\n"), QStringLiteral(".IP\n"));
-            if (!a.options.isEmpty()) {
-                m += QStringLiteral(".RS\n");
-                for (const Option &o : a.options)
-                    m += QStringLiteral(".TP\n.B %1\n%2\n").arg(roff(optionText(o)), roff(o.help));
-                m += QStringLiteral(".RE\n");
-            }
+                m += QStringLiteral(".PP\n") + roffParagraphs(a.help);
+            for (const Option &o : a.options)
+                m += QStringLiteral(".TP\n.B %1\n%2\n").arg(roff(optionText(o)), roff(o.help));
+            m += QStringLiteral(".RE\n");
         }
     }
     m += QStringLiteral(".SH \"EXIT STATUS\"\n") + roffParagraphs(kExitStatus);
@@ -330,13 +332,17 @@ _rfidctl()
     --simulate) ;;
     @VALUED@) return ;;
     esac
+    # --simulate=KIND, as one word or split at = (bash's usual word breaks).
     if [[ $cur == --simulate=* ]]; then
         mapfile -t COMPREPLY < <(compgen -W "keyboard hf" -- "${cur#--simulate=}"); return
+    fi
+    if [ "$prev" = = ] && [ "${COMP_WORDS[COMP_CWORD-2]}" = --simulate ]; then
+        mapfile -t COMPREPLY < <(compgen -W "keyboard hf" -- "$cur"); return
     fi
     # The command word: the first word that is neither an option nor an option's value.
     while [ $i -lt "$COMP_CWORD" ]; do
         case "${COMP_WORDS[i]}" in
-        @VALUED@) i=$((i + 2)); continue ;;
+        @VALUED@|=) i=$((i + 2)); continue ;;
         -*) i=$((i + 1)); continue ;;
         esac
         family=${COMP_WORDS[i]}; start=$i; break

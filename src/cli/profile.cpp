@@ -241,6 +241,33 @@ Profile Profile::parse(const QByteArray &json, const QString &path)
     return p;
 }
 
+QStringList Profile::differences(const kb::FormatReadback &got) const
+{
+    QStringList d;
+    if (!keyboardFormat)
+        return d;
+    const kb::FormatSettings &want = *keyboardFormat;
+    const auto on = [](std::optional<uint8_t> b) { return b.value_or(0) != 0; };
+    const auto yes = [](bool b) { return b ? QStringLiteral("true") : QStringLiteral("false"); };
+    if (got.format != want.format)
+        d << QStringLiteral("keyboard.format: profile %1, reader %2")
+                 .arg(keyboardformat::word(want.format),
+                      got.format ? keyboardformat::word(*got.format) : QStringLiteral("nothing"));
+    const struct {
+        const char *key;
+        bool want;
+        std::optional<uint8_t> got;
+    } flags[] = {{"semicolon", want.semicolon, got.semicolon},
+                 {"question_mark", want.questionMark, got.questionMark},
+                 {"comma", want.comma, got.comma},
+                 {"enter", want.enter, got.enter}};
+    for (const auto &f : flags)
+        if (f.want != on(f.got))
+            d << QStringLiteral("keyboard.%1: profile %2, reader %3")
+                     .arg(QLatin1String(f.key), yes(f.want), yes(on(f.got)));
+    return d;
+}
+
 QByteArray savedProfile(const kb::FormatReadback &format, const QString &version)
 {
     const auto on = [](std::optional<uint8_t> b) { return b.value_or(0) != 0; };

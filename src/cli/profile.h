@@ -40,6 +40,10 @@ struct Profile {
     // The part the reader can read back, for --verify.
     std::optional<protocol::keyboard::FormatSettings> keyboardFormat;
 
+    // What the read-back says otherwise than the profile: "keyboard.comma: profile true, reader
+    // false", one per key; empty when they agree or the profile sets no keyboard format.
+    QStringList differences(const protocol::keyboard::FormatReadback &readBack) const;
+
     // Reads and checks a profile file; throws UserError naming the key and what it expects.
     static Profile read(const QString &path);
     // The steps of a profile text (path only for messages).

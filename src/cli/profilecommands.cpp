@@ -89,30 +89,6 @@ QString list(const QJsonArray &a)
     return parts.isEmpty() ? QStringLiteral("none") : parts.join(QStringLiteral(", "));
 }
 
-// Compares the read-back with what the profile set; the differences, as "key: profile X, reader Y".
-QStringList differences(const kb::FormatSettings &want, const kb::FormatReadback &got)
-{
-    QStringList d;
-    const auto on = [](std::optional<uint8_t> b) { return b.value_or(0) != 0; };
-    const auto yes = [](bool b) { return b ? QStringLiteral("true") : QStringLiteral("false"); };
-    if (got.format.value_or(0) != want.format || !got.format)
-        d << QStringLiteral("keyboard.format: profile %1, reader %2")
-                 .arg(keyboardformat::word(want.format), keyboardformat::word(got.format.value_or(0)));
-    const struct {
-        const char *key;
-        bool want;
-        std::optional<uint8_t> got;
-    } flags[] = {{"semicolon", want.semicolon, got.semicolon},
-                 {"question_mark", want.questionMark, got.questionMark},
-                 {"comma", want.comma, got.comma},
-                 {"enter", want.enter, got.enter}};
-    for (const auto &f : flags)
-        if (f.want != on(f.got))
-            d << QStringLiteral("keyboard.%1: profile %2, reader %3")
-                     .arg(QLatin1String(f.key), yes(f.want), yes(on(f.got)));
-    return d;
-}
-
 Action apply()
 {
     return {
@@ -167,7 +143,7 @@ Action apply()
                 for (const Profile::Step &step : steps)
                     (step.name == QLatin1String("keyboard.format") ? verified : unreadable) << step.name;
                 if (profile.keyboardFormat) {
-                    const QStringList d = differences(*profile.keyboardFormat, keyboardformat::readBack(s));
+                    const QStringList d = profile.differences(keyboardformat::readBack(s));
                     if (!d.isEmpty()) {
                         r.add(QStringLiteral("differences"), QJsonArray::fromStringList(d));
                         throw ReaderFailure(
