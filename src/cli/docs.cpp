@@ -328,7 +328,7 @@ _rfidctl()
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}
     local i=1 family="" action="" start=0 actions="" opts="" choices="" files=0
     case "$prev" in
-    --trace) mapfile -t COMPREPLY < <(compgen -f -- "$cur"); return ;;
+    --trace|--device) mapfile -t COMPREPLY < <(compgen -f -- "$cur"); return ;;
     --simulate) ;;
     @VALUED@) return ;;
     esac

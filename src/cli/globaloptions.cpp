@@ -9,6 +9,9 @@ const QList<GlobalOption> &globalOptions()
         {QStringLiteral("usb"), QStringLiteral("VID:PID"),
          QStringLiteral("The USB reader to use, by its vendor and product ID in hexadecimal (1234:abcd). Without it "
                         "the first HID device with a vendor-defined usage page (0xFF00 to 0xFFFF) is used.")},
+        {QStringLiteral("device"), QStringLiteral("PATH"),
+         QStringLiteral("The USB reader at PATH (/dev/hidraw3, as devices lists it): one of several readers with "
+                        "the same IDs.")},
         {QStringLiteral("simulate"), QStringLiteral("KIND"),
          QStringLiteral("Use a simulated reader instead of hardware: keyboard (the default: a keyboard-output UHF "
                         "reader with its UHF module, also on a pseudo-terminal for the serial commands) or hf (an "

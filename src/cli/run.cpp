@@ -39,13 +39,19 @@ RunOptions readOptions(const QCommandLineParser &parser)
         o.vid = uint16_t(v);
         o.pid = uint16_t(p);
     }
+    if (parser.isSet(QStringLiteral("device"))) {
+        o.device = parser.value(QStringLiteral("device"));
+        if (o.device.isEmpty() || o.vid)
+            throw UserError(o.vid ? QStringLiteral("--usb and --device exclude each other: give one.")
+                                  : QStringLiteral("--device needs a path, e.g. /dev/hidraw3."));
+    }
     if (parser.isSet(QStringLiteral("simulate"))) {
         const QString kind = parser.value(QStringLiteral("simulate"));
         o.simulate = SimulatedReader::personalityFromName(kind);
         if (!o.simulate)
             throw UserError(QStringLiteral("--simulate must be keyboard or hf, not '%1'.").arg(kind));
-        if (o.vid)
-            throw UserError(QStringLiteral("--usb and --simulate exclude each other: give one."));
+        if (o.vid || !o.device.isEmpty())
+            throw UserError(QStringLiteral("--simulate excludes --usb and --device: give one."));
     }
     if (parser.isSet(QStringLiteral("address")))
         o.address = hex::byteField(parser.value(QStringLiteral("address")), QStringLiteral("--address"));

@@ -12,6 +12,7 @@ namespace cli
 // The options that hold for every command of a run.
 struct RunOptions {
     std::optional<uint16_t> vid, pid; // --usb VID:PID
+    QString device;                   // --device PATH
     std::optional<SimulatedReader::Personality> simulate;
     std::optional<uint8_t> address;
     bool json = false;

@@ -1,6 +1,7 @@
 #include "cli/session.h"
 
 #include "link/errors.h"
+#include "link/hidpathopener.h"
 #include "link/hidtransport.h"
 #include "link/readerlink.h"
 #include "protocol/call.h"
@@ -87,6 +88,9 @@ void Session::checkReached()
     for (const QString &n : notices_)
         if (n != kWriteFailed && !n.startsWith(QLatin1String("Receive...")))
             throw NoReader(n);
+    if (!options_.device.isEmpty())
+        throw NoReader(
+            QStringLiteral("no HID device at %1; `rfidctl devices` lists what is there.").arg(options_.device));
     const QString which = options_.vid ? QStringLiteral("no USB reader %1:%2 found")
                                              .arg(*options_.vid, 4, 16, QLatin1Char('0'))
                                              .arg(*options_.pid, 4, 16, QLatin1Char('0'))

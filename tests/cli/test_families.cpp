@@ -89,6 +89,11 @@ TEST(Families, NoReaderIsExitStatusThree)
         {QStringLiteral("--usb"), QStringLiteral("ffff:fffe"), QStringLiteral("keyboard"), QStringLiteral("get")});
     EXPECT_EQ(r.exit, 3);
     EXPECT_TRUE(r.err.contains(QStringLiteral("ffff:fffe"))) << r.err.toStdString();
+    const Outcome path = rfidctl({QStringLiteral("--device"), QStringLiteral("/dev/rfidctl-no-such-reader"),
+                                  QStringLiteral("keyboard"), QStringLiteral("get")});
+    EXPECT_EQ(path.exit, 3);
+    EXPECT_TRUE(path.err.contains(QStringLiteral("no HID device at /dev/rfidctl-no-such-reader")))
+        << path.err.toStdString();
     const Outcome port = rfidctl({QStringLiteral("serial"), QStringLiteral("mode"), QStringLiteral("--port"),
                                   QStringLiteral("/dev/rfidctl-no-such-port"), QStringLiteral("tid")});
     EXPECT_EQ(port.exit, 3);
