@@ -140,8 +140,12 @@ int run(const QStringList &arguments, QTextStream &in, QTextStream &out, QTextSt
     QList<Prepared> commands;
     RunOptions options;
     try {
-        if (!parser.parse(withSimulateDefault(arguments)))
-            throw UserError(parser.errorText() + QStringLiteral("; `rfidctl --help` lists the options."));
+        if (!parser.parse(withSimulateDefault(arguments))) {
+            QString why = parser.errorText();
+            if (why.endsWith(QLatin1Char('.')))
+                why.chop(1);
+            throw UserError(why + QStringLiteral("; `rfidctl --help` lists the options."));
+        }
         for (const GlobalOption &g : globalOptions())
             if (!g.value.isEmpty() && parser.values(g.name).size() > 1)
                 throw UserError(QStringLiteral("%1 is given more than once.").arg(optionSynopsis(g)));
