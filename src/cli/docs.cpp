@@ -33,18 +33,19 @@ const QString kExitStatus = QStringLiteral(
     "profile that is malformed or from a newer version. Nothing was sent.\n"
     "3\tno reader, or it cannot be opened (permission, a serial port that will not open).");
 
-const QString kExamples = QStringLiteral("Configure a reader from a profile, then check what it reads back:\n\n"
-                                         "  rfidctl profile apply door.json --verify\n\n"
-                                         "The same profile on several readers of the same IDs, by the paths devices lists:\n\n"
-    "  for dev in /dev/hidraw3 /dev/hidraw4; do\n"
-    "    rfidctl --device $dev profile apply door.json || echo \"$dev failed\"\n"
-    "  done\n\n"
-    "The EPC of the tag in the field, as JSON:\n\n"
-                                         "  rfidctl --json epc read\n\n"
-                                         "A raw frame, with the trace of the exchange:\n\n"
-                                         "  rfidctl --trace trace.txt send --raw AA0001C0C1BB\n\n"
-                                         "Several commands in one session against the simulated reader:\n\n"
-                                         "  rfidctl --simulate -c 'keyboard set hex8 --semicolon; keyboard get'");
+const QString kExamples =
+    QStringLiteral("Configure a reader from a profile, then check what it reads back:\n\n"
+                   "  rfidctl profile apply door.json --verify\n\n"
+                   "The same profile on several readers of the same IDs, by the paths devices lists:\n\n"
+                   "  for dev in /dev/hidraw3 /dev/hidraw4; do\n"
+                   "    rfidctl --device $dev profile apply door.json || echo \"$dev failed\"\n"
+                   "  done\n\n"
+                   "The EPC of the tag in the field, as JSON:\n\n"
+                   "  rfidctl --json epc read\n\n"
+                   "A raw frame, with the trace of the exchange:\n\n"
+                   "  rfidctl --trace trace.txt send --raw AA0001C0C1BB\n\n"
+                   "Several commands in one session against the simulated reader:\n\n"
+                   "  rfidctl --simulate -c 'keyboard set hex8 --semicolon; keyboard get'");
 
 QString hanging(const QString &head, const QString &text, int column);
 

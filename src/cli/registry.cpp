@@ -9,30 +9,31 @@ namespace cli
 #include "cli/families.inc"
 #undef RFID_CLI_FAMILY
 
+QList<Family> joinFamilies(const QList<Family> &parts)
+{
+    QList<Family> joined;
+    for (const Family &part : parts) {
+        auto same = std::find_if(joined.begin(), joined.end(), [&](const Family &f) { return f.name == part.name; });
+        if (same == joined.end()) {
+            joined.append(part);
+            continue;
+        }
+        same->actions.append(part.actions);
+        if (same->summary.isEmpty())
+            same->summary = part.summary;
+        if (!part.help.isEmpty())
+            same->help += (same->help.isEmpty() ? QString() : QStringLiteral("\n\n")) + part.help;
+    }
+    return joined;
+}
+
 const QList<Family> &families()
 {
-    static const QList<Family> all = [] {
-        QList<Family> joined;
-        const QList<Family> parts = {
+    static const QList<Family> all = joinFamilies({
 #define RFID_CLI_FAMILY(name) name##Family(),
 #include "cli/families.inc"
 #undef RFID_CLI_FAMILY
-        };
-        for (const Family &part : parts) {
-            auto same =
-                std::find_if(joined.begin(), joined.end(), [&](const Family &f) { return f.name == part.name; });
-            if (same == joined.end()) {
-                joined.append(part);
-                continue;
-            }
-            same->actions.append(part.actions);
-            if (same->summary.isEmpty())
-                same->summary = part.summary;
-            if (!part.help.isEmpty())
-                same->help += (same->help.isEmpty() ? QString() : QStringLiteral("\n\n")) + part.help;
-        }
-        return joined;
-    }();
+    });
     return all;
 }
 

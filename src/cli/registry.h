@@ -51,6 +51,9 @@ struct Family {
 
 // Every family, joined by name, in the order families.inc lists their files.
 const QList<Family> &families();
+// Families of the same name made one: the first one's place, summary and help, then the
+// actions and help of the others in their order.
+QList<Family> joinFamilies(const QList<Family> &parts);
 const Family *findFamily(const QString &name);
 const Action *findAction(const Family &family, const QString &name);
 // "keyboard set", or "send" for a family's unnamed action.

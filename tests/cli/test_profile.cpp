@@ -55,6 +55,39 @@ TEST(Profile, SaveApplyVerifyRoundTripOnAFreshReader)
     EXPECT_FALSE(l[1].value(QStringLiteral("semicolon")).toBool());
 }
 
+TEST(Profile, StepsInTheirOrderWithTheSwitchToSerialLast)
+{
+    const cli::Profile p = cli::Profile::parse(
+        R"({"format":1,
+            "output":{"usb_serial":true,"baud":19200,"prefix":"","interfaces":[]},
+            "wifi":{"name":"net","password":"pw"},
+            "uhf":{"mode":"multi"},
+            "keyboard":{"voice":"off","format":"custom:4","semicolon":false,"question_mark":true,
+                        "comma":false,"enter":false,"rssi":true,"buzzer":"small"},
+            "saved_from":{"version":"anything"}})",
+        QStringLiteral("p.json"));
+    QStringList names;
+    QList<QByteArray> bodies;
+    for (const cli::Profile::Step &s : p.steps) {
+        names << s.name;
+        bodies << s.request.bytes.toHex().toUpper();
+    }
+    EXPECT_EQ(names, (QStringList{QStringLiteral("keyboard.format"), QStringLiteral("keyboard.voice"),
+                                  QStringLiteral("output.prefix"), QStringLiteral("output.interfaces"),
+                                  QStringLiteral("output.baud"), QStringLiteral("uhf.mode"), QStringLiteral("wifi"),
+                                  QStringLiteral("output.usb_serial")}));
+    EXPECT_EQ(bodies[0], QByteArray("828400010000000101")); // custom 4 bytes, ?, small buzzer, RSSI
+    EXPECT_TRUE(p.steps[1].answerOptional);
+    EXPECT_EQ(bodies[2], QByteArray("CB01"));
+    EXPECT_EQ(bodies[3], QByteArray("C3000000"));
+    EXPECT_EQ(bodies[4], QByteArray("C401"));
+    EXPECT_EQ(bodies[5], QByteArray("0F03"));
+    EXPECT_EQ(bodies[6], QByteArray("8A6E65742C7077"));
+    EXPECT_EQ(bodies[7], QByteArray("AA0001B8B9BB"));
+    ASSERT_TRUE(p.keyboardFormat.has_value());
+    EXPECT_EQ(p.keyboardFormat->format, 0x84);
+}
+
 TEST(Profile, VerifyNamesEveryKeyTheReaderReadsBackOtherwise)
 {
     const cli::Profile p = cli::Profile::parse(R"({"format":1,"keyboard":{"format":"hex8","semicolon":true,
