@@ -98,8 +98,12 @@ Prepared prepare(const QStringList &words, bool simulated)
 {
     const QString &word = words.first();
     const Family *family = findFamily(word);
-    if (!family)
+    if (!family) {
+        // "--simulate hf" reads as the simulator and a command named hf.
+        if (word == QLatin1String("hf"))
+            throw UserError(QStringLiteral("unknown command 'hf'; for the simulated HF reader write --simulate=hf."));
         throw UserError(QStringLiteral("unknown command '%1'; `rfidctl help` lists the commands.").arg(word));
+    }
     const Action *action = findAction(*family, QString());
     qsizetype first = 1;
     if (!action) {

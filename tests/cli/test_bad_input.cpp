@@ -79,6 +79,7 @@ const Case kCases[] = {
     {"--simulate -c 'keyboard get' extra", "one too many", nullptr, true},
     {"--simulate -c \"wifi set 'open\"", "never closed", nullptr, true},
     {"--simulate", "no command given", nullptr, true},
+    {"--simulate hf system info", "write --simulate=hf", nullptr, true},
 };
 
 TEST(BadInput, ExitTwoNamingTheArgumentWithNothingSent)
