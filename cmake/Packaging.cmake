@@ -27,8 +27,13 @@ math(EXPR RFID_SCREENSHOT_HEIGHT "0x${shot_height}")
 configure_file(${pkg}/${RFID_APP_ID}.metainfo.xml.in ${PROJECT_BINARY_DIR}/packaging/${RFID_APP_ID}.metainfo.xml @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/packaging/${RFID_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
-# Manual pages: every packaging/man/*.1, compressed as Debian ships them.
+# Manual pages: every packaging/man/*.1, compressed as Debian ships them, and the command
+# line's own page, which rfidctl prints from its command registry (app/CMakeLists.txt).
 file(GLOB man_pages CONFIGURE_DEPENDS ${pkg}/man/*.1)
+set(generated ${PROJECT_BINARY_DIR}/packaging/generated)
+if(TARGET rfidctl)
+  list(APPEND man_pages ${generated}/rfidctl.1)
+endif()
 set(man_outputs)
 foreach(page ${man_pages})
   get_filename_component(name ${page} NAME)
@@ -40,10 +45,16 @@ foreach(page ${man_pages})
   list(APPEND man_outputs ${out})
 endforeach()
 add_custom_target(rfid_man_pages ALL DEPENDS ${man_outputs})
+if(TARGET rfidctl)
+  add_dependencies(rfid_man_pages rfidctl_docs)
+endif()
 install(FILES ${man_outputs} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # Bash completions: every file in packaging/bash-completion, named after its command.
 file(GLOB completions CONFIGURE_DEPENDS ${pkg}/bash-completion/*)
+if(TARGET rfidctl)
+  list(APPEND completions ${generated}/rfidctl)
+endif()
 if(completions)
   install(FILES ${completions} DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 endif()

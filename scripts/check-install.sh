@@ -35,7 +35,8 @@ done
 for page in packaging/man/*.1; do
   expected+=("share/man/man1/$(basename "$page").gz")
 done
-[ -e "$build/app/rfidctl" ] && expected+=("bin/rfidctl")
+[ -e "$build/app/rfidctl" ] &&
+  expected+=("bin/rfidctl" "share/man/man1/rfidctl.1.gz" "share/bash-completion/completions/rfidctl")
 for f in "${expected[@]}"; do
   [ -f "$root/$f" ] || fail "missing $f"
 done

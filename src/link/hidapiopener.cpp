@@ -1,3 +1,4 @@
+#include "link/hidpathopener.h"
 #include "link/hidtransport.h"
 
 #include <hidapi.h>
@@ -7,7 +8,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 class HidapiDevice : public HidDevice
 {
@@ -30,7 +32,7 @@ private:
 class HidapiOpener : public HidOpener
 {
 public:
-    HidapiOpener(uint16_t vid, uint16_t pid) : vid_(vid), pid_(pid)
+    HidapiOpener(uint16_t vid, uint16_t pid, QByteArray path = {}) : vid_(vid), pid_(pid), path_(std::move(path))
     {
         static const bool ok = hid_init() == 0;
         (void)ok;
@@ -41,7 +43,8 @@ public:
         QByteArray path;
         hid_device_info *list = hid_enumerate(vid_, pid_);
         for (hid_device_info *i = list; i; i = i->next) {
-            if (vid_ || pid_ || i->usage_page >= 0xFF00) {
+            // A device named by its path must be one that is there now.
+            if (!path_.isEmpty() ? path_ == i->path : (vid_ || pid_ || i->usage_page >= 0xFF00)) {
                 path = i->path;
                 break;
             }
@@ -69,6 +72,7 @@ public:
 
 private:
     uint16_t vid_, pid_;
+    QByteArray path_; // one device by its path; empty: by IDs or usage page
 };
 
 } // namespace
@@ -76,4 +80,9 @@ private:
 std::unique_ptr<HidOpener> makeHidapiOpener(uint16_t vid, uint16_t pid)
 {
     return std::make_unique<HidapiOpener>(vid, pid);
+}
+
+std::unique_ptr<HidOpener> makeHidapiPathOpener(const QString &path)
+{
+    return std::make_unique<HidapiOpener>(0, 0, QFile::encodeName(path));
 }

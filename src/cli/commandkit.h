@@ -1,0 +1,33 @@
+#pragma once
+
+#include "cli/args.h"
+#include "cli/failures.h"
+#include "cli/record.h"
+#include "cli/registry.h"
+#include "cli/session.h"
+#include "protocol/reply.h"
+#include "protocol/request.h"
+
+// What the family files share: send a typed command and require its success.
+namespace cli
+{
+
+// Sends request with the command's own wait (or --timeout) and throws ReaderFailure unless the
+// reader says success. Returns the reply.
+QByteArray call(Session &session, const protocol::Request &request, int waitMs);
+
+// The same, the reply read by parse (a protocol parser); returns the parsed value.
+template <class Parse> auto callParsed(Session &session, const protocol::Request &request, int waitMs, Parse parse)
+{
+    const int wait = session.wait(waitMs);
+    const auto result = parse(session.exchange(request, wait));
+    return session.require(result, wait);
+}
+
+// A runner that sends one command and reports nothing but its success.
+Runner sendsOnly(protocol::Request request, int waitMs);
+
+// "active" / "passive" and the like: the word's index in choices.
+int choiceIndex(CommandArgs &args, const QString &name, const QStringList &choices);
+
+} // namespace cli

@@ -1,0 +1,150 @@
+#include "cli/commandkit.h"
+#include "cli/serialline.h"
+#include "link/errors.h"
+#include "link/timestamp.h"
+#include "protocol/commandtable.h"
+#include "protocol/errorcodes.h"
+#include "protocol/workmodes.h"
+#include "serial/portscan.h"
+#include "sim/ptyuhfmodule.h"
+
+#include <QElapsedTimer>
+#include <QJsonArray>
+
+namespace cli
+{
+
+namespace
+{
+
+namespace wm = protocol::workmodes;
+constexpr int kWaitMs = 300;
+const QStringList kBauds = {QStringLiteral("9600"), QStringLiteral("19200"), QStringLiteral("38400"),
+                            QStringLiteral("57600"), QStringLiteral("115200")};
+const QStringList kModes = {QStringLiteral("single"), QStringLiteral("passive"), QStringLiteral("multi"),
+                            QStringLiteral("tid"),    QStringLiteral("sector"),  QStringLiteral("usb-hid")};
+
+Action ports()
+{
+    return {.name = QStringLiteral("ports"),
+            .summary = QStringLiteral("List the serial ports that can be opened now."),
+            .help = QStringLiteral("ttyUSB, ttyACM and ttyS ports that open; with --simulate also the simulated "
+                                   "module's pseudo-terminal (as pts/N)."),
+            .prepare = [](CommandArgs &args) -> Runner {
+                args.done();
+                return [](Session &) -> std::optional<Record> {
+                    const QStringList names = portscan::GetPorts();
+                    Record r;
+                    QJsonArray list;
+                    for (const QString &n : names) {
+                        list << portscan::pathOf(n);
+                        r.note(portscan::pathOf(n));
+                    }
+                    if (names.isEmpty())
+                        r.note(QStringLiteral("No serial port can be opened."));
+                    r.data(QStringLiteral("ports"), list);
+                    return r;
+                };
+            }};
+}
+
+Action mode()
+{
+    return {
+        .name = QStringLiteral("mode"),
+        .args = QStringLiteral("[--port DEV] [--baud N] single|passive|multi|tid|sector|usb-hid [--sector N] "
+                               "[--address N] [--length N] [--password HEX]"),
+        .summary = QStringLiteral("Set the UHF module's work mode over its serial line."),
+        .help = QStringLiteral("The reading modes as uhf mode has them; usb-hid switches the module to USB HID "
+                               "(keyboard output). The port is opened for the command and closed after it."),
+        .options = {option("port", "DEV",
+                           "The serial port (/dev/ttyUSB0 or ttyUSB0); with --simulate the "
+                           "simulated module's line when not given."),
+                    option("baud", "N", "The baud rate: 9600 (the default), 19200, 38400, 57600 or 115200."),
+                    option("sector", "N", "sector mode: the memory bank, 0 to 3 (default 3)."),
+                    option("address", "N", "sector mode: the first word, 0 to 255 (default 0)."),
+                    option("length", "N", "sector mode: the number of words, 0 to 255 (default 8)."),
+                    option("password", "HEX", "sector mode: the access password, 4 bytes (default 00000000).")},
+        .choices = kModes,
+        .prepare = [](CommandArgs &args) -> Runner {
+            const int m = choiceIndex(args, QStringLiteral("MODE"), kModes);
+            args.done();
+            const auto port = args.value(QStringLiteral("port"));
+            if ((port && port->isEmpty()) || (!port && !args.simulated()))
+                args.fail(QStringLiteral("--port DEV is missing: which serial port? (`rfidctl serial ports` lists "
+                                         "them)"));
+            const quint32 baud =
+                args.choice(args.value(QStringLiteral("baud")).value_or(kBauds[0]), QStringLiteral("--baud"), kBauds)
+                    .toUInt();
+            const bool sector = m == 4;
+            for (const char *o : {"sector", "address", "length", "password"})
+                if (!sector && args.isSet(QLatin1String(o)))
+                    args.fail(QStringLiteral("--%1 belongs to the sector mode only.").arg(QLatin1String(o)));
+            const auto num = [&](const char *o, int hi, int def) {
+                const auto v = args.value(QLatin1String(o));
+                return uint8_t(v ? args.number(*v, QStringLiteral("--") + QLatin1String(o), 0, hi) : def);
+            };
+            QByteArray password(4, '\0');
+            if (const auto p = args.value(QStringLiteral("password")))
+                password = args.hex(*p, QStringLiteral("--password"), 4, 4);
+            static const wm::Mode modes[] = {wm::Mode::Single, wm::Mode::Passive, wm::Mode::Multiple, wm::Mode::Tid};
+            const protocol::Request request = m < 4    ? wm::readingMode(modes[m])
+                                              : sector ? wm::memorySector(num("sector", 3, 3), password,
+                                                                          num("address", 255, 0), num("length", 255, 8))
+                                                       : wm::usbHid();
+            return [request, port, baud, m](Session &s) -> std::optional<Record> {
+                QString path = port ? portscan::pathOf(*port) : QString();
+                if (path.isEmpty()) {
+                    if (!s.simulatedModule() || !s.simulatedModule()->isOpen())
+                        throw NoReader(QStringLiteral("the simulated module has no pseudo-terminal."));
+                    path = s.simulatedModule()->devicePath();
+                }
+                SerialLine line(path, baud);
+                ExchangeRecord record;
+                record.time = appclock::now();
+                record.channel = ExchangeRecord::Channel::Serial;
+                record.sent = request.bytes;
+                record.command = protocol::commandRow(request);
+                QElapsedTimer clock;
+                clock.start();
+                const int wait = s.wait(kWaitMs);
+                const QByteArray reply = line.exchange(request.bytes, wait);
+                record.latencyUs = clock.nsecsElapsed() / 1000;
+                record.reply = reply;
+                record.outcome =
+                    reply.isEmpty() ? ExchangeRecord::Outcome::NoAnswer : ExchangeRecord::Outcome::Answered;
+                s.record(record);
+                Record r;
+                r.add(QStringLiteral("port"), path);
+                r.add(QStringLiteral("mode"), kModes[m]);
+                const auto status = wm::status(reply);
+                if (!status)
+                    throw ReaderFailure(
+                        reply.isEmpty() ? QStringLiteral("no_reply") : QStringLiteral("damaged"),
+                        reply.isEmpty() ? QStringLiteral("no reply from the module within %1 ms.").arg(wait)
+                                        : QStringLiteral("the module's reply is too short (%1).").arg(hexText(reply)),
+                        std::nullopt, r);
+                r.hex(QStringLiteral("status"), QByteArray(1, char(*status)));
+                // A reading mode answers with the mode it set; the switch to USB HID with 00.
+                const bool ok = m == 5 ? *status == 0x00 : *status <= wm::kMaxMode;
+                if (!ok) {
+                    const QString meaning = falsereason(hexText(QByteArray(1, char(*status))));
+                    throw ReaderFailure(QStringLiteral("refused"),
+                                        QStringLiteral("the module refused: status %1%2.")
+                                            .arg(hexText(QByteArray(1, char(*status))),
+                                                 meaning.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(meaning)),
+                                        *status, r);
+                }
+                return r;
+            };
+        }};
+}
+
+} // namespace
+
+Family serialFamily()
+{
+    return {QStringLiteral("serial"), QStringLiteral("the UHF module on a serial port"), QString(), {ports(), mode()}};
+}
+
+} // namespace cli

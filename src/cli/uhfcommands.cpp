@@ -1,0 +1,177 @@
+#include "cli/commandkit.h"
+#include "link/errors.h"
+#include "protocol/uhf.h"
+
+namespace cli
+{
+
+namespace
+{
+
+namespace uhf = protocol::uhf;
+constexpr int kModeWaitMs = 300;
+constexpr int kModuleWaitMs = 500;
+
+const QStringList kModes = {QStringLiteral("single"), QStringLiteral("passive"), QStringLiteral("multi"),
+                            QStringLiteral("tid"), QStringLiteral("sector")};
+
+// The sector read's four fields, with the defaults the window starts with.
+QList<Option> sectorOptions()
+{
+    return {option("sector", "N", "sector mode: the memory bank, 0 to 3 (default 3)."),
+            option("address", "N", "sector mode: the first word, 0 to 255 (default 0)."),
+            option("length", "N", "sector mode: the number of words, 0 to 255 (default 8)."),
+            option("password", "HEX", "sector mode: the access password, 4 bytes (default 00000000).")};
+}
+
+struct Sector {
+    uint8_t sector = 3, address = 0, length = 8;
+    QByteArray password = QByteArray(uhf::kPasswordBytes, '\0');
+};
+
+Sector sectorArgs(CommandArgs &args, bool sector)
+{
+    Sector s;
+    const QStringList names = {QStringLiteral("sector"), QStringLiteral("address"), QStringLiteral("length"),
+                               QStringLiteral("password")};
+    for (const QString &n : names)
+        if (!sector && args.isSet(n))
+            args.fail(QStringLiteral("--%1 belongs to the sector mode only.").arg(n));
+    if (const auto v = args.value(names[0]))
+        s.sector = uint8_t(args.number(*v, QStringLiteral("--sector"), 0, 3));
+    if (const auto v = args.value(names[1]))
+        s.address = uint8_t(args.number(*v, QStringLiteral("--address"), 0, 255));
+    if (const auto v = args.value(names[2]))
+        s.length = uint8_t(args.number(*v, QStringLiteral("--length"), 0, 255));
+    if (const auto v = args.value(names[3]))
+        s.password = args.hex(*v, QStringLiteral("--password"), uhf::kPasswordBytes, uhf::kPasswordBytes);
+    return s;
+}
+
+Action mode()
+{
+    return {.name = QStringLiteral("mode"),
+            .args = QStringLiteral("single|passive|multi|tid|sector [--sector N] [--address N] [--length N] "
+                                   "[--password HEX]"),
+            .summary = QStringLiteral("Set the UHF reader's reading mode."),
+            .help = QStringLiteral("single: searches for the EPC of one tag by itself; passive: reads only when "
+                                   "asked; multi: the EPCs of several tags; tid: the TID; sector: a memory sector "
+                                   "of the tag, given by the options."),
+            .options = sectorOptions(),
+            .choices = kModes,
+            .prepare = [](CommandArgs &args) -> Runner {
+                const int m = choiceIndex(args, QStringLiteral("MODE"), kModes);
+                args.done();
+                const Sector s = sectorArgs(args, m == 4);
+                const protocol::Request request = m == 4
+                                                      ? uhf::memorySectorMode(s.sector, s.password, s.address, s.length)
+                                                      : uhf::readerMode(uhf::ReaderMode(m + 1));
+                return sendsOnly(request, kModeWaitMs);
+            }};
+}
+
+// The tag in the field; throws ReaderFailure when there is none or the reply is not whole.
+uhf::Tag tagInField(Session &s)
+{
+    const int wait = s.wait(kModuleWaitMs);
+    const QByteArray reply = s.exchange(uhf::inventory(), wait);
+    s.require(protocol::ack(reply), wait);
+    const QByteArray module = uhf::moduleFrame(reply);
+    if (const auto tag = uhf::parseInventory(module))
+        return *tag;
+    if (module.size() == uhf::kNoTagFrameBytes)
+        throw ReaderFailure(QStringLiteral("no_tag"), QStringLiteral("no tag in the field."));
+    throw ReaderFailure(QStringLiteral("damaged"),
+                        QStringLiteral("the module's reply is not a whole inventory reply (%1).").arg(hexText(module)));
+}
+
+Action read()
+{
+    return {.name = QStringLiteral("read"),
+            .summary = QStringLiteral("Read the EPC, PC and CRC of the tag in the field."),
+            .prepare = [](CommandArgs &args) -> Runner {
+                args.done();
+                return [](Session &s) -> std::optional<Record> {
+                    const uhf::Tag tag = tagInField(s);
+                    Record r;
+                    r.hex(QStringLiteral("epc"), tag.epc);
+                    r.hex(QStringLiteral("pc"), tag.pc);
+                    r.hex(QStringLiteral("crc"), tag.crc);
+                    return r;
+                };
+            }};
+}
+
+Action write()
+{
+    return {
+        .name = QStringLiteral("write"),
+        .args = QStringLiteral("EPC [--password HEX] [--verify]"),
+        .summary = QStringLiteral("Write a new EPC into the tag in the field."),
+        .help = QStringLiteral("EPC is 2 to 62 bytes in whole words (an even number of bytes). The tag in the "
+                               "field is found, selected by its EPC and written with its CRC word and a PC word "
+                               "for the new length. Prints old_epc and epc, and with --verify verified."),
+        .options = {option("password", "HEX", "The tag's access password, 4 bytes (default 00000000)."),
+                    flag("verify", "Then read the tag in the field again and fail unless it has the new EPC.")},
+        .prepare = [](CommandArgs &args) -> Runner {
+            const QByteArray epc =
+                args.hex(args.take(QStringLiteral("EPC")), QStringLiteral("EPC"), 2, uhf::kMaxEpcBytes);
+            if (epc.size() % 2 != 0)
+                args.fail(QStringLiteral("EPC must be whole 2-byte words, not %1 bytes ('%2').")
+                              .arg(epc.size())
+                              .arg(hexText(epc)));
+            args.done();
+            QByteArray password(uhf::kPasswordBytes, '\0');
+            if (const auto p = args.value(QStringLiteral("password")))
+                password = args.hex(*p, QStringLiteral("--password"), uhf::kPasswordBytes, uhf::kPasswordBytes);
+            const bool verify = args.isSet(QStringLiteral("verify"));
+            return [epc, password, verify](Session &s) -> std::optional<Record> {
+                const uhf::Tag tag = tagInField(s);
+                Record r;
+                r.hex(QStringLiteral("old_epc"), tag.epc);
+                call(s, uhf::select(tag.epc), kModuleWaitMs);
+                const int wait = s.wait(kModuleWaitMs);
+                const QByteArray reply = s.exchange(uhf::writeEpc(password, tag.crc, epc), wait);
+                s.require(protocol::ack(reply), wait, r);
+                const QByteArray module = uhf::moduleFrame(reply);
+                if (!uhf::writeConfirmed(module)) {
+                    const auto m = uhf::parseModule(module);
+                    const auto code = m ? m->errorCode() : std::nullopt;
+                    throw ReaderFailure(
+                        QStringLiteral("refused"),
+                        code ? QStringLiteral("the module did not write: module error %1.")
+                                   .arg(hexText(QByteArray(1, char(*code))))
+                             : QStringLiteral("the module did not confirm the write (%1).").arg(hexText(module)),
+                        std::nullopt, r);
+                }
+                r.hex(QStringLiteral("epc"), epc);
+                if (verify) {
+                    const uhf::Tag now = tagInField(s);
+                    if (now.epc != epc)
+                        throw ReaderFailure(
+                            QStringLiteral("verify_failed"),
+                            QStringLiteral("the tag in the field reads %1, not the EPC written.").arg(hexText(now.epc)),
+                            std::nullopt, r);
+                    r.add(QStringLiteral("verified"), true);
+                }
+                return r;
+            };
+        }};
+}
+
+} // namespace
+
+Family uhfFamily()
+{
+    return {QStringLiteral("uhf"), QStringLiteral("the UHF reader's reading modes"), QString(), {mode()}};
+}
+
+Family epcFamily()
+{
+    return {QStringLiteral("epc"),
+            QStringLiteral("the EPC of the UHF tag in the field"),
+            QStringLiteral("The reader hands these commands to its UHF module."),
+            {read(), write()}};
+}
+
+} // namespace cli
