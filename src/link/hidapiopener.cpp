@@ -7,7 +7,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 class HidapiDevice : public HidDevice
 {
@@ -65,6 +66,16 @@ public:
         else
             why = QStringLiteral("The USB reader %1 cannot be opened.").arg(QString::fromLocal8Bit(path));
         return nullptr;
+    }
+
+    QString absent() const override
+    {
+        if (vid_ || pid_)
+            return QStringLiteral("No USB device %1:%2 is plugged in.")
+                .arg(vid_, 4, 16, QLatin1Char('0'))
+                .arg(pid_, 4, 16, QLatin1Char('0'));
+        return QStringLiteral("No USB reader is plugged in: no HID device has a vendor-defined usage page "
+                              "(0xFF00 to 0xFFFF).");
     }
 
 private:
