@@ -1,9 +1,6 @@
 #include "link/hidtransport.h"
-#include "pagekit/guard.h"
-#include "serial/portscan.h"
-#include "sim/ptyuhfmodule.h"
-#include "sim/simulatedreader.h"
-#include "sim/simulatorwindow.h"
+#include "simulatedsetup.h"
+#include "ui/connectiontools.h"
 #include "ui/tform1.h"
 
 #include <QApplication>
@@ -69,24 +66,21 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "rfid-workbench: --simulate takes keyboard or hf\n");
             return 2;
         }
-        SimulatedReader reader(*personality);
-        PtyUhfModule module(reader.uhf(), &reader.faults());
-        TForm1 form(reader);
-        form.setReaderNote(QStringLiteral("simulated reader"));
+        SimulatedSetup sim(*personality);
+        TForm1 form(sim.reader);
         form.show();
-        SimulatorWindow simulator(reader, module.isOpen() ? &module : nullptr);
-        simulator.move(form.frameGeometry().topRight() + QPoint(8, 0));
-        simulator.show();
-        if (module.isOpen()) {
-            // The module's line is listed among the serial ports, e.g. as "pts/3".
-            portscan::addExtraPath(module.devicePath());
-            form.log(QStringLiteral("Simulated UHF module on %1").arg(module.devicePath()));
-        }
+        sim.attach(form);
         return app.exec();
     }
 
     HidTransport transport(makeHidapiOpener(vid, pid));
+    std::unique_ptr<SimulatedSetup> sim; // made on demand; outlives the window that uses it
     TForm1 form(transport);
+    // Without a reader at hand the user can go on with the simulator, in place.
+    form.connectionTools->offerSimulator([&] {
+        sim = std::make_unique<SimulatedSetup>(SimulatedReader::Personality::Keyboard);
+        sim->attach(form);
+    });
     form.show();
     return app.exec();
 }

@@ -1,0 +1,30 @@
+#include "simulatedsetup.h"
+
+#include "serial/portscan.h"
+#include "sim/simulatorwindow.h"
+#include "ui/tform1.h"
+
+SimulatedSetup::SimulatedSetup(SimulatedReader::Personality personality)
+    : reader(personality), module(reader.uhf(), &reader.faults())
+{
+}
+
+SimulatedSetup::~SimulatedSetup()
+{
+    if (module.isOpen())
+        portscan::removeExtraPath(module.devicePath());
+}
+
+void SimulatedSetup::attach(TForm1 &form)
+{
+    form.link().setTransport(reader);
+    form.setReaderNote(QStringLiteral("simulated reader"));
+    window = std::make_unique<SimulatorWindow>(reader, module.isOpen() ? &module : nullptr);
+    window->move(form.frameGeometry().topRight() + QPoint(8, 0));
+    window->show();
+    if (module.isOpen()) {
+        // The module's line is listed among the serial ports, e.g. as "pts/3".
+        portscan::addExtraPath(module.devicePath());
+        form.log(QStringLiteral("Simulated UHF module on %1").arg(module.devicePath()));
+    }
+}
