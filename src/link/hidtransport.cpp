@@ -1,7 +1,18 @@
 #include "link/hidtransport.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QEvent>
 #include <cstring>
+
+namespace
+{
+QEvent::Type deliveryEvent()
+{
+    static const auto type = QEvent::Type(QEvent::registerEventType());
+    return type;
+}
+} // namespace
 
 HidTransport::HidTransport(std::unique_ptr<HidOpener> opener, QObject *parent)
     : QObject(parent), opener_(std::move(opener))
@@ -79,19 +90,48 @@ void HidTransport::run()
                 probeWanted_ = false;
                 lock.unlock();
                 // Not announced: the reason is said in the log by the first exchange that fails.
-                UsbReply reply;
-                ensureOpen(reply, false);
-                QMetaObject::invokeMethod(
-                    this, [this, reply] { deliverProbe(reply); }, Qt::QueuedConnection);
+                Delivery probe;
+                probe.probe = true;
+                ensureOpen(probe.reply, false);
+                hand(std::move(probe));
                 continue;
             }
             request = std::move(*pending_);
             pending_.reset();
         }
-        const UsbReply reply = perform(request);
-        QMetaObject::invokeMethod(
-            this, [this, id = request.id, reply] { deliver(id, reply); }, Qt::QueuedConnection);
+        hand({false, request.id, perform(request)});
     }
+}
+
+void HidTransport::hand(Delivery d)
+{
+    auto *event = new QEvent(deliveryEvent());
+    {
+        const std::lock_guard lock(mutex_);
+        delivered_.push_back(std::move(d));
+    }
+    posted_.fetch_add(1, std::memory_order_release);
+    QCoreApplication::postEvent(this, event);
+}
+
+bool HidTransport::event(QEvent *event)
+{
+    posted_.load(std::memory_order_acquire);
+    if (event->type() != deliveryEvent())
+        return QObject::event(event);
+    Delivery d;
+    {
+        const std::lock_guard lock(mutex_);
+        if (delivered_.empty())
+            return true;
+        d = std::move(delivered_.front());
+        delivered_.pop_front();
+    }
+    if (d.probe)
+        deliverProbe(d.reply);
+    else
+        deliver(d.id, d.reply);
+    return true;
 }
 
 bool HidTransport::superseded(quint64 id)

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -60,11 +61,20 @@ public:
     // Opens the reader now if it is not open, on the I/O thread.
     void probe(Done done) override;
 
+protected:
+    bool event(QEvent *event) override;
+
 private:
     struct Request {
         quint64 id;
         QByteArray frame;
         int timeoutMs;
+    };
+    // What the I/O thread hands back: an exchange's reply (its request's id) or a probe's.
+    struct Delivery {
+        bool probe = false;
+        quint64 id = 0;
+        UsbReply reply;
     };
 
     // The I/O thread.
@@ -75,6 +85,8 @@ private:
     bool ensureOpen(UsbReply &out, bool announce);
     void drain();
     bool superseded(quint64 id);
+    // Queues d for the window thread and wakes it with a posted event.
+    void hand(Delivery d);
 
     // The window thread.
     void deliver(quint64 id, const UsbReply &reply);
@@ -85,11 +97,15 @@ private:
     std::unique_ptr<HidDevice> device_;
     QString lastWhy_;
 
-    std::mutex mutex_; // guards pending_, probeWanted_ and stop_
+    std::mutex mutex_; // guards pending_, probeWanted_, stop_ and delivered_
     std::condition_variable wake_;
     std::optional<Request> pending_;
     bool probeWanted_ = false;
     bool stop_ = false;
+    std::deque<Delivery> delivered_;
+    // Publishes each posted event's own memory: the framework's event queue hands it over
+    // under a lock the race checker cannot see.
+    std::atomic<unsigned> posted_{0};
     std::atomic<quint64> newest_{0}; // the newest request: a read for an older one gives up
 
     // Used on the window thread only.
