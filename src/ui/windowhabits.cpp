@@ -53,10 +53,11 @@ void WindowHabits::chooseStyle(int index)
 
 void WindowHabits::showHfPages(bool on)
 {
-    for (QWidget *page : std::as_const(hfPages_))
-        tabs_->setTabVisible(tabs_->indexOf(page), on);
+    // Before its tab goes: the tab bar would pick a neighbour of its own.
     if (!on && hfPages_.contains(tabs_->currentWidget()))
         tabs_->setCurrentIndex(0);
+    for (QWidget *page : std::as_const(hfPages_))
+        tabs_->setTabVisible(tabs_->indexOf(page), on);
     if (hfPagesAction->isChecked() != on)
         hfPagesAction->setChecked(on);
     appSettings().setValue(QLatin1String(kHfPagesKey), on);
