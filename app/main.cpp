@@ -1,10 +1,6 @@
 #include "link/hidtransport.h"
-#include "pagekit/guard.h"
-#include "serial/portscan.h"
-#include "sim/ptyuhfmodule.h"
-#include "sim/simulatedreader.h"
-#include "sim/simulatorwindow.h"
-#include "ui/epcbatchwindow.h"
+#include "simulatedsetup.h"
+#include "ui/connectiontools.h"
 #include "ui/tform1.h"
 
 #include <QApplication>
@@ -28,27 +24,6 @@ bool parseUsbId(const QString &text, uint16_t &vid, uint16_t &pid)
     vid = uint16_t(v);
     pid = uint16_t(p);
     return true;
-}
-
-// What the simulated reader's person does on a batch's cue, so that a batch runs unattended.
-void followCue(UhfModule &field, epc::CueKind kind)
-{
-    switch (kind) {
-    case epc::CueKind::RemoveTag:
-    case epc::CueKind::Failed:
-    case epc::CueKind::AlreadyWritten:
-        field.operatorCue(UhfModule::OperatorCue::Remove);
-        break;
-    case epc::CueKind::SeveralTags:
-        field.operatorCue(UhfModule::OperatorCue::LeaveOne);
-        break;
-    case epc::CueKind::PlaceTag:
-        field.operatorCue(UhfModule::OperatorCue::Place);
-        break;
-    case epc::CueKind::ReaderSilent:
-    case epc::CueKind::Paused:
-        break;
-    }
 }
 
 } // namespace
@@ -91,25 +66,21 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "rfid-workbench: --simulate takes keyboard or hf\n");
             return 2;
         }
-        SimulatedReader reader(*personality);
-        PtyUhfModule module(reader.uhf(), &reader.faults());
-        TForm1 form(reader);
-        EpcBatchWindow::setCueFollower([&reader](const epc::Cue &cue) { followCue(reader.uhf(), cue.kind); });
-        form.setReaderNote(QStringLiteral("simulated reader"));
+        SimulatedSetup sim(*personality);
+        TForm1 form(sim.reader);
         form.show();
-        SimulatorWindow simulator(reader, module.isOpen() ? &module : nullptr);
-        simulator.move(form.frameGeometry().topRight() + QPoint(8, 0));
-        simulator.show();
-        if (module.isOpen()) {
-            // The module's line is listed among the serial ports, e.g. as "pts/3".
-            portscan::addExtraPath(module.devicePath());
-            form.log(QStringLiteral("Simulated UHF module on %1").arg(module.devicePath()));
-        }
+        sim.attach(form);
         return app.exec();
     }
 
     HidTransport transport(makeHidapiOpener(vid, pid));
+    std::unique_ptr<SimulatedSetup> sim; // made on demand; outlives the window that uses it
     TForm1 form(transport);
+    // Without a reader at hand the user can go on with the simulator, in place.
+    form.connectionTools->offerSimulator([&] {
+        sim = std::make_unique<SimulatedSetup>(SimulatedReader::Personality::Keyboard);
+        sim->attach(form);
+    });
     form.show();
     return app.exec();
 }

@@ -12,9 +12,12 @@ if [ -z "${RFID_SCREENSHOT_DISPLAY:-}" ]; then
   exec env RFID_SCREENSHOT_DISPLAY=1 xvfb-run -a -s "-screen 0 1280x800x24" bash "$0" "$build"
 fi
 unset QT_QPA_PLATFORM
+# The window as it first starts: not the look, position or pages the user's settings keep.
+home=$(mktemp -d)
+export XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data"
 "$build/app/rfid-workbench" --simulate &
 app=$!
-trap 'kill $app 2>/dev/null || true' EXIT
+trap 'kill $app 2>/dev/null || true; rm -rf "$home"' EXIT
 # Wait for the main window, then press Set, Read and Version number on the first page.
 for _ in $(seq 50); do
   win=$(xdotool search --name '^Format output' 2>/dev/null | head -1) && [ -n "$win" ] && break

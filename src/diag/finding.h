@@ -30,6 +30,17 @@ QString severityName(Severity severity);
 //          next line
 QString formatFinding(const Finding &finding);
 
+// The whole run in the shape both front-ends show: each finding as formatFinding gives it,
+// a blank line between them, then the verdict.
+QString formatReport(const QList<Finding> &findings);
+
+// "2 errors, 1 warning." or "Nothing in the way found." (infos and passed checks are not counted).
+QString verdict(const QList<Finding> &findings);
+
+// The commands of a finding's fix, ready to paste: its lines that begin with two blanks,
+// without them.
+QStringList fixCommands(const Finding &finding);
+
 // The most severe of the findings; Ok for none.
 Severity worstSeverity(const QList<Finding> &findings);
 

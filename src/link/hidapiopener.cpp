@@ -70,6 +70,16 @@ public:
         return nullptr;
     }
 
+    QString absent() const override
+    {
+        if (vid_ || pid_)
+            return QStringLiteral("No USB device %1:%2 is plugged in.")
+                .arg(vid_, 4, 16, QLatin1Char('0'))
+                .arg(pid_, 4, 16, QLatin1Char('0'));
+        return QStringLiteral("No USB reader is plugged in: no HID device has a vendor-defined usage page "
+                              "(0xFF00 to 0xFFFF).");
+    }
+
 private:
     uint16_t vid_, pid_;
     QByteArray path_; // one device by its path; empty: by IDs or usage page

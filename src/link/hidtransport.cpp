@@ -1,7 +1,18 @@
 #include "link/hidtransport.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QEvent>
 #include <cstring>
+
+namespace
+{
+QEvent::Type deliveryEvent()
+{
+    static const auto type = QEvent::Type(QEvent::registerEventType());
+    return type;
+}
+} // namespace
 
 HidTransport::HidTransport(std::unique_ptr<HidOpener> opener, QObject *parent)
     : QObject(parent), opener_(std::move(opener))
@@ -38,6 +49,25 @@ void HidTransport::start(const QByteArray &frame, int timeoutMs, Done done)
     wake_.notify_one();
 }
 
+void HidTransport::probe(Done done)
+{
+    probeDone_ = std::move(done); // a newer probe's answer serves an older one's asker too
+    {
+        const std::lock_guard lock(mutex_);
+        probeWanted_ = true;
+    }
+    wake_.notify_one();
+}
+
+void HidTransport::deliverProbe(const UsbReply &reply)
+{
+    if (!probeDone_)
+        return;
+    Done done = std::move(probeDone_);
+    probeDone_ = nullptr;
+    done(reply);
+}
+
 void HidTransport::deliver(quint64 id, const UsbReply &reply)
 {
     if (id != awaited_ || !done_)
@@ -53,16 +83,55 @@ void HidTransport::run()
         Request request;
         {
             std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return stop_ || pending_.has_value(); });
+            wake_.wait(lock, [this] { return stop_ || pending_.has_value() || probeWanted_; });
             if (stop_)
                 return;
+            if (!pending_) {
+                probeWanted_ = false;
+                lock.unlock();
+                // Not announced: the reason is said in the log by the first exchange that fails.
+                Delivery probe;
+                probe.probe = true;
+                ensureOpen(probe.reply, false);
+                hand(std::move(probe));
+                continue;
+            }
             request = std::move(*pending_);
             pending_.reset();
         }
-        const UsbReply reply = perform(request);
-        QMetaObject::invokeMethod(
-            this, [this, id = request.id, reply] { deliver(id, reply); }, Qt::QueuedConnection);
+        hand({false, request.id, perform(request)});
     }
+}
+
+void HidTransport::hand(Delivery d)
+{
+    auto *event = new QEvent(deliveryEvent());
+    {
+        const std::lock_guard lock(mutex_);
+        delivered_.push_back(std::move(d));
+    }
+    posted_.fetch_add(1, std::memory_order_release);
+    QCoreApplication::postEvent(this, event);
+}
+
+bool HidTransport::event(QEvent *event)
+{
+    posted_.load(std::memory_order_acquire);
+    if (event->type() != deliveryEvent())
+        return QObject::event(event);
+    Delivery d;
+    {
+        const std::lock_guard lock(mutex_);
+        if (delivered_.empty())
+            return true;
+        d = std::move(delivered_.front());
+        delivered_.pop_front();
+    }
+    if (d.probe)
+        deliverProbe(d.reply);
+    else
+        deliver(d.id, d.reply);
+    return true;
 }
 
 bool HidTransport::superseded(quint64 id)
@@ -70,23 +139,37 @@ bool HidTransport::superseded(quint64 id)
     return newest_.load() != id;
 }
 
-bool HidTransport::ensureOpen(QString &notice)
+bool HidTransport::ensureOpen(UsbReply &out, bool announce)
 {
-    if (device_)
-        return true;
-    QString why;
-    device_ = opener_->open(why);
-    if (device_) {
+    if (!device_) {
+        QString why;
+        device_ = opener_->open(why);
+        if (!device_) {
+            out.presence = why.isEmpty() ? ReaderPresence::Absent : ReaderPresence::Unreachable;
+            out.why = why.isEmpty() ? opener_->absent() : why;
+            // Said once per reason, not on every command.
+            if (announce && why != lastWhy_) {
+                lastWhy_ = why;
+                out.notice = why;
+            }
+            return false;
+        }
         lastWhy_.clear();
-        return true;
     }
-    // Said once per reason, not on every command.
-    if (why != lastWhy_) {
-        lastWhy_ = why;
-        notice = why;
-    }
-    return false;
+    out.presence = ReaderPresence::Present;
+    return true;
 }
+
+namespace
+{
+// The reader went away under an exchange; the next command opens it again.
+void lost(UsbReply &out)
+{
+    out.gone = true;
+    out.presence = ReaderPresence::Absent;
+    out.why = QStringLiteral("The USB reader went away (unplugged, or its USB connection failed).");
+}
+} // namespace
 
 void HidTransport::drain()
 {
@@ -100,7 +183,7 @@ void HidTransport::drain()
 UsbReply HidTransport::perform(const Request &request)
 {
     UsbReply out;
-    if (!ensureOpen(out.notice))
+    if (!ensureOpen(out, true))
         return out;
     drain();
     const QByteArray &frame = request.frame;
@@ -111,8 +194,8 @@ UsbReply HidTransport::perform(const Request &request)
         if (n > 0)
             std::memcpy(report.data() + 1, frame.constData() + offset, size_t(n));
         if (device_->writeReport(report) < 0) {
-            device_.reset(); // unplugged: reopened by the next command
-            out.gone = true;
+            device_.reset();
+            lost(out);
             return out;
         }
         out.written += int(n);
@@ -130,7 +213,7 @@ UsbReply HidTransport::perform(const Request &request)
         const int n = device_->readReport(buf, kReportSize, qMin(left, kReadSliceMs));
         if (n < 0) {
             device_.reset();
-            out.gone = true;
+            lost(out);
             return out;
         }
         if (n == 0) {

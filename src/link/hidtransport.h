@@ -8,6 +8,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -29,7 +30,10 @@ class HidOpener
 {
 public:
     virtual ~HidOpener() = default;
+    // Null with why empty: no reader is plugged in; with why: one is there but will not open.
     virtual std::unique_ptr<HidDevice> open(QString &why) = 0;
+    // What "no reader is plugged in" means for the readers this opener looks for.
+    virtual QString absent() const { return QStringLiteral("No USB reader is plugged in."); }
 };
 
 // The reader's report format: a frame goes out as 64-byte output reports behind report ID 0,
@@ -54,6 +58,11 @@ public:
 
     void start(const QByteArray &frame, int timeoutMs, Done done) override;
     QString description() const override;
+    // Opens the reader now if it is not open, on the I/O thread.
+    void probe(Done done) override;
+
+protected:
+    bool event(QEvent *event) override;
 
 private:
     struct Request {
@@ -61,32 +70,49 @@ private:
         QByteArray frame;
         int timeoutMs;
     };
+    // What the I/O thread hands back: an exchange's reply (its request's id) or a probe's.
+    struct Delivery {
+        bool probe = false;
+        quint64 id = 0;
+        UsbReply reply;
+    };
 
     // The I/O thread.
     void run();
     UsbReply perform(const Request &request);
-    bool ensureOpen(QString &notice);
+    // Opens the device if it is not open and sets out's presence; with announce, a reason
+    // not said before goes into out's notice.
+    bool ensureOpen(UsbReply &out, bool announce);
     void drain();
     bool superseded(quint64 id);
+    // Queues d for the window thread and wakes it with a posted event.
+    void hand(Delivery d);
 
     // The window thread.
     void deliver(quint64 id, const UsbReply &reply);
+    void deliverProbe(const UsbReply &reply);
 
     // Used on the I/O thread only.
     std::unique_ptr<HidOpener> opener_;
     std::unique_ptr<HidDevice> device_;
     QString lastWhy_;
 
-    std::mutex mutex_; // guards pending_ and stop_
+    std::mutex mutex_; // guards pending_, probeWanted_, stop_ and delivered_
     std::condition_variable wake_;
     std::optional<Request> pending_;
+    bool probeWanted_ = false;
     bool stop_ = false;
+    std::deque<Delivery> delivered_;
+    // Publishes each posted event's own memory: the framework's event queue hands it over
+    // under a lock the race checker cannot see.
+    std::atomic<unsigned> posted_{0};
     std::atomic<quint64> newest_{0}; // the newest request: a read for an older one gives up
 
     // Used on the window thread only.
     quint64 nextId_ = 0;
     quint64 awaited_ = 0;
     Done done_;
+    Done probeDone_;
 
     std::thread worker_;
 };

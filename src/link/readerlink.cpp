@@ -22,6 +22,34 @@ ReaderLink::ReaderLink(UsbTransport &transport, QObject *parent) : QObject(paren
 
 ReaderLink::~ReaderLink() = default;
 
+void ReaderLink::setTransport(UsbTransport &transport)
+{
+    if (&transport == transport_)
+        return;
+    transport_ = &transport;
+    ++transportGeneration_;
+    takePresence(ReaderPresence::Unknown, QString());
+}
+
+void ReaderLink::probe()
+{
+    QPointer<ReaderLink> self(this);
+    transport_->probe([self, generation = transportGeneration_, replies = replies_](const UsbReply &reply) {
+        if (self && self->transportGeneration_ == generation && self->replies_ == replies &&
+            reply.presence != ReaderPresence::Unknown)
+            self->takePresence(reply.presence, reply.why);
+    });
+}
+
+void ReaderLink::takePresence(ReaderPresence presence, const QString &why)
+{
+    if (presence == presence_ && why == presenceWhy_)
+        return;
+    presence_ = presence;
+    presenceWhy_ = why;
+    emit presenceChanged(presence, why);
+}
+
 QByteArray ReaderLink::exchange(const QByteArray &body, int waitMs, int command)
 {
     return transfer(frames::hf(settings_.address, body), waitMs, command, true);
@@ -112,6 +140,12 @@ QByteArray ReaderLink::transfer(const QByteArray &frame, int waitMs, int command
 void ReaderLink::arrived(const UsbReply &reply, qsizetype frameSize)
 {
     pending_->reply = reply;
+    ++replies_;
+    const bool failed = reply.presence == ReaderPresence::Absent || reply.presence == ReaderPresence::Unreachable;
+    if (failed) {
+        ++failures_;
+        emit readerFailed(reply.why);
+    }
     // Said when it happens, not at the end of the wait.
     if (!reply.notice.isEmpty())
         emit notice(reply.notice);
@@ -123,6 +157,8 @@ void ReaderLink::arrived(const UsbReply &reply, qsizetype frameSize)
         if (settings_.echo)
             emit notice(QStringLiteral("Receive...") + ReplyHex());
     }
+    if (reply.presence != ReaderPresence::Unknown)
+        takePresence(reply.presence, reply.why);
     waits::notify(); // this wait, or a reply-aware wait further out, may end now
 }
 

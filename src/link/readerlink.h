@@ -21,8 +21,20 @@ public:
     explicit ReaderLink(UsbTransport &transport, QObject *parent = nullptr);
     ~ReaderLink() override;
 
-    void setTransport(UsbTransport &transport) { transport_ = &transport; }
+    // Another reader from the next command on; what was known about the old one's presence
+    // is forgotten.
+    void setTransport(UsbTransport &transport);
     UsbTransport &transport() const { return *transport_; }
+
+    // Whether the reader can be reached, as the last exchange or probe found, and why not.
+    ReaderPresence presence() const { return presence_; }
+    const QString &presenceWhy() const { return presenceWhy_; }
+    // How many exchanges could not reach the reader (none there, it would not open, it went
+    // away), so that a loop can tell whether one of its own did.
+    quint64 readerFailures() const { return failures_; }
+    // Asks the transport whether a reader is there without sending anything; the answer
+    // comes as presenceChanged() when it changes what is known.
+    void probe();
 
     const ReaderSettings &settings() const { return settings_; }
     void setSettings(const ReaderSettings &settings) { settings_ = settings; }
@@ -67,17 +79,26 @@ signals:
     // reply echo.
     void notice(const QString &line);
     void exchanged(const ExchangeRecord &record);
+    // An exchange could not reach the reader; said before that exchange's notices.
+    void readerFailed(const QString &why);
+    void presenceChanged(ReaderPresence presence, const QString &why);
 
 private:
     struct Pending;
     QByteArray transfer(const QByteArray &frame, int waitMs, int command, bool wholeWait);
     void arrived(const UsbReply &reply, qsizetype frameSize);
+    void takePresence(ReaderPresence presence, const QString &why);
 
     UsbTransport *transport_;
     ReaderSettings settings_;
     QByteArray lastReply_;
     Pending *pending_ = nullptr; // the exchange whose reply is awaited now
     quint64 nextId_ = 0;
+    ReaderPresence presence_ = ReaderPresence::Unknown;
+    QString presenceWhy_;
+    quint64 failures_ = 0;
+    quint64 replies_ = 0; // replies taken, so that a probe older than a reply is not believed
+    quint64 transportGeneration_ = 0;
 };
 
 // The error line of a failed write.

@@ -4,12 +4,22 @@
 #include <QString>
 #include <functional>
 
+// Whether the reader can be reached, as the transport last found.
+enum class ReaderPresence {
+    Unknown,     // the transport cannot tell (the simulator, the tests' fakes) or has not looked
+    Present,     // the reader is open
+    Absent,      // no reader is plugged in, or it went away
+    Unreachable, // a reader is there but cannot be opened
+};
+
 // What one exchange with the USB reader gave.
 struct UsbReply {
     int written = 0;   // bytes of the frame written; fewer than the frame: no reader, or the write failed
     QByteArray frame;  // the reply as read (the link cuts it to its length); empty: no answer in time
     bool gone = false; // the reader went away during the exchange
     QString notice;    // why the reader cannot be reached: set once per new reason, else empty
+    ReaderPresence presence = ReaderPresence::Unknown;
+    QString why; // Absent or Unreachable: why, in plain words, on every reply (notice says it once)
 };
 
 // The reader's USB side: write one frame, collect its reply. Implementations: the hidapi
@@ -31,6 +41,11 @@ public:
 
     // A short human-readable description of the reader behind this transport.
     virtual QString description() const = 0;
+
+    // Looks whether a reader is there without sending anything: done gets a reply with
+    // nothing written and the presence set, as start's done runs. A probe and an exchange
+    // never supersede each other. This one cannot tell: Unknown, at once.
+    virtual void probe(Done done) { done(UsbReply{}); }
 };
 
 // A transport that answers in the same call: the simulator and the fakes of the tests.

@@ -4,6 +4,7 @@
 #include "link/waits.h"
 #include "pagekit/guard.h"
 #include "pagekit/pagehost.h"
+#include "pagekit/readerloss.h"
 #include "pagekit/widgets.h"
 
 #include <QPointer>
@@ -40,8 +41,16 @@ int repeatWaitMs(int pause, int extraMs)
 void runRepeat(QCheckBox *box, ReaderLink &link, const RepeatBox &repeat)
 {
     QPointer<QCheckBox> guardBox(box);
+    ReaderLossWatch reader(link);
     while (guardBox && guardBox->isChecked() && !waits::cancelled()) {
         repeat.operation();
+        if (const QString why = reader.lost(); !why.isEmpty()) {
+            if (guardBox)
+                guardBox->setChecked(false);
+            if (repeat.log)
+                repeat.log(ReaderLossWatch::endLine(QStringLiteral("Repeat"), why));
+            return;
+        }
         const int ms = repeatWaitMs(repeat.pause(), repeat.extraMs);
         if (repeat.wait == RepeatBox::Wait::ReplyAware)
             link.Delay(ms);
@@ -79,6 +88,7 @@ QCheckBox *repeatBox(const char *box, PageHost &host, std::function<void()> oper
                      std::function<void()> second)
 {
     RepeatBox r = repeatRow(box, std::move(operation), [&host] { return host.link().settings().hfPauseMs; });
+    r.log = [&host](const QString &line) { host.log(line); };
     if (second) {
         r.operation = [&host, first = std::move(r.operation), second = std::move(second), pause = r.pause,
                        extra = r.extraMs] {

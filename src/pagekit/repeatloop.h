@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCheckBox>
+#include <QString>
 #include <functional>
 
 class PageHost;
@@ -10,6 +11,8 @@ class ReaderLink;
 // run the operation, then pause (pause() + extraMs) with a plain or a reply-aware wait. The
 // loop lives in the box's click handler; the waits process events, so the user can untick
 // the box (the loop ends after that wait) or start another loop inside this one's wait.
+// A pass whose exchange could not reach the reader unticks the box and ends the loop with a
+// line saying why.
 struct RepeatBox {
     enum class Wait { Plain, ReplyAware };
 
@@ -19,6 +22,8 @@ struct RepeatBox {
     std::function<int()> pause; // may throw UserError: a message box, and the loop ends
     int extraMs = 0;
     Wait wait = Wait::Plain;
+    // Where the line goes that says why the loop ended by itself (the reader went away).
+    std::function<void(const QString &)> log = {};
 };
 
 // Connects box's click to the loop. The loop ends when the program closes.

@@ -8,6 +8,7 @@
 #include "link/waits.h"
 #include "pagekit/guard.h"
 #include "pagekit/pagehost.h"
+#include "pagekit/readerloss.h"
 #include "pagekit/replycheck.h"
 #include "pagekit/widgets.h"
 #include "protocol/call.h"
@@ -343,8 +344,15 @@ void EpcWritePage::CheckBox20Click()
     try {
         // Unticking runs this handler again inside a wait: that run only sets the caption,
         // and this loop ends after its pass.
+        ReaderLossWatch reader(host().link());
         while (self && CheckBox20->isChecked() && !waits::cancelled()) {
             Button66Click();
+            if (const QString why = reader.lost(); !why.isEmpty()) {
+                // Unplugged: every further pass would fail the same way.
+                CheckBox20->setChecked(false);
+                log(ReaderLossWatch::endLine(QStringLiteral("Automatic writing"), why));
+                break;
+            }
             host().link().Delayy(loopPauseMs() + kLoopExtraMs);
             if (!self)
                 return;

@@ -1,6 +1,9 @@
 #include "ui/connectiongroup.h"
 
+#include "diag/doctor.h"
+#include "diag/processtable.h"
 #include "files/places.h"
+#include "link/errors.h"
 #include "link/hextext.h"
 #include "link/timestamp.h"
 #include "link/waits.h"
@@ -16,6 +19,25 @@ namespace
 {
 const QString kNone = QStringLiteral("none");
 const QString kNoPort = QStringLiteral("No Com Port");
+
+// "/dev/ttyUSB0 is open in minicom (pid 4242)."; empty when no other process shows it open.
+QString portHolders(const QString &path)
+{
+    // The processes' open files lead to the device itself, not to a link to it.
+    const QString device = QFileInfo(path).canonicalFilePath();
+    if (device.isEmpty())
+        return {};
+    const diag::DoctorOptions options = diag::DoctorOptions::forThisProcess();
+    const diag::Holders found = diag::ProcessTable(options.root).holders({device}, options.selfPid);
+    QStringList names;
+    for (const diag::Process &p : found.byNode.value(device))
+        names << (p.name.isEmpty() ? QStringLiteral("process %1").arg(p.pid)
+                                   : QStringLiteral("%1 (pid %2)").arg(p.name).arg(p.pid));
+    if (names.isEmpty())
+        return {};
+    return QStringLiteral("%1 is open in %2.").arg(path, names.join(QStringLiteral(", ")));
+}
+
 } // namespace
 
 ConnectionGroup::ConnectionGroup(PageHost &host, QWidget *parent)
@@ -135,7 +157,15 @@ void ConnectionGroup::ComboBox2Change()
 
 void ConnectionGroup::Button1Click()
 {
-    Comm1->OpenPort(); // ECommsError: a message box, the buttons stay as they were
+    try {
+        Comm1->OpenPort(); // ECommsError: a message box, the buttons stay as they were
+    } catch (const ECommsError &e) {
+        // A port another program holds: the message names it, after the component's own.
+        const QString holders = portHolders(portscan::pathOf(Comm1->CommName()));
+        if (holders.isEmpty())
+            throw;
+        throw UserError(e.message() + QLatin1Char('\n') + holders);
+    }
     closedBecause_.clear();
     Button1->setEnabled(false);
     Button2->setEnabled(true);

@@ -64,9 +64,10 @@ RawTerminalGroup::RawTerminalGroup(PageHost &host, QWidget *parent)
     guard::onClick(Button6, [this] { Button6Click(); });
     guard::onClick(Button7, [this] { Button7Click(); });
     guard::onClick(Button5, [this] { Button5Click(); });
-    bindRepeat(CheckBox3, host_.link(),
-               repeatRow(
-                   "CheckBox3", [this] { Button3Click(); }, [this] { return periodMs(); }));
+    RepeatBox repeat = repeatRow(
+        "CheckBox3", [this] { Button3Click(); }, [this] { return periodMs(); });
+    repeat.log = [this](const QString &line) { host_.log(line); };
+    bindRepeat(CheckBox3, host_.link(), std::move(repeat));
     if (repeatDef("CheckBox3")->endsOnTabChange)
         host_.endOnTabChange(CheckBox3);
 

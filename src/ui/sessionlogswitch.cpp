@@ -5,6 +5,7 @@
 #include "link/errors.h"
 #include "link/timestamp.h"
 #include "pagekit/guard.h"
+#include "ui/appsettings.h"
 #include "ui/logpane.h"
 
 #include <QAction>
@@ -20,11 +21,6 @@ namespace
 
 const QString kKeepKey = QStringLiteral("sessionLogs/keep");
 
-QSettings settings()
-{
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QCoreApplication::applicationName());
-}
-
 } // namespace
 
 SessionLogSwitch::SessionLogSwitch(LogPane &pane, QObject *parent, const files::SysCalls &sys)
@@ -35,7 +31,7 @@ SessionLogSwitch::SessionLogSwitch(LogPane &pane, QObject *parent, const files::
     keepAction = new QAction(QStringLiteral("Keep session logs"), this);
     keepAction->setObjectName(QStringLiteral("ToolsKeepSessionLogs"));
     keepAction->setCheckable(true);
-    keepAction->setChecked(settings().value(kKeepKey, true).toBool());
+    keepAction->setChecked(appSettings().value(kKeepKey, true).toBool());
     connect(openFolderAction, &QAction::triggered, this, [this] { guard::run([this] { openFolder(); }); });
     connect(keepAction, &QAction::toggled, this, [this](bool on) { guard::run([this, on] { setKeeping(on); }); });
 
@@ -80,7 +76,7 @@ void SessionLogSwitch::start()
 
 void SessionLogSwitch::setKeeping(bool keep)
 {
-    settings().setValue(kKeepKey, keep);
+    appSettings().setValue(kKeepKey, keep);
     if (keep == bool(log_))
         return;
     pane_->setSessionLog(nullptr);

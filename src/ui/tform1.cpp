@@ -13,16 +13,19 @@
 #include "uhf/outputdevicepage.h"
 #include "uhf/wifipage.h"
 #include "ui/connectiongroup.h"
+#include "ui/connectiontools.h"
 #include "ui/epcbatchwindow.h"
 #include "ui/logpane.h"
 #include "ui/optiongroups.h"
 #include "ui/serialpage.h"
 #include "ui/sessionlogswitch.h"
 #include "ui/styles.h"
+#include "ui/tabnavigation.h"
 #include "ui/tform2.h"
 #include "ui/tform3.h"
 #include "ui/tracelog.h"
 #include "ui/tracewindow.h"
+#include "ui/windowhabits.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -41,7 +44,13 @@ constexpr int kPageControlHeight = 561;
 
 TForm1::TForm1(UsbTransport &transport, QWidget *parent) : QMainWindow(parent), link_(transport)
 {
-    connect(&link_, &ReaderLink::notice, this, [this](const QString &line) { log(line); });
+    connectionTools = new ConnectionTools(
+        link_, [this](const QString &line) { log(line); }, this);
+    connect(&link_, &ReaderLink::notice, this, [this](const QString &line) {
+        if (!connectionTools->swallows(line))
+            log(line);
+    });
+    connect(&link_, &ReaderLink::presenceChanged, this, [this] { showReaderState(); });
     traceLog = new TraceLog(this);
     connect(&link_, &ReaderLink::exchanged, traceLog, &TraceLog::append);
     setObjectName(QStringLiteral("Form1"));
@@ -106,6 +115,8 @@ TForm1::TForm1(UsbTransport &transport, QWidget *parent) : QMainWindow(parent), 
     layout->addWidget(GroupBox2, 0, Qt::AlignTop);
     setCentralWidget(central);
     sessionLogs = new SessionLogSwitch(*RichEdit1, this);
+    habits = new WindowHabits(*this, PageControl1, {TabSheet4, TabSheet2, TabSheet3, TabSheet5, TabSheet6});
+    new TabNavigation(PageControl1, this);
 
     buildMenu();
     buildStatusBar();
@@ -123,6 +134,10 @@ TForm1::TForm1(UsbTransport &transport, QWidget *parent) : QMainWindow(parent), 
     PageControl1->setCurrentIndex(0);
     connect(PageControl1, &QTabWidget::currentChanged, this, [this] { guard::run([this] { PageControl1Change(); }); });
     setFixedSize(sizeHint());
+
+    habits->restore();
+    // Whether a reader is there shows in the status bar before the first command.
+    link_.probe();
 }
 
 TForm1::~TForm1() = default;
@@ -146,11 +161,14 @@ void TForm1::buildMenu()
     const char *captions[styles::kCount] = {"Stype one",  "Stype two",  "Stype three",
                                             "Stype four", "Stype five", "Stype six"};
     for (int i = 0; i < styles::kCount; ++i)
-        item(stype, names[i], QString::fromLatin1(captions[i]), [i] { styles::apply(i); });
+        item(stype, names[i], QString::fromLatin1(captions[i]), [this, i] { habits->chooseStyle(i); });
     QMenu *tools = bar->addMenu(QStringLiteral("Tools"));
     tools->setObjectName(QStringLiteral("ToolsMenu"));
     item(tools, "ToolsFrameTrace", QStringLiteral("Frame trace..."), [this] { showFrameTrace(); });
     item(tools, "ToolsEpcBatch", QStringLiteral("EPC batch encoding..."), [this] { showEpcBatch(); });
+    tools->addSeparator();
+    connectionTools->addTo(tools);
+    habits->addTo(tools);
     tools->addSeparator();
     sessionLogs->addTo(tools);
     QMenu *about = bar->addMenu(QStringLiteral("About"));
@@ -176,11 +194,27 @@ void TForm1::buildStatusBar()
 
 void TForm1::setReaderNote(const QString &note)
 {
-    // Panel 1 is narrow: a short mark there, the whole note in the title and the tooltip.
-    panels[1]->setText(note.isEmpty() ? QString() : QStringLiteral("SIM"));
-    panels[1]->setToolTip(note);
+    readerNote_ = note;
     setWindowTitle(QStringLiteral("Format output  card number V2.7") +
                    (note.isEmpty() ? QString() : QStringLiteral(" [%1]").arg(note)));
+    showReaderState();
+}
+
+void TForm1::showReaderState()
+{
+    // Panel 1 is narrow: a short mark there, the whole note or reason in the tooltip.
+    QString mark, tip = readerNote_;
+    if (!readerNote_.isEmpty()) {
+        mark = QStringLiteral("SIM");
+    } else if (link_.presence() == ReaderPresence::Absent) {
+        mark = QStringLiteral("No reader");
+        tip = link_.presenceWhy();
+    } else if (link_.presence() == ReaderPresence::Unreachable) {
+        mark = QStringLiteral("No access");
+        tip = link_.presenceWhy();
+    }
+    panels[1]->setText(mark);
+    panels[1]->setToolTip(tip);
 }
 
 void TForm1::log(const QString &text)
@@ -273,6 +307,7 @@ void TForm1::FormClose()
     if (closed_)
         return;
     closed_ = true;
+    habits->keepPosition();
     if (TabSheet9->isBuilt())
         TabSheet9->connection->FormClose();
     Timer1->stop();

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <memory>
 
+class ConnectionTools;
 class LogPane;
 class QCheckBox;
 class QGroupBox;
@@ -31,6 +32,7 @@ class EpcWritePage;
 class SerialPage;
 class SessionLogSwitch;
 class WifiPage;
+class WindowHabits;
 
 // The main window: the page control, the log pane, the status bar clock, the menus.
 class TForm1 : public QMainWindow, public PageHost
@@ -61,6 +63,8 @@ public:
 
     // Says in status panel 1 and the title what kind of reader this is (the simulator).
     void setReaderNote(const QString &note);
+    // Panel 1: the reader note's mark, else "No reader" / "No access" while the link finds none.
+    void showReaderState();
 
     QTabWidget *PageControl1;
     QGroupBox *GroupBox2;
@@ -81,6 +85,8 @@ public:
     WifiPage *TabSheet10;
 
     SessionLogSwitch *sessionLogs;
+    ConnectionTools *connectionTools;
+    WindowHabits *habits;
 
     QPointer<TForm2> Form2;
     QPointer<TForm3> Form3;
@@ -99,4 +105,5 @@ private:
     ReaderLink link_;
     QList<QPointer<QCheckBox>> tabChangeEnds_; // repeat boxes a change of tab unticks
     bool closed_ = false;
+    QString readerNote_;
 };

@@ -15,6 +15,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 #include <fcntl.h>
@@ -345,6 +347,74 @@ TEST_F(SerialPageTest, TheFarEndVanishingLeavesAPortThatClosesAndReopens)
     pick(group->ComboBox1, a.name());
     EXPECT_TRUE(group->Comm1->isOpen());
     EXPECT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
+}
+
+} // namespace
+
+namespace
+{
+
+TEST_F(SerialPageTest, ABusyPortNamesTheProgramThatHoldsIt)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("flock")).isEmpty())
+        GTEST_SKIP() << "no flock program";
+    // Another program takes the port and its lock, as a terminal program does.
+    QProcess holder;
+    holder.start(QStringLiteral("flock"), {a.path, QStringLiteral("sleep"), QStringLiteral("30")});
+    ASSERT_TRUE(holder.waitForStarted());
+    const qint64 pid = holder.processId();
+    QElapsedTimer clock;
+    clock.start();
+    while (portscan::probe(a.path) && clock.elapsed() < 5000)
+        QThread::msleep(10);
+    group->Comm1->setCommName(a.path);
+    guard::run([this] { group->Button1Click(); });
+    holder.kill();
+    holder.waitForFinished();
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].startsWith("the com is not exist!...\n" + a.path + " is open in "))
+        << errors[0].toStdString();
+    EXPECT_TRUE(errors[0].contains(QStringLiteral("flock (pid %1)").arg(pid))) << errors[0].toStdString();
+    EXPECT_FALSE(group->Comm1->isOpen());
+}
+
+TEST_F(SerialPageTest, AnAdapterPluggedBackUnderItsNameIsListedAgainAndOpens)
+{
+    // The adapter's node, as udev names it: a link to the line the test plays.
+    QTemporaryDir dev;
+    const QString port = dev.filePath(QStringLiteral("ttyUSB0"));
+    auto line = std::make_unique<FarEnd>();
+    ASSERT_TRUE(QFile::link(line->path, port));
+    portscan::addExtraPath(port);
+    form->PageControl1Change();
+    pick(group->ComboBox1, port);
+    ASSERT_TRUE(group->Comm1->isOpen());
+
+    // Unplugged: the line goes, and its node with it.
+    ::close(line->master);
+    line->master = -1;
+    QFile::remove(port);
+    waits::waitUntil(3000, [this] { return !group->Comm1->isOpen(); });
+    EXPECT_FALSE(group->Comm1->isOpen());
+    EXPECT_TRUE(
+        log().contains("Serial port " + port + " is gone (the device was removed): it is closed..   01:07:09 PM"))
+        << log().join('\n').toStdString();
+    line.reset();
+    form->PageControl1Change();
+    EXPECT_FALSE(items().contains(port));
+
+    // Plugged back under the same name: the next rescan lists it and it opens.
+    FarEnd again;
+    ASSERT_TRUE(QFile::link(again.path, port));
+    form->PageControl1Change();
+    EXPECT_TRUE(items().contains(port));
+    pick(group->ComboBox1, port);
+    EXPECT_TRUE(group->Comm1->isOpen());
+    group->Send232HEX(QStringLiteral("7E"));
+    EXPECT_EQ(again.receive(1), QByteArray("\x7E"));
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
+    group->Button2->click();
+    portscan::removeExtraPath(port);
 }
 
 } // namespace

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "sim/ptyuhfmodule.h"
+#include "sim/simulatedreader.h"
+
+#include <memory>
+
+class SimulatorWindow;
+class TForm1;
+
+// The simulated reader with its UHF module on a pseudo-terminal and the simulator window:
+// what --simulate starts with, and what "Tools > Use the simulated reader" switches to.
+class SimulatedSetup
+{
+public:
+    explicit SimulatedSetup(SimulatedReader::Personality personality);
+    ~SimulatedSetup();
+
+    // Puts the simulator behind the window: its link, the title and status bar, the module
+    // among the serial ports (with a line in the log), the simulator window beside it.
+    void attach(TForm1 &form);
+
+    SimulatedReader reader;
+    PtyUhfModule module;
+    std::unique_ptr<SimulatorWindow> window;
+};
