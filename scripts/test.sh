@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the tool and its tests twice (plain, and with the address
 # and undefined-behaviour sanitizers) and runs the whole suite in both builds; checks the
-# install tree of the plain build; fuzzes every parser of untrusted bytes for 30 s each; then
+# install tree of the plain build; fuzzes every parser of untrusted bytes for 10 s each; then
 # runs the threaded transports' tests once more under the thread sanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,8 +18,8 @@ for variant in plain asan; do
   echo "== tests ($variant build)"
   ASAN_OPTIONS=detect_leaks=0 ctest --test-dir "$dir" --output-on-failure
 done
-echo "== fuzzing the parsers of untrusted bytes (libFuzzer, address + undefined, 30 s each)"
-bash scripts/fuzz.sh 30
+echo "== fuzzing the parsers of untrusted bytes (libFuzzer, address + undefined, 10 s each)"
+bash scripts/fuzz.sh 10
 echo "== install tree (plain build)"
 bash scripts/check-install.sh build-test-plain
 dir=build-test-tsan
