@@ -78,8 +78,11 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Desktop tool for USB HID and serial RFID readers: keyboard-output formats,
 UHF output settings, EPC writing with automatic numbering, UHF module work
 modes and reader WiFi, each page one reader command with a time-stamped log.
-Comes with a simulated reader, and with a udev rule that gives the person at
-the machine the readers and the common USB-serial adapters.")
+EPC batches from GS1 numbers, verified by reading back, with a journal that
+resumes. rfidctl sends every reader command from scripts, and its doctor
+command names what keeps a reader from being reached. Comes with a simulated
+reader, and with a udev rule that gives the person at the machine the readers
+and the common USB-serial adapters.")
 set(RFID_PACKAGE_CONTACT "RFID Workbench maintainers <maintainers@rfidworkbench.org>" CACHE STRING
     "Maintainer field of the .deb")
 set(CPACK_PACKAGE_CONTACT "${RFID_PACKAGE_CONTACT}")
