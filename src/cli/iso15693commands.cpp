@@ -2,6 +2,7 @@
 #include "protocol/iso15693.h"
 
 #include <QJsonArray>
+#include <utility>
 
 namespace cli
 {
@@ -27,6 +28,14 @@ struct Target {
     uint8_t flags;
     QByteArray uid; // empty: no tag addressed
 };
+
+// FIRST COUNT: the first block and the number of blocks, each 0 to 255.
+std::pair<uint8_t, uint8_t> blockRange(CommandArgs &args)
+{
+    const int first = args.number(args.take(QStringLiteral("FIRST")), QStringLiteral("FIRST"), 0, 255);
+    const int count = args.number(args.take(QStringLiteral("COUNT")), QStringLiteral("COUNT"), 0, 255);
+    return {first, count};
+}
 
 Target target(CommandArgs &args, uint8_t defaultFlags, bool uidAllowed = true)
 {
@@ -93,11 +102,10 @@ Action read()
             .summary = QStringLiteral("Read COUNT blocks from block FIRST (each 0 to 255)."),
             .options = addressing(),
             .prepare = [](CommandArgs &args) -> Runner {
-                const int first = args.number(args.take(QStringLiteral("FIRST")), QStringLiteral("FIRST"), 0, 255);
-                const int count = args.number(args.take(QStringLiteral("COUNT")), QStringLiteral("COUNT"), 0, 255);
+                const auto [first, count] = blockRange(args);
                 args.done();
                 const Target t = target(args, iso::kFlagsPhilips);
-                return blocks(iso::read(t.flags, uint8_t(first), uint8_t(count), t.uid), "data");
+                return blocks(iso::read(t.flags, first, count, t.uid), "data");
             }};
 }
 
@@ -108,13 +116,12 @@ Action write()
             .summary = QStringLiteral("Write HEX into COUNT blocks from block FIRST (default flags ti)."),
             .options = addressing(),
             .prepare = [](CommandArgs &args) -> Runner {
-                const int first = args.number(args.take(QStringLiteral("FIRST")), QStringLiteral("FIRST"), 0, 255);
-                const int count = args.number(args.take(QStringLiteral("COUNT")), QStringLiteral("COUNT"), 0, 255);
+                const auto [first, count] = blockRange(args);
                 const QString text = args.take(QStringLiteral("HEX"));
                 args.done();
                 const Target t = target(args, iso::kFlagsTi);
                 const QByteArray data = args.hex(text, QStringLiteral("HEX"), 1, iso::kMaxBody - 4 - int(t.uid.size()));
-                return plain(iso::write(t.flags, uint8_t(first), uint8_t(count), t.uid, data));
+                return plain(iso::write(t.flags, first, count, t.uid, data));
             }};
 }
 
@@ -192,11 +199,10 @@ Action security()
             .summary = QStringLiteral("Read the security status of COUNT blocks from FIRST."),
             .options = addressing(),
             .prepare = [](CommandArgs &args) -> Runner {
-                const int first = args.number(args.take(QStringLiteral("FIRST")), QStringLiteral("FIRST"), 0, 255);
-                const int count = args.number(args.take(QStringLiteral("COUNT")), QStringLiteral("COUNT"), 0, 255);
+                const auto [first, count] = blockRange(args);
                 args.done();
                 const Target t = target(args, iso::kFlagsPhilips);
-                return blocks(iso::security(t.flags, uint8_t(first), uint8_t(count), t.uid), "status");
+                return blocks(iso::security(t.flags, first, count, t.uid), "status");
             }};
 }
 
