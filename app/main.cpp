@@ -1,3 +1,4 @@
+#include "commission/cuefollower.h"
 #include "link/hidtransport.h"
 #include "pagekit/guard.h"
 #include "serial/portscan.h"
@@ -28,27 +29,6 @@ bool parseUsbId(const QString &text, uint16_t &vid, uint16_t &pid)
     vid = uint16_t(v);
     pid = uint16_t(p);
     return true;
-}
-
-// What the simulated reader's person does on a batch's cue, so that a batch runs unattended.
-void followCue(UhfModule &field, epc::CueKind kind)
-{
-    switch (kind) {
-    case epc::CueKind::RemoveTag:
-    case epc::CueKind::Failed:
-    case epc::CueKind::AlreadyWritten:
-        field.operatorCue(UhfModule::OperatorCue::Remove);
-        break;
-    case epc::CueKind::SeveralTags:
-        field.operatorCue(UhfModule::OperatorCue::LeaveOne);
-        break;
-    case epc::CueKind::PlaceTag:
-        field.operatorCue(UhfModule::OperatorCue::Place);
-        break;
-    case epc::CueKind::ReaderSilent:
-    case epc::CueKind::Paused:
-        break;
-    }
 }
 
 } // namespace
@@ -94,7 +74,8 @@ int main(int argc, char **argv)
         SimulatedReader reader(*personality);
         PtyUhfModule module(reader.uhf(), &reader.faults());
         TForm1 form(reader);
-        EpcBatchWindow::setCueFollower([&reader](const epc::Cue &cue) { followCue(reader.uhf(), cue.kind); });
+        EpcBatchWindow::setCueFollower(
+            [&reader](const epc::Cue &cue) { commission::followCue(reader.uhf(), cue.kind); });
         form.setReaderNote(QStringLiteral("simulated reader"));
         form.show();
         SimulatorWindow simulator(reader, module.isOpen() ? &module : nullptr);
