@@ -63,7 +63,9 @@ QString BatchProgress::figures(const epc::Progress &p, std::optional<qint64> tot
     // Skipped indexes count as done.
     const qint64 done = p.done() + p.skipped;
     QString text = total ? QStringLiteral("%1/%2").arg(done).arg(*total) : QString::number(done);
-    text += QStringLiteral("  %1 verified").arg(p.verified);
+    // One run either verifies every tag or none: written counts only without verification.
+    if (p.verified || !p.written)
+        text += QStringLiteral("  %1 verified").arg(p.verified);
     if (p.written)
         text += QStringLiteral("  %1 written").arg(p.written);
     text += QStringLiteral("  %1 failed  ").arg(p.failed);
