@@ -1,6 +1,7 @@
 #include "figures.h"
 
 #include "commission/batchsession.h"
+#include "commission/cuefollower.h"
 #include "commission/readertagport.h"
 #include "link/readerlink.h"
 #include "link/waits.h"
@@ -22,27 +23,6 @@ double cpuMs()
     return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
 }
 
-// The simulated reader's person, as --simulate wires it: takes each tag away when cued and
-// lays a fresh blank one.
-void followCue(UhfModule &field, epc::CueKind kind)
-{
-    switch (kind) {
-    case epc::CueKind::RemoveTag:
-    case epc::CueKind::Failed:
-    case epc::CueKind::AlreadyWritten:
-        field.operatorCue(UhfModule::OperatorCue::Remove);
-        break;
-    case epc::CueKind::SeveralTags:
-        field.operatorCue(UhfModule::OperatorCue::LeaveOne);
-        break;
-    case epc::CueKind::PlaceTag:
-        field.operatorCue(UhfModule::OperatorCue::Place);
-        break;
-    default:
-        break;
-    }
-}
-
 // A whole batch as the command line runs it: the reader adapter over ReaderLink and the
 // simulated reader (its frames built, checked and parsed both ways), the job, the journal on
 // this disk flushed per row, verification on. Every wait goes through the event loop.
@@ -62,7 +42,7 @@ void BM_EpcBatchSimulated(benchmark::State &state)
         plan.count = kTags;
         plan.journalPath = dir.filePath(QStringLiteral("journal.csv"));
         commission::BatchSession session(plan, port, [](int ms) { waits::waitUntil(ms, [] { return false; }); });
-        session.job().onCue = [&](const epc::Cue &c) { followCue(reader.uhf(), c.kind); };
+        session.job().onCue = [&](const epc::Cue &c) { commission::followCue(reader.uhf(), c.kind); };
         QElapsedTimer wall;
         wall.start();
         const double cpu0 = cpuMs();

@@ -5,6 +5,7 @@
 #include "cli/record.h"
 #include "cli/registry.h"
 #include "cli/session.h"
+#include "link/errors.h"
 #include "protocol/reply.h"
 #include "protocol/request.h"
 
@@ -26,6 +27,20 @@ template <class Parse> auto callParsed(Session &session, const protocol::Request
 
 // A runner that sends one command and reports nothing but its success.
 Runner sendsOnly(protocol::Request request, int waitMs);
+
+// Runs check, a check by a layer below whose UserError names the value but not always the
+// argument ("first EPC is empty ..."): its message becomes the argument's failure, with name in
+// front unless it is empty.
+template <class Check> auto checked(CommandArgs &args, const QString &name, Check check)
+{
+    try {
+        return check();
+    } catch (const UserError &e) {
+        const QString &m = e.message();
+        args.fail((name.isEmpty() ? QString() : name + QStringLiteral(": ")) + m +
+                  (m.endsWith(QLatin1Char('.')) ? QString() : QStringLiteral(".")));
+    }
+}
 
 // "active" / "passive" and the like: the word's index in choices.
 int choiceIndex(CommandArgs &args, const QString &name, const QStringList &choices);

@@ -14,7 +14,8 @@ constexpr int kWidth = 79;
 
 const QString kDescription = QStringLiteral(
     "rfidctl sends the commands of RFID card readers from the command line: the keyboard-output UHF reader "
-    "(output format, output devices, reading modes, its UHF module and the EPC of the tag in the field), the HF "
+    "(output format, output devices, reading modes, its UHF module, the EPC of the tag in the field and "
+    "batches of GS1 EPCs, written, read back and journalled), the HF "
     "reader (Mifare S50/S70, Ultralight, ISO15693, ISO14443B and the ID card), WiFi readers, and the UHF module "
     "on a serial line. It shares the window's command layer, so each command sends the same bytes and waits the "
     "same time as the button that does it in rfid-workbench.\n\n"
@@ -28,9 +29,11 @@ const QString kDescription = QStringLiteral(
 const QString kExitStatus = QStringLiteral(
     "0\tsuccess.\n"
     "1\tthe reader refused a command (its error code and meaning are on standard error), did not answer in "
-    "time, answered with a damaged reply, or a verification found a difference.\n"
+    "time, answered with a damaged reply, or a verification found a difference; a batch that did not write "
+    "every tag (a tag failed, or Ctrl+C stopped it).\n"
     "2\tbad usage or bad input: an unknown command or option, a value that is not what the argument takes, a "
-    "profile that is malformed or from a newer version. Nothing was sent.\n"
+    "profile that is malformed or from a newer version, a batch journal that holds rows without --resume. "
+    "Nothing was sent.\n"
     "3\tno reader, or it cannot be opened (permission, a serial port that will not open).");
 
 const QString kExamples =
@@ -44,6 +47,13 @@ const QString kExamples =
                    "  rfidctl --json epc read\n\n"
                    "A raw frame, with the trace of the exchange:\n\n"
                    "  rfidctl --trace trace.txt send --raw AA0001C0C1BB\n\n"
+                   "A batch of 1,000 GS1 EPCs against the simulated reader, then the same with --resume, which "
+                   "finds them done and writes nothing:\n\n"
+                   "  first=urn:epc:tag:sgtin-96:3.0614141.812345.1000\n"
+                   "  rfidctl --simulate epc batch --first $first --count 1000 \\\n"
+                   "      --journal roll.csv\n"
+                   "  rfidctl --simulate epc batch --first $first --count 1000 \\\n"
+                   "      --journal roll.csv --resume\n\n"
                    "Several commands in one session against the simulated reader:\n\n"
                    "  rfidctl --simulate -c 'keyboard set hex8 --semicolon; keyboard get'");
 
@@ -226,7 +236,12 @@ QString commandList()
     QString t = QStringLiteral("Commands:\n");
     for (const Family &f : families()) {
         for (const Action &a : f.actions) {
-            t += hanging(QStringLiteral("  ") + shortSynopsis(f, a), a.summary, 34);
+            // A synopsis wider than the page goes on in a line further in, the summary beside it.
+            QStringList lines = synopsisLines(shortSynopsis(f, a), 2).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            const QString last = lines.takeLast();
+            for (const QString &l : lines)
+                t += l + QLatin1Char('\n');
+            t += hanging(last, a.summary, 34);
         }
     }
     return t;

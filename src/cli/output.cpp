@@ -54,6 +54,7 @@ QString label(const QString &key)
 
 void Output::jsonLine(const QString &command, bool ok, const Record &record, const QList<Record::Field> &extra)
 {
+    endProgress();
     QString line = QStringLiteral("{\"command\":%1,\"ok\":%2").arg(jsonText(command), ok ? "true" : "false");
     for (const auto *fields : {&extra, &record.fields()})
         for (const Record::Field &f : *fields)
@@ -66,6 +67,7 @@ void Output::success(const QString &command, const Record &record)
 {
     if (json_)
         return jsonLine(command, true, record, {});
+    endProgress();
     // A blank line between the reports of a session's commands.
     if (reported_)
         out_ << '\n';
@@ -99,14 +101,33 @@ void Output::failure(const QString &command, const QString &status, const QStrin
 
 void Output::error(const QString &message)
 {
+    endProgress();
     err_ << "rfidctl: " << message << '\n';
     err_.flush();
 }
 
 void Output::text(const QString &text)
 {
+    endProgress();
     out_ << text;
     out_.flush();
+}
+
+void Output::progress(const QString &line)
+{
+    // Back to the line's start, the new text, the rest of the old one erased.
+    err_ << '\r' << line << "\x1b[K";
+    err_.flush();
+    progressShown_ = true;
+}
+
+void Output::endProgress()
+{
+    if (!progressShown_)
+        return;
+    progressShown_ = false;
+    err_ << '\n';
+    err_.flush();
 }
 
 } // namespace cli

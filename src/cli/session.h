@@ -64,8 +64,11 @@ public:
     SimulatedReader *simulator() const { return simulator_.get(); }
     PtyUhfModule *simulatedModule() const { return module_.get(); }
 
-private:
+    // Throws NoReader (with why: no reader found, no permission, gone) when the last exchange
+    // did not reach the reader; for commands whose exchanges go through the link directly.
     void checkReached();
+
+private:
     void onExchanged(const ExchangeRecord &record);
 
     RunOptions options_;

@@ -169,8 +169,9 @@ Family uhfFamily()
 Family epcFamily()
 {
     return {QStringLiteral("epc"),
-            QStringLiteral("the EPC of the UHF tag in the field"),
-            QStringLiteral("The reader hands these commands to its UHF module."),
+            QStringLiteral("the EPC of the UHF tag in the field, GS1 encoding and batches"),
+            QStringLiteral("read, write and batch go through the reader to its UHF module; encode and decode need "
+                           "no reader."),
             {read(), write()}};
 }
 

@@ -68,7 +68,8 @@ TEST(Docs, ManualRendersWithoutWarningsAndCompletionParses)
     bash.write(completion.out.toUtf8());
     bash.closeWriteChannel();
     ASSERT_TRUE(bash.waitForFinished(30000));
-    EXPECT_EQ(QString::fromUtf8(bash.readAllStandardOutput()), QStringLiteral("--semicolon\nread write\n"));
+    EXPECT_EQ(QString::fromUtf8(bash.readAllStandardOutput()),
+              QStringLiteral("--semicolon\nread write encode decode batch\n"));
     EXPECT_EQ(QString::fromUtf8(bash.readAllStandardError()), QString());
 }
 

@@ -1,3 +1,4 @@
+#include "commission/cuefollower.h"
 #include "epc/epctext.h"
 #include "epc/gs1codec.h"
 #include "link/waits.h"
@@ -33,25 +34,6 @@ namespace
 {
 
 using Fault = UhfModule::TagFault;
-
-void followCue(UhfModule &field, epc::CueKind kind)
-{
-    switch (kind) {
-    case epc::CueKind::RemoveTag:
-    case epc::CueKind::Failed:
-    case epc::CueKind::AlreadyWritten:
-        field.operatorCue(UhfModule::OperatorCue::Remove);
-        break;
-    case epc::CueKind::SeveralTags:
-        field.operatorCue(UhfModule::OperatorCue::LeaveOne);
-        break;
-    case epc::CueKind::PlaceTag:
-        field.operatorCue(UhfModule::OperatorCue::Place);
-        break;
-    default:
-        break;
-    }
-}
 
 // The journal's rows after its header, split at commas outside quotes.
 QList<QStringList> journalRows(const QString &path)
@@ -94,7 +76,7 @@ struct BatchWindowTest : WindowTestBase {
         ASSERT_TRUE(window && window->isVisible());
         EpcBatchWindow::setCueFollower([this](const epc::Cue &c) {
             cues << c.kind;
-            followCue(reader.uhf(), c.kind);
+            commission::followCue(reader.uhf(), c.kind);
             if (onCue)
                 onCue(c);
         });
