@@ -13,7 +13,7 @@ namespace files
 namespace
 {
 
-ReadResult failed(const char *what, const QString &path, const QString &why)
+ReadResult readFailed(const char *what, const QString &path, const QString &why)
 {
     return {{}, QStringLiteral("Cannot %1 file \"%2\". %3").arg(QLatin1String(what), path, why)};
 }
@@ -25,17 +25,17 @@ ReadResult readWhole(const QString &path, qint64 maxBytes)
     // Not blocking: opening a FIFO for reading would wait for a writer.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
-        return failed("open", path, reasonOf(errno));
+        return readFailed("open", path, reasonOf(errno));
     struct stat st {
     };
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || onKernelFilesystem(path)) {
         ::close(fd);
-        return failed("open", path, QStringLiteral("It is not a regular file."));
+        return readFailed("open", path, QStringLiteral("It is not a regular file."));
     }
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
-        return failed("open", path, file.errorString());
+        return readFailed("open", path, file.errorString());
     }
     // A file that grows while it is read could still pass the size: read one byte past the
     // limit to tell.
@@ -44,7 +44,7 @@ ReadResult readWhole(const QString &path, qint64 maxBytes)
     if (result.data.size() > maxBytes)
         return {{}, QStringLiteral("File \"%1\" is larger than %2 bytes.").arg(path).arg(maxBytes)};
     if (file.error() != QFileDevice::NoError)
-        return failed("read", path, file.errorString());
+        return readFailed("read", path, file.errorString());
     return result;
 }
 

@@ -18,7 +18,7 @@ namespace
 
 constexpr int kNameAttempts = 100;
 
-QString failed(const char *what, const QString &path, const QString &why)
+QString saveFailed(const char *what, const QString &path, const QString &why)
 {
     return QStringLiteral("Cannot %1 file \"%2\". %3").arg(QLatin1String(what), path, why);
 }
@@ -63,11 +63,11 @@ QString saveWhole(const QString &path, QByteArrayView data, const SysCalls &sys)
     };
     const bool exists = ::stat(targetName.constData(), &old) == 0;
     if (exists && S_ISDIR(old.st_mode))
-        return failed("write", path, QStringLiteral("It is a folder, not a regular file."));
+        return saveFailed("write", path, QStringLiteral("It is a folder, not a regular file."));
     if (exists && (!S_ISREG(old.st_mode) || onKernelFilesystem(target)))
-        return failed("write", path, QStringLiteral("It is not a regular file."));
+        return saveFailed("write", path, QStringLiteral("It is not a regular file."));
     if (!exists && onKernelFilesystem(target))
-        return failed("create", path, QStringLiteral("Its folder holds kernel interfaces, not regular files."));
+        return saveFailed("create", path, QStringLiteral("Its folder holds kernel interfaces, not regular files."));
 
     const QFileInfo where(target);
     const QString folder = where.absolutePath();
@@ -82,7 +82,7 @@ QString saveWhole(const QString &path, QByteArrayView data, const SysCalls &sys)
             break;
     }
     if (fd < 0)
-        return failed("create", path, reasonOf(errno));
+        return saveFailed("create", path, reasonOf(errno));
 
     // Keep the old file's permissions; a filesystem without them (FAT) refuses, which is no
     // reason to refuse the save.
@@ -98,12 +98,12 @@ QString saveWhole(const QString &path, QByteArrayView data, const SysCalls &sys)
     const int closeError = errno;
     if (!written || !closed) {
         sys.unlink(partName.constData());
-        return failed("write", path, reasonOf(written ? closeError : writeError));
+        return saveFailed("write", path, reasonOf(written ? closeError : writeError));
     }
     if (sys.rename(partName.constData(), targetName.constData()) != 0) {
         const int renameError = errno;
         sys.unlink(partName.constData());
-        return failed("replace", path, reasonOf(renameError));
+        return saveFailed("replace", path, reasonOf(renameError));
     }
     // The new name on the disk too; the data is in place whether or not this succeeds.
     const int dir = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

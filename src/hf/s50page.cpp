@@ -56,11 +56,6 @@ QString hexOf(const QByteArray &bytes)
     return hex::fromBytes(bytes);
 }
 
-ReplyTexts texts(const ReplyLine &success, const QString &failure)
-{
-    return {stampedCrLf(kNoDataHf), success, stamped(failure), stampedCrLf(kOtherHf)};
-}
-
 // Two radio buttons in a group of their own (so every row keeps its own settings), the
 // first selected.
 std::pair<QRadioButton *, QRadioButton *> choice(QWidget *owner, QHBoxLayout *into, const char *first,
@@ -289,7 +284,7 @@ void S50Page::Button8Click()
                                         byteOf(ComboBox3, "The start block"), keyOf(ComboBox4));
     const auto r = mf::parseBlocks(protocol::exchange(host().link(), request, kBlockWaitMs));
     const auto log = [this](const QString &l) { host().log(l); };
-    if (!report(r, texts(stamped(QStringLiteral("操作成功   ")), QStringLiteral("读卡失败   ")), log))
+    if (!report(r, hfTexts(stamped(QStringLiteral("操作成功   ")), QStringLiteral("读卡失败   ")), log))
         return;
     log(QStringLiteral("卡号为:") + hexOf(r.value.cardNumber));
     // Every block read: from byte 8 up to the check byte and the trailer.
@@ -306,7 +301,7 @@ void S50Page::Button9Click()
                                          byteOf(ComboBox7, "The start address"), keyOf(ComboBox9), data);
     const auto r = mf::parseCardId(protocol::exchange(host().link(), request, kBlockWaitMs));
     const auto log = [this](const QString &l) { host().log(l); };
-    if (!report(r, texts(stamped(QStringLiteral("操作成功   ")), QStringLiteral("读卡失败   ")), log))
+    if (!report(r, hfTexts(stamped(QStringLiteral("操作成功   ")), QStringLiteral("读卡失败   ")), log))
         return;
     log(QStringLiteral("卡号为:") + hexOf(r.value.cardNumber));
 }
@@ -314,7 +309,7 @@ void S50Page::Button9Click()
 void S50Page::Button16Click()
 {
     const auto r = protocol::ack(protocol::exchange(host().link(), protocol::mifare::halt(), kShortWaitMs));
-    report(r, texts(stampedCrLf(QStringLiteral("HALT操作成功   ")), QStringLiteral("HALT操作失败   ")),
+    report(r, hfTexts(stampedCrLf(QStringLiteral("HALT操作成功   ")), QStringLiteral("HALT操作失败   ")),
            [this](const QString &l) { host().log(l); });
 }
 
@@ -324,7 +319,7 @@ void S50Page::Button29Click()
     const auto r = mf::parseCardNumber(
         protocol::exchange(host().link(), mf::cardNumber(reqa5->isChecked(), yeshalt->isChecked()), kShortWaitMs));
     const auto log = [this](const QString &l) { host().log(l); };
-    if (!report(r, texts(stampedCrLf(QStringLiteral("操作成功   ")), QStringLiteral("读卡号操作失败   ")), log))
+    if (!report(r, hfTexts(stampedCrLf(QStringLiteral("操作成功   ")), QStringLiteral("读卡号操作失败   ")), log))
         return;
     log(QStringLiteral("返回卡号为:") + hexOf(r.value.number));
     if (r.value.count == uint8_t(0x00))
@@ -342,7 +337,7 @@ void S50Page::valueOperation(const ValueRow &row)
         mf::value(row.op, access(row.all, row.keyB), byteOf(row.sector, "The sector"), keyOf(row.key), amount);
     const auto r = mf::parseValue(protocol::exchange(host().link(), request, kBlockWaitMs));
     const auto log = [this](const QString &l) { host().log(l); };
-    if (!report(r, texts(stamped(QStringLiteral("操作成功   ")), QStringLiteral("读卡失败   ")), log))
+    if (!report(r, hfTexts(stamped(QStringLiteral("操作成功   ")), QStringLiteral("读卡失败   ")), log))
         return;
     if (!row.showsRemaining) {
         log(QStringLiteral("返回卡ID号为:") + hexOf(r.value.cardNumber) + kCrLf);

@@ -22,7 +22,7 @@ namespace
 constexpr int kWaitMs = 300;
 
 // What the success of a command prints besides its message.
-enum class Shows { Message, Address, SerialNumber };
+enum class SystemShows { Message, Address, SerialNumber };
 
 } // namespace
 
@@ -34,7 +34,7 @@ struct SystemPage::Command {
     QString noData;
     QString success;
     QString failure;
-    Shows shows;
+    SystemShows shows;
 };
 
 namespace
@@ -45,21 +45,21 @@ const QList<SystemPage::Command> &commands()
     using P = SystemPage;
     static const QList<SystemPage::Command> table = {
         {&P::Button4, &P::identityRequest, kNoDataWide, QStringLiteral("系统地址为 : "),
-         QStringLiteral("操作失败        "), Shows::Address},
+         QStringLiteral("操作失败        "), SystemShows::Address},
         {&P::Button11, &P::addressRequest, kNoDataWide, QStringLiteral("读写器地址设置成功   "),
-         QStringLiteral("读写器地址设置失败   "), Shows::Message},
+         QStringLiteral("读写器地址设置失败   "), SystemShows::Message},
         {&P::Button12, &P::baudRequest, kNoDataWide, QStringLiteral("波特率设置成功   "),
-         QStringLiteral("波特率设置失败   "), Shows::Message},
+         QStringLiteral("波特率设置失败   "), SystemShows::Message},
         {&P::Button14, &P::identityRequest, kNoDataHf, QStringLiteral("读序列号成功   "),
-         QStringLiteral("读序列号失败   "), Shows::SerialNumber},
+         QStringLiteral("读序列号失败   "), SystemShows::SerialNumber},
         {&P::Button13, &P::serialRequest, kNoDataHf, QStringLiteral("机器序列号设置成功   "),
-         QStringLiteral("机器序列号设置失败   "), Shows::Message},
+         QStringLiteral("机器序列号设置失败   "), SystemShows::Message},
         {&P::Button20, &P::ledRequest, kNoDataHf, QStringLiteral("设置LED操作成功   "),
-         QStringLiteral("设置LED操作失败   "), Shows::Message},
+         QStringLiteral("设置LED操作失败   "), SystemShows::Message},
         {&P::Button23, &P::ledRRequest, kNoDataHf, QStringLiteral("设置LED-R操作成功   "),
-         QStringLiteral("设置LED-R操作失败   "), Shows::Message},
+         QStringLiteral("设置LED-R操作失败   "), SystemShows::Message},
         {&P::Button21, &P::buzzerRequest, kNoDataHf, QStringLiteral("设置BUZ操作成功   "),
-         QStringLiteral("设置BUZ操作失败   "), Shows::Message},
+         QStringLiteral("设置BUZ操作失败   "), SystemShows::Message},
     };
     return table;
 }
@@ -261,11 +261,11 @@ void SystemPage::run(const Command &c)
     const auto log = [this](const QString &line) { host().log(line); };
     const QString address = r.value.address ? hex::byteText(*r.value.address) : QString();
     ReplyTexts texts{stampedCrLf(c.noData), stampedCrLf(c.success), stamped(c.failure), stampedCrLf(kOtherHf)};
-    if (c.shows == Shows::Address)
+    if (c.shows == SystemShows::Address)
         texts.success = stampedCrLf(c.success + address + QStringLiteral("   "));
-    if (c.shows == Shows::SerialNumber)
+    if (c.shows == SystemShows::SerialNumber)
         texts.success = stamped(c.success);
-    if (!report(r, texts, log) || c.shows != Shows::SerialNumber)
+    if (!report(r, texts, log) || c.shows != SystemShows::SerialNumber)
         return;
     log(QStringLiteral("地址为：") + address);
     log(QStringLiteral("序列号为：") + hex::fromBytes(r.value.serialNumber) + kCrLf);

@@ -27,11 +27,6 @@ constexpr int kReadWaitMs = 800;
 constexpr int kWriteWaitMs = 500;
 constexpr int kPages = protocol::ultralight::kPages;
 
-ReplyTexts texts(const ReplyLine &success, const QString &failure)
-{
-    return {stampedCrLf(kNoDataHf), success, stamped(failure), stampedCrLf(kOtherHf)};
-}
-
 // "Idle" (selected) and "All" in a group of their own.
 std::pair<QRadioButton *, QRadioButton *> requestChoice(QWidget *owner, QHBoxLayout *into, const char *idle,
                                                         const char *all)
@@ -167,7 +162,7 @@ void UltralightPage::Button55Click()
     namespace ul = protocol::ultralight;
     const auto r = ul::parseSerial(protocol::exchange(host().link(), ul::readSerial(Ula->isChecked()), kSerialWaitMs));
     const auto log = [this](const QString &l) { host().log(l); };
-    if (!report(r, texts(stamped(QStringLiteral("读卡号 操作成功   ")), QStringLiteral("读卡ID号操作失败   ")), log))
+    if (!report(r, hfTexts(stamped(QStringLiteral("读卡号 操作成功   ")), QStringLiteral("读卡ID号操作失败   ")), log))
         return;
     log(QStringLiteral("卡号为:") + hex::fromBytes(r.value.serial) + kCrLf);
 }
@@ -175,7 +170,7 @@ void UltralightPage::Button55Click()
 void UltralightPage::Button17Click()
 {
     const auto r = protocol::ack(protocol::exchange(host().link(), protocol::ultralight::halt(), kHaltWaitMs));
-    report(r, texts(stampedCrLf(QStringLiteral("HALT操作成功   ")), QStringLiteral("HALT操作失败   ")),
+    report(r, hfTexts(stampedCrLf(QStringLiteral("HALT操作成功   ")), QStringLiteral("HALT操作失败   ")),
            [this](const QString &l) { host().log(l); });
 }
 
@@ -185,7 +180,7 @@ void UltralightPage::Button18Click()
     const auto r = ul::parsePages(
         protocol::exchange(host().link(), ul::readPages(Ulaa->isChecked(), pageOf(ListBox1)), kReadWaitMs));
     const auto log = [this](const QString &l) { host().log(l); };
-    if (!report(r, texts(stamped(QStringLiteral("读卡 操作成功   ")), QStringLiteral("读卡失败   ")), log))
+    if (!report(r, hfTexts(stamped(QStringLiteral("读卡 操作成功   ")), QStringLiteral("读卡失败   ")), log))
         return;
     // The chosen page and the three after it, then the serial number.
     log(QStringLiteral("读卡返回数据为: ") + hex::fromBytes(r.value.data));
@@ -199,7 +194,7 @@ void UltralightPage::Button54Click()
     const auto r = ul::parseSerial(
         protocol::exchange(host().link(), ul::writePage(Ulaaa->isChecked(), pageOf(ListBox2), data), kWriteWaitMs));
     const auto log = [this](const QString &l) { host().log(l); };
-    if (!report(r, texts(stamped(QStringLiteral("写卡操作成功   ")), QStringLiteral("写卡操作失败   ")), log))
+    if (!report(r, hfTexts(stamped(QStringLiteral("写卡操作成功   ")), QStringLiteral("写卡操作失败   ")), log))
         return;
     log(QStringLiteral("卡号为:") + hex::fromBytes(r.value.serial) + kCrLf);
 }

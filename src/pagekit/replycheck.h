@@ -47,6 +47,12 @@ inline const QString kOtherHf = QStringLiteral("数据丢包，流水校验出�
 inline const QString kOtherData = QStringLiteral("data error,please check data..   ");
 inline const QString kOtherSum = QStringLiteral("check sum error.....   ");
 
+// The HF card pages' texts around a command's own success and failure lines.
+inline ReplyTexts hfTexts(const ReplyLine &success, const QString &failure)
+{
+    return {stampedCrLf(kNoDataHf), success, stamped(failure), stampedCrLf(kOtherHf)};
+}
+
 // Text of a reply line as the pane receives it.
 QString lineText(const ReplyLine &line);
 

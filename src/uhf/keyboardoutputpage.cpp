@@ -18,7 +18,7 @@
 namespace
 {
 
-constexpr int kWaitMs = 300;
+constexpr int kKeyboardWaitMs = 300;
 constexpr int kCustomLength = -1; // RadioButton35: the code comes from Edit64
 
 struct Format {
@@ -139,7 +139,7 @@ void KeyboardOutputPage::Button24Click()
     settings.enter = CheckBox15->isChecked();
     settings.bigBuzzer = host().link().settings().bigBuzzer;
     settings.rssi = CheckBox21->isChecked();
-    const auto result = protocol::ack(protocol::exchange(host().link(), kb::setFormat(settings), kWaitMs));
+    const auto result = protocol::ack(protocol::exchange(host().link(), kb::setFormat(settings), kKeyboardWaitMs));
     report(result,
            {stampedCrLf(kNoDataWide), stampedCrLf(QStringLiteral("Set Up Success   ")),
             stamped(QStringLiteral("Set up format false   ")), stampedCrLf(kOtherData)},
@@ -149,7 +149,7 @@ void KeyboardOutputPage::Button24Click()
 void KeyboardOutputPage::Button25Click()
 {
     namespace kb = protocol::keyboard;
-    const auto r = kb::parseFormat(protocol::exchange(host().link(), kb::readFormat(), kWaitMs));
+    const auto r = kb::parseFormat(protocol::exchange(host().link(), kb::readFormat(), kKeyboardWaitMs));
     const auto logLine = [this](const QString &l) { log(l); };
     if (!report(r,
                 {stampedCrLf(kNoDataWide), stamped(QStringLiteral("Read data success    ")),
@@ -172,7 +172,7 @@ void KeyboardOutputPage::Button25Click()
 void KeyboardOutputPage::setReadingMode(bool active, const QString &ok, const QString &fail)
 {
     const auto result =
-        protocol::ack(protocol::exchange(host().link(), protocol::keyboard::readingMode(active), kWaitMs));
+        protocol::ack(protocol::exchange(host().link(), protocol::keyboard::readingMode(active), kKeyboardWaitMs));
     report(result, {stampedCrLf(kNoDataWide), stamped(ok), stamped(fail), stampedCrLf(kOtherData)},
            [this](const QString &l) { log(l); });
 }
@@ -191,7 +191,8 @@ void KeyboardOutputPage::Button28Click()
 
 void KeyboardOutputPage::Button57Click()
 {
-    const auto result = protocol::ack(protocol::exchange(host().link(), protocol::keyboard::factoryReset(), kWaitMs));
+    const auto result =
+        protocol::ack(protocol::exchange(host().link(), protocol::keyboard::factoryReset(), kKeyboardWaitMs));
     report(result,
            {stampedCrLf(kNoDataPlain), stampedCrLf(QStringLiteral("Restore factory settings Success    ")),
             stamped(QStringLiteral("Restore factory settings False    ")), stampedCrLf(kOtherData)},
@@ -201,7 +202,7 @@ void KeyboardOutputPage::Button57Click()
 void KeyboardOutputPage::Button63Click()
 {
     namespace kb = protocol::keyboard;
-    const auto r = kb::parseVersion(protocol::exchange(host().link(), kb::version(), kWaitMs));
+    const auto r = kb::parseVersion(protocol::exchange(host().link(), kb::version(), kKeyboardWaitMs));
     if (!report(r,
                 {stampedCrLf(kNoDataPlain), plain(QStringLiteral("read version number success ")),
                  stamped(QStringLiteral("read version number false    ")), stampedCrLf(kOtherData)},

@@ -21,7 +21,7 @@
 namespace
 {
 
-constexpr int kWaitMs = 300;
+constexpr int kSettingWaitMs = 300;
 
 using EditMember = QLineEdit *OutputDevicePage::*;
 using ButtonMember = QPushButton *OutputDevicePage::*;
@@ -401,7 +401,7 @@ protocol::Request OutputDevicePage::requestFor(const QString &button) const
 void OutputDevicePage::send(const char *button)
 {
     const Setting &s = settingFor(QLatin1String(button));
-    const auto r = protocol::ack(protocol::exchange(host().link(), requestFor(QLatin1String(button)), kWaitMs));
+    const auto r = protocol::ack(protocol::exchange(host().link(), requestFor(QLatin1String(button)), kSettingWaitMs));
     report(r, {stampedCrLf(kNoDataPlain), stampedCrLf(s.ok), stamped(s.fail), stampedCrLf(kOtherData)},
            [this](const QString &l) { host().log(l); });
 }

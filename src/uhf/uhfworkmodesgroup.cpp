@@ -22,7 +22,7 @@
 namespace
 {
 
-constexpr int kWaitMs = 300;
+constexpr int kWorkModeWaitMs = 300;
 using protocol::workmodes::kMaxMode;
 using protocol::workmodes::kStatusByte;
 
@@ -140,7 +140,7 @@ QByteArray UhfWorkModesGroup::exchange(const protocol::Request &request)
     // Only a block that arrives after this send answers it; an older one is no reply.
     const quint64 before = line.blocksReceived();
     line.sendBlock(request.bytes);
-    waits::waitUntil(kWaitMs, [&] { return line.blocksReceived() != before; });
+    waits::waitUntil(kWorkModeWaitMs, [&] { return line.blocksReceived() != before; });
     record.latencyUs = clock.nsecsElapsed() / 1000;
     QByteArray reply;
     if (line.blocksReceived() != before) {

@@ -19,7 +19,7 @@
 namespace
 {
 
-constexpr int kWaitMs = 300;
+constexpr int kWifiWaitMs = 300;
 constexpr int kListWaitMs = 2000;
 constexpr int kColumns = 4;
 constexpr int kRows = 11;
@@ -160,8 +160,8 @@ void WifiPage::StringGrid1SelectCell(int column, int row)
 
 void WifiPage::Button78Click()
 {
-    const auto r =
-        protocol::ack(protocol::exchange(host().link(), protocol::wifi::join(Edit73->text(), Edit74->text()), kWaitMs));
+    const auto r = protocol::ack(
+        protocol::exchange(host().link(), protocol::wifi::join(Edit73->text(), Edit74->text()), kWifiWaitMs));
     report(r,
            texts(stampedCrLf(QStringLiteral("WiFi set successfully    ")), QStringLiteral("WiFi setting failed    ")),
            [this](const QString &l) { host().log(l); });
@@ -170,7 +170,7 @@ void WifiPage::Button78Click()
 void WifiPage::Button79Click()
 {
     const auto r =
-        protocol::wifi::parseIpAddress(protocol::exchange(host().link(), protocol::wifi::ipAddress(), kWaitMs));
+        protocol::wifi::parseIpAddress(protocol::exchange(host().link(), protocol::wifi::ipAddress(), kWifiWaitMs));
     const auto log = [this](const QString &l) { host().log(l); };
     if (!report(r,
                 texts(stamped(QStringLiteral("Read IP address successfully    ")),

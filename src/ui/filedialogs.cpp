@@ -47,6 +47,12 @@ QString filterFromPairs(const QString &pairs)
     return filters.join(QStringLiteral(";;"));
 }
 
+Request saveReceivedData()
+{
+    return {Request::Kind::Save, QStringLiteral("保存接收数据！"),
+            filterFromPairs(QStringLiteral("文本文件(.txt)|*.txt"))};
+}
+
 QString startFolder()
 {
     for (const QString &folder :

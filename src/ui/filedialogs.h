@@ -25,6 +25,9 @@ struct Request {
 // Qt's filter for pairs written "description|pattern|description|pattern".
 QString filterFromPairs(const QString &pairs);
 
+// The save dialog of received data, shared by the log pane and the send box.
+Request saveReceivedData();
+
 // The chosen file name, or an empty text when the user cancelled. No extension is added.
 QString choose(QWidget *parent, const Request &request);
 void setChooser(std::function<QString(const Request &)> chooser); // empty: the real dialogs

@@ -15,8 +15,6 @@
 
 namespace
 {
-const QString kSaveTitle = QStringLiteral("保存接收数据！");
-const QString kSaveFilter = QStringLiteral("文本文件(.txt)|*.txt");
 // Lines come in bursts (repeat loops, replies of several lines): the pane is drawn at most
 // once a frame, not after every line, which would cost more than the exchange itself.
 constexpr int kFrameMs = 16;
@@ -154,8 +152,7 @@ void LogPane::MenuItem1Click()
 
 void LogPane::MenuItem2Click()
 {
-    const QString path = filedialogs::choose(
-        this, {filedialogs::Request::Kind::Save, kSaveTitle, filedialogs::filterFromPairs(kSaveFilter)});
+    const QString path = filedialogs::choose(this, filedialogs::saveReceivedData());
     if (!path.isEmpty())
         saveTo(path);
 }

@@ -16,8 +16,6 @@
 namespace
 {
 const QString kCrLf2 = QStringLiteral("\r\n");
-const QString kSaveTitle = QStringLiteral("保存接收数据！");
-const QString kSaveFilter = QStringLiteral("文本文件(.txt)|*.txt");
 const QString kLoadTitle = QStringLiteral("载入数据！");
 // The box holds one frame of at most 255 bytes; a file far larger is not a send box.
 constexpr qint64 kMaxLoadBytes = 4 * 1024 * 1024;
@@ -140,8 +138,7 @@ void RawTerminalGroup::Button7Click()
 
 void RawTerminalGroup::Button5Click()
 {
-    const QString path = filedialogs::choose(
-        this, {filedialogs::Request::Kind::Save, kSaveTitle, filedialogs::filterFromPairs(kSaveFilter)});
+    const QString path = filedialogs::choose(this, filedialogs::saveReceivedData());
     if (path.isEmpty())
         return;
     QString text;

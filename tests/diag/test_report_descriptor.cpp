@@ -38,7 +38,7 @@ Bytes join(const Bytes &a, const Bytes &b)
     return out;
 }
 
-struct Case {
+struct DescriptorCase {
     const char *name;
     Bytes bytes;
     Pages pages;
@@ -46,9 +46,9 @@ struct Case {
     bool firstIsVendor;
 };
 
-const std::vector<Case> &cases()
+const std::vector<DescriptorCase> &descriptorCases()
 {
-    static const std::vector<Case> list = {
+    static const std::vector<DescriptorCase> list = {
         {"keyboard", bootKeyboard, {0x0001}, true, false},
         {"security key", fidoKey, {0xF1D0}, true, false},
         {"reader", vendorReader, {0xFF00}, true, true},
@@ -88,7 +88,7 @@ const std::vector<Case> &cases()
 
 TEST(ReportDescriptor, TopLevelPagesOfRealAndDamagedDescriptors)
 {
-    for (const Case &c : cases()) {
+    for (const DescriptorCase &c : descriptorCases()) {
         const hiddesc::TopLevelPages found = hiddesc::topLevelUsagePages(c.bytes.data(), c.bytes.size());
         EXPECT_EQ(found.pages, c.pages) << c.name;
         EXPECT_EQ(found.wellFormed, c.wellFormed) << c.name;
@@ -100,7 +100,7 @@ TEST(ReportDescriptor, TopLevelPagesOfRealAndDamagedDescriptors)
 // the pages found are the first ones of the whole descriptor.
 TEST(ReportDescriptor, EveryCutGivesAPrefixOfThePages)
 {
-    for (const Case &c : cases()) {
+    for (const DescriptorCase &c : descriptorCases()) {
         const Pages whole = hiddesc::topLevelUsagePages(c.bytes.data(), c.bytes.size()).pages;
         for (size_t length = 0; length < c.bytes.size(); ++length) {
             const Bytes cut(c.bytes.begin(), c.bytes.begin() + long(length));
@@ -138,7 +138,7 @@ TEST(ReportDescriptor, FuzzedDescriptors)
             for (uint8_t &b : bytes)
                 b = uint8_t(rng());
         } else {
-            bytes = cases()[rng() % cases().size()].bytes;
+            bytes = descriptorCases()[rng() % descriptorCases().size()].bytes;
             for (int n = 0; n < 3 && !bytes.empty(); ++n)
                 bytes[rng() % bytes.size()] = uint8_t(rng());
         }

@@ -4,16 +4,11 @@
 #include "epc/journal.h"
 #include "faketagport.h"
 #include "link/errors.h"
+#include "support/core/helpers.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <ostream>
-
-// Readable failure output.
-static void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace
 {

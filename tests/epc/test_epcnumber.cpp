@@ -1,14 +1,9 @@
 #include "epc/epcnumber.h"
+#include "support/core/helpers.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>
 #include <ostream>
-
-// Readable failure output.
-static void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace
 {

@@ -1,4 +1,5 @@
 #include "smalltmpfs.h"
+#include "support/core/helpers.h"
 #include "support/fakedevice.h"
 #include "support/fifo.h"
 
@@ -18,12 +19,6 @@ namespace
 {
 
 const QByteArray kOld = "old bytes, byte for byte\n";
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 void put(const QString &path, const QByteArray &data)
 {

@@ -1,6 +1,7 @@
 
 #include "files/sessionlog.h"
 #include "files/sessionlogfolder.h"
+#include "support/core/helpers.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,12 +12,6 @@ namespace
 {
 
 const QDateTime kStart(QDate(2024, 3, 5), QTime(13, 7, 9));
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 TEST(SessionLog, AppendsEveryLineToANewFileNamedAfterTheStart)
 {

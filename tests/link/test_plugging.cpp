@@ -9,7 +9,7 @@
 namespace
 {
 
-const QByteArray kReply("\xAA\x00\x01\x00\x01\xBB", 6);
+const QByteArray kOkReply("\xAA\x00\x01\x00\x01\xBB", 6);
 const QString kAbsent = QStringLiteral("No USB reader is plugged in.");
 const QString kGone = QStringLiteral("The USB reader went away (unplugged, or its USB connection failed).");
 const QString kDenied = QStringLiteral("No permission to open /dev/hidraw0");
@@ -59,7 +59,7 @@ TEST(Plugging, EachCommandFindsTheReaderAsItIsNow)
         case Do::Plug:
             opener.why.clear();
             device = opener.plug();
-            device->echo = kReply;
+            device->echo = kOkReply;
             break;
         case Do::Unplug:
             device->unplug();
@@ -91,11 +91,11 @@ TEST(Plugging, AProbeOvertakenByAnExchangeIsNotBelieved)
 {
     waits::resetForTests();
     auto owned = std::make_unique<FakeHidOpener>();
-    owned->plug()->echo = kReply;
+    owned->plug()->echo = kOkReply;
     HidTransport usb(std::move(owned));
     ReaderLink link(usb);
     link.probe();
-    EXPECT_EQ(link.exchange(QByteArray("\x80", 1), 200), kReply);
+    EXPECT_EQ(link.exchange(QByteArray("\x80", 1), 200), kOkReply);
     waits::waitUntil(100, [] { return false; });
     EXPECT_EQ(link.presence(), ReaderPresence::Present);
 }

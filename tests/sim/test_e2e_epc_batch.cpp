@@ -4,6 +4,7 @@
 #include "link/waits.h"
 #include "pagekit/guard.h"
 #include "sim/simulatedreader.h"
+#include "support/core/helpers.h"
 #include "ui/cuebanner.h"
 #include "ui/epcbatchwindow.h"
 #include "ui/epcsourcebox.h"
@@ -24,11 +25,6 @@
 
 // Tools > EPC batch encoding... in the main window against the simulated reader, whose person
 // follows the cues as in --simulate: faults armed tag by tag, the journal checked row by row.
-// Readable failure output.
-static void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace
 {

@@ -3,6 +3,7 @@
 #include "link/timestamp.h"
 #include "link/waits.h"
 #include "pagekit/guard.h"
+#include "support/core/helpers.h"
 #include "support/faketransport.h"
 #include "support/windowtest.h"
 #include "uhf/epcwritepage.h"
@@ -13,11 +14,6 @@
 #include <QMap>
 #include <gtest/gtest.h>
 #include <ostream>
-
-static void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace
 {
