@@ -18,9 +18,7 @@ namespace
 
 double cpuMs()
 {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+    return double(figures::clockNs(CLOCK_PROCESS_CPUTIME_ID)) / 1e6;
 }
 
 // A whole batch as the command line runs it: the reader adapter over ReaderLink and the

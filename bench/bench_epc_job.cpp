@@ -19,9 +19,7 @@ using namespace epc;
 
 double cpuMs()
 {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+    return double(figures::clockNs(CLOCK_PROCESS_CPUTIME_ID)) / 1e6;
 }
 
 // Heap bytes in use now. Resident memory would hide growth in what earlier benchmarks freed.

@@ -21,9 +21,7 @@ constexpr int kClearEvery = 500;
 // the time other programs held the processor.
 qint64 threadCpuNs()
 {
-    timespec t{};
-    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+    return figures::clockNs(CLOCK_THREAD_CPUTIME_ID);
 }
 
 // One press of "Set" on the keyboard-output page: the body from the controls, the frame,

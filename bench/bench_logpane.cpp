@@ -27,9 +27,7 @@ const QString kLine = QStringLiteral("Set Up Success   01:07:09 PM");
 // programs, and the two pane sizes are measured at different moments.
 qint64 threadCpuNs()
 {
-    timespec t{};
-    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+    return figures::clockNs(CLOCK_THREAD_CPUTIME_ID);
 }
 
 int lineCount(LogPane &pane)

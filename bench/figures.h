@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QtGlobal>
+#include <ctime>
 #include <functional>
 #include <optional>
 
@@ -10,6 +12,16 @@
 // figure turns its notes into one value judged against its target.
 namespace figures
 {
+
+// A clock's reading in nanoseconds: CLOCK_MONOTONIC for wall time, CLOCK_THREAD_CPUTIME_ID or
+// CLOCK_PROCESS_CPUTIME_ID for processor time (which other programs on a shared machine do
+// not inflate).
+inline qint64 clockNs(clockid_t clock)
+{
+    timespec t{};
+    ::clock_gettime(clock, &t);
+    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
 
 // The last value noted under a key wins: a benchmark may run more than once to size its loop.
 void note(const QString &key, double value);

@@ -32,9 +32,7 @@ constexpr int kRuns = 7;
 
 qint64 monotonicNs()
 {
-    timespec t{};
-    ::clock_gettime(CLOCK_MONOTONIC, &t);
-    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+    return figures::clockNs(CLOCK_MONOTONIC);
 }
 
 // Tells the parent the moment of the window's first paint, then ends the program.

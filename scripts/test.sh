@@ -4,9 +4,10 @@
 # sanitizers and runs the whole suite there (the benchmarks are built, never run: CI does not
 # time things); fuzzes every parser of untrusted bytes for 10 s each; then runs the threaded
 # transports' tests once more under the thread sanitizer.
-# The sanitizer builds compile each library as a few unity files and keep only line tables
-# for the sanitizers' reports, which halves their build time; the plain build compiles every
-# file alone, so a file that lacks an include of its own still fails there.
+# Every build here compiles each library as a few unity files, which halves the build time;
+# the sanitizer builds keep line tables for their reports, the plain one no debug data at all.
+# (scripts/package.sh and scripts/run.sh compile every file alone, so a file that lacks an
+# include of its own still fails there.)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
@@ -15,7 +16,8 @@ jobs=$(nproc)
 sanitized=(-DCMAKE_BUILD_TYPE=Debug -DCMAKE_UNITY_BUILD=ON -DCMAKE_CXX_FLAGS_DEBUG=-g1)
 
 dir=build-test-plain
-cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRFID_BUILD_TESTS=OFF -DRFID_BUILD_BENCH=OFF >/dev/null
+cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_UNITY_BUILD=ON -DCMAKE_CXX_FLAGS_DEBUG=-g0 \
+  -DRFID_BUILD_TESTS=OFF -DRFID_BUILD_BENCH=OFF >/dev/null
 cmake --build "$dir" -j"$jobs"
 echo "== install tree (plain build)"
 bash scripts/check-install.sh "$dir"
