@@ -13,7 +13,9 @@
 #include "sim/simulatedreader.h"
 
 #include <QElapsedTimer>
+#include <QList>
 #include <QScopeGuard>
+#include <algorithm>
 #include <cmath>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -32,8 +34,38 @@ struct Batch {
     std::unique_ptr<commission::BatchSession> session;
     QString journal;
     quint32 password = 0;
-    bool interrupted = false; // Ctrl+C: the job stops after the tag in hand
+    bool interrupted = false;                   // Ctrl+C: the job stops after the tag in hand
+    QList<UhfModule::TagFault> simulatedFaults; // for the simulated tags laid, in order
 };
+
+constexpr const char *kFaultsVariable = "RFID_SIM_TAG_FAULTS";
+
+// What goes wrong with the simulated tags, from RFID_SIM_TAG_FAULTS: one word per tag laid,
+// in order, so that a batch can meet faulty tags without the simulator's window.
+QList<UhfModule::TagFault> simulatedFaults()
+{
+    using F = UhfModule::TagFault;
+    const QList<std::pair<QString, F>> words = {{QStringLiteral("none"), F::None},
+                                                {QStringLiteral("locked"), F::Locked},
+                                                {QStringLiteral("other-value"), F::OtherValue},
+                                                {QStringLiteral("leaves"), F::LeavesOnWrite},
+                                                {QStringLiteral("second-tag"), F::SecondTag}};
+    QList<F> faults;
+    const QString text = qEnvironmentVariable(kFaultsVariable).trimmed();
+    if (text.isEmpty())
+        return faults;
+    for (const QString &word : text.split(QLatin1Char(','))) {
+        const auto it =
+            std::find_if(words.begin(), words.end(), [&](const auto &w) { return w.first == word.trimmed(); });
+        if (it == words.end())
+            throw UserError(
+                QStringLiteral("%1: '%2' is no tag fault; each word is none, locked, other-value, leaves or "
+                               "second-tag.")
+                    .arg(QLatin1String(kFaultsVariable), word.trimmed()));
+        faults << it->second;
+    }
+    return faults;
+}
 
 const QString kFirst = QStringLiteral("first"), kFirstHex = QStringLiteral("first-hex"), kList = QStringLiteral("list");
 
@@ -202,12 +234,24 @@ std::optional<Record> runBatch(Batch &batch, Session &s)
     std::optional<epc::JournalRow> last;
     b.journal().onAppended = [&last](const epc::JournalRow &row, const QDateTime &) { last = row; };
     UhfModule *field = s.simulator() ? &s.simulator()->uhf() : nullptr;
+    qsizetype nextFault = 0;
+    const auto armNextFault = [&] {
+        if (field && nextFault < batch.simulatedFaults.size())
+            field->armTagFault(batch.simulatedFaults[nextFault++]);
+    };
+    if (field && !batch.simulatedFaults.isEmpty()) {
+        armNextFault();
+        field->layBlankTag();
+    }
     job.onCue = [&](const epc::Cue &c) {
         if (bar)
             bar->cue(cueText(c, last));
         // The simulated reader's person lays a fresh blank tag after each one is taken away.
-        if (field)
+        if (field) {
+            if (c.kind == epc::CueKind::PlaceTag)
+                armNextFault();
             commission::followCue(*field, c.kind);
+        }
     };
     epc::Progress progress;
     job.onProgress = [&](const epc::Progress &p) {
@@ -302,7 +346,10 @@ Action batch()
             "journal shows done, never writes an EPC it shows on another tag, and refuses a tag whose TID it "
             "holds. Ctrl+C stops after the tag in hand, with the journal whole (a second Ctrl+C ends at once; "
             "the journal loses at most the row being written). With --simulate a new blank "
-            "tag arrives after each one is taken away.\n\n"
+            "tag arrives after each one is taken away; the environment variable RFID_SIM_TAG_FAULTS gives the "
+            "tags laid, in order, a fault each, to see how a batch meets them: a comma-separated list of none, "
+            "locked (refuses the write), other-value (keeps another value than sent), leaves (pulled away "
+            "during the write) and second-tag (another tag beside it).\n\n"
             "Prints a summary line; with --json the counts (verified, written, failed, skipped), the end "
             "(complete, incomplete, stopped) and the seconds. Exit status 0 when every tag of the batch is "
             "verified (or written, with --no-verify), 1 otherwise."),
@@ -321,6 +368,8 @@ Action batch()
         .prepare = [](CommandArgs &args) -> Runner {
             const commission::BatchPlan plan = readPlan(args);
             auto b = std::make_shared<Batch>();
+            if (args.simulated())
+                b->simulatedFaults = simulatedFaults();
             b->journal = plan.journalPath;
             b->password = commission::parsePassword(plan.password);
             Batch *raw = b.get(); // the job inside b waits with it: no shared_ptr circle

@@ -1,8 +1,7 @@
 #include "cli/commandkit.h"
 #include "cli/serialline.h"
 #include "link/errors.h"
-#include "link/timestamp.h"
-#include "protocol/commandtable.h"
+#include "protocol/call.h"
 #include "protocol/errorcodes.h"
 #include "protocol/workmodes.h"
 #include "serial/portscan.h"
@@ -100,11 +99,7 @@ Action mode()
                     path = s.simulatedModule()->devicePath();
                 }
                 SerialLine line(path, baud);
-                ExchangeRecord record;
-                record.time = appclock::now();
-                record.channel = ExchangeRecord::Channel::Serial;
-                record.sent = request.bytes;
-                record.command = protocol::commandRow(request);
+                ExchangeRecord record = protocol::serialRecord(request);
                 QElapsedTimer clock;
                 clock.start();
                 const int wait = s.wait(kWaitMs);

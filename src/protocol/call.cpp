@@ -1,6 +1,7 @@
 #include "protocol/call.h"
 
 #include "link/frames.h"
+#include "link/timestamp.h"
 #include "protocol/commandtable.h"
 
 namespace protocol
@@ -29,6 +30,16 @@ QByteArray sendOnly(ReaderLink &link, const Request &request, int replyWaitMs)
     else if (request.route == Route::PassThrough)
         frame = frames::uhf(address, request.bytes);
     return link.sendRaw(frame, replyWaitMs, commandRow(request));
+}
+
+ExchangeRecord serialRecord(const Request &request)
+{
+    ExchangeRecord record;
+    record.time = appclock::now();
+    record.channel = ExchangeRecord::Channel::Serial;
+    record.sent = request.bytes;
+    record.command = commandRow(request);
+    return record;
 }
 
 } // namespace protocol

@@ -14,4 +14,8 @@ QByteArray exchange(ReaderLink &link, const Request &request, int waitMs);
 // longer: for commands whose answer only the reply echo shows.
 QByteArray sendOnly(ReaderLink &link, const Request &request, int replyWaitMs);
 
+// The trace's record of a request sent on a line of its own (the UHF module's serial line),
+// stamped now with its frame and table row; the sender adds the reply, outcome and latency.
+ExchangeRecord serialRecord(const Request &request);
+
 } // namespace protocol

@@ -10,7 +10,7 @@
 #include "pagekit/pagehost.h"
 #include "pagekit/replycheck.h"
 #include "pagekit/widgets.h"
-#include "protocol/commandtable.h"
+#include "protocol/call.h"
 #include "protocol/errorcodes.h"
 #include "protocol/workmodes.h"
 
@@ -130,11 +130,7 @@ QByteArray UhfWorkModesGroup::exchange(const protocol::Request &request)
     SerialLine &line = host_.serial();
     if (const QString gone = line.closedBecause(); !gone.isEmpty())
         throw UserError(gone);
-    ExchangeRecord record;
-    record.time = appclock::now();
-    record.channel = ExchangeRecord::Channel::Serial;
-    record.sent = request.bytes;
-    record.command = protocol::commandRow(request);
+    ExchangeRecord record = protocol::serialRecord(request);
     QElapsedTimer clock;
     clock.start();
     // Only a block that arrives after this send answers it; an older one is no reply.

@@ -173,6 +173,36 @@ TEST(Epc, BatchEnds)
     }
 }
 
+// Every fault the simulator can give a tag, met by one batch: the index of a tag that fails is
+// journalled as failed (the job goes on with the next), two tags at once wait until one is
+// taken away; a resume then writes the failed indexes on good tags.
+TEST(Epc, FaultyTagsFailTheirIndexAndResumeWritesThemAgain)
+{
+    QTemporaryDir dir;
+    const QString journal = dir.filePath(QStringLiteral("roll.csv"));
+    const QStringList batch =
+        QProcess::splitCommand(QStringLiteral("--simulate epc batch --first-hex 3000 --count 5 --journal ") + journal);
+    const auto results = [&] {
+        QStringList r;
+        for (const QByteArray &line : readFile(journal).split('\n').mid(1))
+            if (!line.isEmpty())
+                r << QString::fromUtf8(line.split(',').value(1) + ':' + line.split(',').value(4));
+        return r.join(u' ');
+    };
+    QProcessEnvironment faulty = QProcessEnvironment::systemEnvironment();
+    faulty.insert(QStringLiteral("RFID_SIM_TAG_FAULTS"), QStringLiteral("locked,other-value,none,leaves,second-tag"));
+    const Outcome first = rfidctl(batch, {}, faulty);
+    EXPECT_EQ(first.exit, 1) << first.err.toStdString();
+    EXPECT_EQ(results(), QStringLiteral("0:failed 1:failed 2:verified 3:failed 4:verified"));
+
+    const Outcome resumed = rfidctl(batch + QStringList{QStringLiteral("--resume")});
+    EXPECT_EQ(resumed.exit, 0) << resumed.err.toStdString();
+    EXPECT_TRUE(results().endsWith(QStringLiteral("0:verified 1:verified 3:verified"))) << results().toStdString();
+
+    faulty.insert(QStringLiteral("RFID_SIM_TAG_FAULTS"), QStringLiteral("locked,bent"));
+    EXPECT_EQ(rfidctl(batch + QStringList{QStringLiteral("--resume")}, {}, faulty).exit, 2);
+}
+
 // Ctrl+C: the tag in hand is finished, the journal holds whole rows only, exit status 1.
 TEST(Epc, InterruptStopsAfterTheTagInHand)
 {
