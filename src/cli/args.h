@@ -45,6 +45,8 @@ public:
     QByteArray hex(const QString &text, const QString &name, int minBytes, int maxBytes) const;
     // Decimal, or hexadecimal after 0x.
     int number(const QString &text, const QString &name, int lo, int hi) const;
+    // The next positional argument, named name, as such a number.
+    int takeNumber(const QString &name, int lo, int hi) { return number(take(name), name, lo, hi); }
     // One of choices, exactly.
     QString choice(const QString &text, const QString &name, const QStringList &choices) const;
 

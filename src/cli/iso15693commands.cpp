@@ -32,8 +32,8 @@ struct Target {
 // FIRST COUNT: the first block and the number of blocks, each 0 to 255.
 std::pair<uint8_t, uint8_t> blockRange(CommandArgs &args)
 {
-    const int first = args.number(args.take(QStringLiteral("FIRST")), QStringLiteral("FIRST"), 0, 255);
-    const int count = args.number(args.take(QStringLiteral("COUNT")), QStringLiteral("COUNT"), 0, 255);
+    const int first = args.takeNumber(QStringLiteral("FIRST"), 0, 255);
+    const int count = args.takeNumber(QStringLiteral("COUNT"), 0, 255);
     return {first, count};
 }
 
@@ -132,7 +132,7 @@ Action lock()
             .summary = QStringLiteral("Lock block BLOCK (0 to 255) for good."),
             .options = {addressing()[1]},
             .prepare = [](CommandArgs &args) -> Runner {
-                const int block = args.number(args.take(QStringLiteral("BLOCK")), QStringLiteral("BLOCK"), 0, 255);
+                const int block = args.takeNumber(QStringLiteral("BLOCK"), 0, 255);
                 args.done();
                 const Target t = target(args, iso::kFlagsPhilips, false);
                 return plain(iso::lock(t.flags, uint8_t(block)));

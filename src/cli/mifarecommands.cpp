@@ -40,7 +40,7 @@ Action read()
             .help = QStringLiteral("Prints the card number and the data of every block read."),
             .options = accessOptions() << option("count", "N", "How many blocks, 1 to 4 (default 1)."),
             .prepare = [](CommandArgs &args) -> Runner {
-                const int block = args.number(args.take(QStringLiteral("BLOCK")), QStringLiteral("BLOCK"), 0, 255);
+                const int block = args.takeNumber(QStringLiteral("BLOCK"), 0, 255);
                 args.done();
                 int count = 1;
                 if (const auto c = args.value(QStringLiteral("count")))
@@ -65,7 +65,7 @@ Action write()
             .help = QStringLiteral("HEX is 1 to 4 blocks of 16 bytes; their number is the block count sent."),
             .options = accessOptions(),
             .prepare = [](CommandArgs &args) -> Runner {
-                const int block = args.number(args.take(QStringLiteral("BLOCK")), QStringLiteral("BLOCK"), 0, 255);
+                const int block = args.takeNumber(QStringLiteral("BLOCK"), 0, 255);
                 const QByteArray data = args.hex(args.take(QStringLiteral("HEX")), QStringLiteral("HEX"),
                                                  mf::kBlockBytes, 4 * mf::kBlockBytes);
                 if (data.size() % mf::kBlockBytes != 0)
@@ -95,7 +95,7 @@ Action value()
             .choices = ops,
             .prepare = [ops](CommandArgs &args) -> Runner {
                 const int op = choiceIndex(args, QStringLiteral("OPERATION"), ops);
-                const int sector = args.number(args.take(QStringLiteral("SECTOR")), QStringLiteral("SECTOR"), 0, 255);
+                const int sector = args.takeNumber(QStringLiteral("SECTOR"), 0, 255);
                 const QByteArray amount = args.hex(args.take(QStringLiteral("AMOUNT")), QStringLiteral("AMOUNT"), 4, 4);
                 args.done();
                 const Access a = accessArgs(args);

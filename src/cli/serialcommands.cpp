@@ -1,4 +1,5 @@
 #include "cli/commandkit.h"
+#include "cli/sectoroptions.h"
 #include "cli/serialline.h"
 #include "link/errors.h"
 #include "protocol/call.h"
@@ -56,14 +57,12 @@ Action mode()
         .summary = QStringLiteral("Set the UHF module's work mode over its serial line."),
         .help = QStringLiteral("The reading modes as uhf mode has them; usb-hid switches the module to USB HID "
                                "(keyboard output). The port is opened for the command and closed after it."),
-        .options = {option("port", "DEV",
-                           "The serial port (/dev/ttyUSB0 or ttyUSB0); with --simulate the "
-                           "simulated module's line when not given."),
-                    option("baud", "N", "The baud rate: 9600 (the default), 19200, 38400, 57600 or 115200."),
-                    option("sector", "N", "sector mode: the memory bank, 0 to 3 (default 3)."),
-                    option("address", "N", "sector mode: the first word, 0 to 255 (default 0)."),
-                    option("length", "N", "sector mode: the number of words, 0 to 255 (default 8)."),
-                    option("password", "HEX", "sector mode: the access password, 4 bytes (default 00000000).")},
+        .options =
+            QList<Option>{option("port", "DEV",
+                                 "The serial port (/dev/ttyUSB0 or ttyUSB0); with --simulate the "
+                                 "simulated module's line when not given."),
+                          option("baud", "N", "The baud rate: 9600 (the default), 19200, 38400, 57600 or 115200.")} +
+            sectorOptions(),
         .choices = kModes,
         .prepare = [](CommandArgs &args) -> Runner {
             const int m = choiceIndex(args, QStringLiteral("MODE"), kModes);
@@ -75,22 +74,12 @@ Action mode()
             const quint32 baud =
                 args.choice(args.value(QStringLiteral("baud")).value_or(kBauds[0]), QStringLiteral("--baud"), kBauds)
                     .toUInt();
-            const bool sector = m == 4;
-            for (const char *o : {"sector", "address", "length", "password"})
-                if (!sector && args.isSet(QLatin1String(o)))
-                    args.fail(QStringLiteral("--%1 belongs to the sector mode only.").arg(QLatin1String(o)));
-            const auto num = [&](const char *o, int hi, int def) {
-                const auto v = args.value(QLatin1String(o));
-                return uint8_t(v ? args.number(*v, QStringLiteral("--") + QLatin1String(o), 0, hi) : def);
-            };
-            QByteArray password(4, '\0');
-            if (const auto p = args.value(QStringLiteral("password")))
-                password = args.hex(*p, QStringLiteral("--password"), 4, 4);
+            const SectorArgs sector = sectorArgs(args, m == 4);
             static const wm::Mode modes[] = {wm::Mode::Single, wm::Mode::Passive, wm::Mode::Multiple, wm::Mode::Tid};
-            const protocol::Request request = m < 4    ? wm::readingMode(modes[m])
-                                              : sector ? wm::memorySector(num("sector", 3, 3), password,
-                                                                          num("address", 255, 0), num("length", 255, 8))
-                                                       : wm::usbHid();
+            const protocol::Request request =
+                m < 4    ? wm::readingMode(modes[m])
+                : m == 4 ? wm::memorySector(sector.sector, sector.password, sector.address, sector.length)
+                         : wm::usbHid();
             return [request, port, baud, m](Session &s) -> std::optional<Record> {
                 QString path = port ? portscan::pathOf(*port) : QString();
                 if (path.isEmpty()) {

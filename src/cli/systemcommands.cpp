@@ -79,8 +79,8 @@ Action signal(const char *name, sys::Signal which, const char *what)
             .summary =
                 QStringLiteral("Let the %1 signal COUNT times with PERIOD (each 0 to 255).").arg(QLatin1String(what)),
             .prepare = [which](CommandArgs &args) -> Runner {
-                const int period = args.number(args.take(QStringLiteral("PERIOD")), QStringLiteral("PERIOD"), 0, 255);
-                const int count = args.number(args.take(QStringLiteral("COUNT")), QStringLiteral("COUNT"), 0, 255);
+                const int period = args.takeNumber(QStringLiteral("PERIOD"), 0, 255);
+                const int count = args.takeNumber(QStringLiteral("COUNT"), 0, 255);
                 args.done();
                 return sendsOnly(sys::signal(which, uint8_t(period), uint8_t(count)), kWaitMs);
             }};

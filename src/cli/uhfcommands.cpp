@@ -1,4 +1,5 @@
 #include "cli/commandkit.h"
+#include "cli/sectoroptions.h"
 #include "link/errors.h"
 #include "protocol/uhf.h"
 
@@ -15,39 +16,6 @@ constexpr int kModuleWaitMs = 500;
 const QStringList kModes = {QStringLiteral("single"), QStringLiteral("passive"), QStringLiteral("multi"),
                             QStringLiteral("tid"), QStringLiteral("sector")};
 
-// The sector read's four fields, with the defaults the window starts with.
-QList<Option> sectorOptions()
-{
-    return {option("sector", "N", "sector mode: the memory bank, 0 to 3 (default 3)."),
-            option("address", "N", "sector mode: the first word, 0 to 255 (default 0)."),
-            option("length", "N", "sector mode: the number of words, 0 to 255 (default 8)."),
-            option("password", "HEX", "sector mode: the access password, 4 bytes (default 00000000).")};
-}
-
-struct Sector {
-    uint8_t sector = 3, address = 0, length = 8;
-    QByteArray password = QByteArray(uhf::kPasswordBytes, '\0');
-};
-
-Sector sectorArgs(CommandArgs &args, bool sector)
-{
-    Sector s;
-    const QStringList names = {QStringLiteral("sector"), QStringLiteral("address"), QStringLiteral("length"),
-                               QStringLiteral("password")};
-    for (const QString &n : names)
-        if (!sector && args.isSet(n))
-            args.fail(QStringLiteral("--%1 belongs to the sector mode only.").arg(n));
-    if (const auto v = args.value(names[0]))
-        s.sector = uint8_t(args.number(*v, QStringLiteral("--sector"), 0, 3));
-    if (const auto v = args.value(names[1]))
-        s.address = uint8_t(args.number(*v, QStringLiteral("--address"), 0, 255));
-    if (const auto v = args.value(names[2]))
-        s.length = uint8_t(args.number(*v, QStringLiteral("--length"), 0, 255));
-    if (const auto v = args.value(names[3]))
-        s.password = args.hex(*v, QStringLiteral("--password"), uhf::kPasswordBytes, uhf::kPasswordBytes);
-    return s;
-}
-
 Action mode()
 {
     return {.name = QStringLiteral("mode"),
@@ -62,7 +30,7 @@ Action mode()
             .prepare = [](CommandArgs &args) -> Runner {
                 const int m = choiceIndex(args, QStringLiteral("MODE"), kModes);
                 args.done();
-                const Sector s = sectorArgs(args, m == 4);
+                const SectorArgs s = sectorArgs(args, m == 4);
                 const protocol::Request request = m == 4
                                                       ? uhf::memorySectorMode(s.sector, s.password, s.address, s.length)
                                                       : uhf::readerMode(uhf::ReaderMode(m + 1));

@@ -25,8 +25,7 @@ Action read()
             .help = QStringLiteral("Prints the 16 bytes read and the card's serial number."),
             .options = {allCards()},
             .prepare = [](CommandArgs &args) -> Runner {
-                const int page =
-                    args.number(args.take(QStringLiteral("PAGE")), QStringLiteral("PAGE"), 0, ul::kPages - 1);
+                const int page = args.takeNumber(QStringLiteral("PAGE"), 0, ul::kPages - 1);
                 args.done();
                 const auto request = ul::readPages(args.isSet(QStringLiteral("all")), uint8_t(page));
                 return [request](Session &s) -> std::optional<Record> {
@@ -46,8 +45,7 @@ Action write()
             .summary = QStringLiteral("Write the 4 bytes HEX into PAGE (0 to 15)."),
             .options = {allCards()},
             .prepare = [](CommandArgs &args) -> Runner {
-                const int page =
-                    args.number(args.take(QStringLiteral("PAGE")), QStringLiteral("PAGE"), 0, ul::kPages - 1);
+                const int page = args.takeNumber(QStringLiteral("PAGE"), 0, ul::kPages - 1);
                 const QByteArray data =
                     args.hex(args.take(QStringLiteral("HEX")), QStringLiteral("HEX"), ul::kPageBytes, ul::kPageBytes);
                 args.done();
