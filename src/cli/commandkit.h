@@ -9,6 +9,8 @@
 #include "protocol/reply.h"
 #include "protocol/request.h"
 
+#include <functional>
+
 // What the family files share: send a typed command and require its success.
 namespace cli
 {
@@ -41,6 +43,10 @@ template <class Check> auto checked(CommandArgs &args, const QString &name, Chec
                   (m.endsWith(QLatin1Char('.')) ? QString() : QStringLiteral(".")));
     }
 }
+
+// "mode active|passive": both reader kinds read cards by themselves or only when asked;
+// request makes the command for the choice (true: active).
+Action readingModeAction(std::function<protocol::Request(bool active)> request, int waitMs);
 
 // "active" / "passive" and the like: the word's index in choices.
 int choiceIndex(CommandArgs &args, const QString &name, const QStringList &choices);

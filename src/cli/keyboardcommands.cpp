@@ -74,20 +74,6 @@ Action set()
             }};
 }
 
-Action mode()
-{
-    return {.name = QStringLiteral("mode"),
-            .args = QStringLiteral("active|passive"),
-            .summary = QStringLiteral("Read cards by itself (active) or only when asked (passive)."),
-            .choices = {QStringLiteral("active"), QStringLiteral("passive")},
-            .prepare = [](CommandArgs &args) -> Runner {
-                const bool active = choiceIndex(args, QStringLiteral("MODE"),
-                                                {QStringLiteral("active"), QStringLiteral("passive")}) == 0;
-                args.done();
-                return sendsOnly(kb::readingMode(active), kWaitMs);
-            }};
-}
-
 Action version()
 {
     return {.name = QStringLiteral("version"),
@@ -149,7 +135,8 @@ Family keyboardFamily()
             QStringLiteral("the keyboard-output reader: how it types card numbers"),
             QStringLiteral("A keyboard-output reader types each card number it reads, like a keyboard, in the format "
                            "set here."),
-            {get(), set(), mode(), version(), factoryReset(), voice()}};
+            {get(), set(), readingModeAction([](bool active) { return kb::readingMode(active); }, kWaitMs), version(),
+             factoryReset(), voice()}};
 }
 
 } // namespace cli

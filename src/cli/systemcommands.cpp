@@ -86,20 +86,6 @@ Action signal(const char *name, sys::Signal which, const char *what)
             }};
 }
 
-Action mode()
-{
-    return {.name = QStringLiteral("mode"),
-            .args = QStringLiteral("active|passive"),
-            .summary = QStringLiteral("Read cards by itself (active) or only when asked (passive)."),
-            .choices = {QStringLiteral("active"), QStringLiteral("passive")},
-            .prepare = [](CommandArgs &args) -> Runner {
-                const bool active = choiceIndex(args, QStringLiteral("MODE"),
-                                                {QStringLiteral("active"), QStringLiteral("passive")}) == 0;
-                args.done();
-                return sendsOnly(sys::readingMode(active), kWaitMs);
-            }};
-}
-
 } // namespace
 
 Family systemFamily()
@@ -108,7 +94,8 @@ Family systemFamily()
             QStringLiteral("the HF reader's own settings"),
             QString(),
             {info(), address(), baud(), serialNumber(), signal("led", sys::Signal::Led, "LED"),
-             signal("led-r", sys::Signal::LedR, "LED-R"), signal("buzzer", sys::Signal::Buzzer, "buzzer"), mode()}};
+             signal("led-r", sys::Signal::LedR, "LED-R"), signal("buzzer", sys::Signal::Buzzer, "buzzer"),
+             readingModeAction([](bool active) { return sys::readingMode(active); }, kWaitMs)}};
 }
 
 } // namespace cli
