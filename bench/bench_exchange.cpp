@@ -2,6 +2,7 @@
 #include "windowrig.h"
 
 #include "link/readerlink.h"
+#include "protocol/keyboard.h"
 #include "uhf/keyboardoutputpage.h"
 #include "ui/logpane.h"
 #include "ui/tform1.h"
@@ -90,7 +91,7 @@ void BM_LinkExchange(benchmark::State &state)
     rig.usb.setAnswer(QByteArray::fromHex("AA00010001BB"));
     ReaderLink &link = rig.form().link();
     for (auto _ : state)
-        benchmark::DoNotOptimize(link.exchange(QByteArray::fromHex("0F01"), 300));
+        benchmark::DoNotOptimize(link.exchange(protocol::keyboard::readingMode(true)));
 }
 BENCHMARK(BM_LinkExchange)->Unit(benchmark::kMicrosecond)->UseRealTime();
 

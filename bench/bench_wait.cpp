@@ -3,6 +3,7 @@
 
 #include "link/hidtransport.h"
 #include "link/readerlink.h"
+#include "protocol/commandtable.h"
 #include "stallmeter.h"
 #include "ui/tform1.h"
 
@@ -23,6 +24,14 @@ double processCpuSeconds()
     rusage u{};
     ::getrusage(RUSAGE_SELF, &u);
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// A command the reader never answers, waited for 2000 ms.
+protocol::Request unanswered()
+{
+    protocol::Request request = protocol::typedRequest(QByteArray::fromHex("C0"), protocol::Route::Reader);
+    request.waitMs = 2000;
+    return request;
 }
 
 // Processor time (percent of one core) of the whole process while its event loop idles for
@@ -46,7 +55,7 @@ std::optional<double> unansweredWaitCpuPercent(ReaderLink &link)
     QElapsedTimer wall;
     wall.start();
     const double cpu0 = processCpuSeconds();
-    const QByteArray reply = link.exchange(QByteArray::fromHex("C0"), 2000);
+    const QByteArray reply = link.exchange(unanswered()).reply;
     const double cpu = processCpuSeconds() - cpu0;
     const double seconds = double(wall.nsecsElapsed()) / 1e9;
     if (!reply.isEmpty() || seconds < 1.9)
@@ -114,7 +123,7 @@ void BM_HidUnansweredWait2000(benchmark::State &state)
 
         StallMeter meter(1);
         meter.start();
-        link.exchange(QByteArray::fromHex("C0"), 2000);
+        link.exchange(unanswered());
         meter.stop();
         worstStall = qMax(worstStall, meter.longestGapMs());
         // The same meter over an idle loop tells the platform's own timer jitter.

@@ -4,6 +4,7 @@
 #include "windowrig.h"
 
 #include "link/readerlink.h"
+#include "protocol/keyboard.h"
 #include "serial/tcomm.h"
 #include "uhf/keyboardoutputpage.h"
 #include "ui/logpane.h"
@@ -34,7 +35,7 @@ TEST(MeasuredPaths, InstantReaderAnswersOncePerFrameOrNever)
     };
     for (const auto &r : rows) {
         usb.setAnswer(r.answer);
-        EXPECT_EQ(link.exchange(QByteArray::fromHex("0F01"), 300), r.reply) << r.what;
+        EXPECT_EQ(link.exchange(protocol::keyboard::readingMode(true)).reply, r.reply) << r.what;
         EXPECT_TRUE(usb.read(0).isEmpty()) << r.what << ": a second read finds nothing";
     }
     EXPECT_EQ(usb.writes(), 2);

@@ -1,6 +1,6 @@
+#include "base/errors.h"
 #include "epc/epctext.h"
 #include "epc/gs1codec.h"
-#include "link/errors.h"
 
 #include <cstddef>
 #include <cstdint>

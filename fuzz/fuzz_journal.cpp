@@ -1,5 +1,5 @@
+#include "base/errors.h"
 #include "epc/journalreader.h"
-#include "link/errors.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,11 +1,13 @@
-#include "link/frames.h"
 #include "protocol/describe.h"
+#include "protocol/exchange.h"
+#include "protocol/frames.h"
 #include "protocol/reply.h"
 
 #include <cstddef>
 #include <cstdint>
 
-// Reader replies of any length and content: the status, the frame checks, the cut to LEN + 5.
+// Reader replies of any length and content: the status, the frame checks, the cut to LEN + 5,
+// the outcome an exchange gives them.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
@@ -19,5 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     (void)frames::checkModuleFrame(bytes);
     (void)frames::cutReply(bytes);
     (void)protocol::describe::readerReply(bytes);
+    protocol::Exchange exchange;
+    exchange.reply = frames::cutReply(bytes);
+    protocol::judgeReaderReply(exchange);
     return 0;
 }

@@ -1,7 +1,7 @@
 #include "cli/args.h"
 
-#include "link/errors.h"
-#include "link/hexfield.h"
+#include "base/errors.h"
+#include "base/hex.h"
 
 #include <QCommandLineParser>
 

@@ -3,34 +3,32 @@
 namespace cli
 {
 
-QByteArray call(Session &session, const protocol::Request &request, int waitMs)
+QByteArray call(Session &session, const protocol::Request &request)
 {
-    const int wait = session.wait(waitMs);
-    const QByteArray reply = session.exchange(request, wait);
-    const auto result = protocol::ack(reply);
-    session.require(result, wait);
+    const QByteArray reply = session.exchange(request).reply;
+    session.require(protocol::ack(reply), session.waitFor(request));
     return reply;
 }
 
-Runner sendsOnly(protocol::Request request, int waitMs)
+Runner sendsOnly(protocol::Request request)
 {
-    return [request, waitMs](Session &s) -> std::optional<Record> {
-        call(s, request, waitMs);
+    return [request](Session &s) -> std::optional<Record> {
+        call(s, request);
         return Record();
     };
 }
 
-Action readingModeAction(std::function<protocol::Request(bool active)> request, int waitMs)
+Action readingModeAction(std::function<protocol::Request(bool active)> request)
 {
     const QStringList words = {QStringLiteral("active"), QStringLiteral("passive")};
     return {.name = QStringLiteral("mode"),
             .args = QStringLiteral("active|passive"),
             .summary = QStringLiteral("Read cards by itself (active) or only when asked (passive)."),
             .choices = words,
-            .prepare = [request, waitMs, words](CommandArgs &args) -> Runner {
+            .prepare = [request, words](CommandArgs &args) -> Runner {
                 const bool active = choiceIndex(args, QStringLiteral("MODE"), words) == 0;
                 args.done();
-                return sendsOnly(request(active), waitMs);
+                return sendsOnly(request(active));
             }};
 }
 

@@ -221,7 +221,7 @@ std::optional<Record> runBatch(Batch &batch, Session &s)
         batch.session.reset();
         batch.port.detach();
     });
-    batch.port.attach(s.link(), s.wait(commission::ReaderTagPort::kDefaultWaitMs), batch.password);
+    batch.port.attach(s.link(), s.options().timeoutMs, batch.password);
     commission::BatchSession &b = *batch.session;
     epc::CommissioningJob &job = b.job();
     Output &out = s.output();
@@ -317,7 +317,7 @@ std::optional<Record> runBatch(Batch &batch, Session &s)
     // The session says why the reader cannot be reached (none found, no permission), as for any
     // command.
     try {
-        s.checkReached();
+        s.checkReached(batch.port.lastExchange());
     } catch (const NoReader &e) {
         throw NoReader(e.message() + kept);
     }

@@ -11,8 +11,6 @@ namespace
 {
 
 namespace iso = protocol::iso15693;
-constexpr int kInventoryWaitMs = 1000;
-constexpr int kWaitMs = 500;
 
 const QStringList kFlagNames = {QStringLiteral("ti"), QStringLiteral("philips"), QStringLiteral("other")};
 const uint8_t kFlagBytes[] = {iso::kFlagsTi, iso::kFlagsPhilips, iso::kFlagsOther};
@@ -55,7 +53,7 @@ Target target(CommandArgs &args, uint8_t defaultFlags, bool uidAllowed = true)
 // A command whose success carries nothing more.
 Runner plain(const protocol::Request &request)
 {
-    return sendsOnly(request, kWaitMs);
+    return sendsOnly(request);
 }
 
 // A command whose reply carries flags and block bytes.
@@ -63,7 +61,7 @@ Runner blocks(const protocol::Request &request, const char *dataKey)
 {
     const QString key = QString::fromLatin1(dataKey);
     return [request, key](Session &s) -> std::optional<Record> {
-        const auto b = callParsed(s, request, kWaitMs, iso::parseBlocks);
+        const auto b = callParsed(s, request, iso::parseBlocks);
         Record r;
         r.hex(QStringLiteral("flags"), QByteArray(1, char(b.flags.value_or(0))));
         r.hex(key, b.data);
@@ -80,7 +78,7 @@ Action inventory()
             .prepare = [](CommandArgs &args) -> Runner {
                 args.done();
                 return [](Session &s) -> std::optional<Record> {
-                    const auto inv = callParsed(s, iso::inventory(), kInventoryWaitMs, iso::parseInventory);
+                    const auto inv = callParsed(s, iso::inventory(), iso::parseInventory);
                     QJsonArray uids;
                     for (const QByteArray &uid : inv.uids) {
                         QByteArray msbFirst(uid);
@@ -174,7 +172,7 @@ Action info()
                 const Target t = target(args, iso::kFlagsPhilips);
                 const auto request = iso::systemInfo(t.flags, t.uid);
                 return [request](Session &s) -> std::optional<Record> {
-                    const auto i = callParsed(s, request, kWaitMs, iso::parseSystemInfo);
+                    const auto i = callParsed(s, request, iso::parseSystemInfo);
                     const auto byte = [](std::optional<uint8_t> b) {
                         return hexText(QByteArray(1, char(b.value_or(0))));
                     };

@@ -9,7 +9,6 @@ namespace
 {
 
 namespace kb = protocol::keyboard;
-constexpr int kWaitMs = 300;
 
 Action get()
 {
@@ -60,7 +59,7 @@ Action set()
                     f.bigBuzzer = args.choice(*b, QStringLiteral("--buzzer"),
                                               {QStringLiteral("big"), QStringLiteral("small")}) == QLatin1String("big");
                 return [f](Session &s) -> std::optional<Record> {
-                    call(s, kb::setFormat(f), kWaitMs);
+                    call(s, kb::setFormat(f));
                     Record r;
                     r.add(QStringLiteral("format"), keyboardformat::word(f.format));
                     r.add(QStringLiteral("semicolon"), f.semicolon);
@@ -81,7 +80,7 @@ Action version()
             .prepare = [](CommandArgs &args) -> Runner {
                 args.done();
                 return [](Session &s) -> std::optional<Record> {
-                    const auto v = callParsed(s, kb::version(), kWaitMs, kb::parseVersion);
+                    const auto v = callParsed(s, kb::version(), kb::parseVersion);
                     Record r;
                     // One character per byte, as the reader sends it.
                     r.add(QStringLiteral("version"), QString::fromLatin1(v.text));
@@ -96,7 +95,7 @@ Action factoryReset()
             .summary = QStringLiteral("Restore the reader's factory settings."),
             .prepare = [](CommandArgs &args) -> Runner {
                 args.done();
-                return sendsOnly(kb::factoryReset(), kWaitMs);
+                return sendsOnly(kb::factoryReset());
             }};
 }
 
@@ -113,14 +112,14 @@ Action voice()
                     choiceIndex(args, QStringLiteral("on|off"), {QStringLiteral("on"), QStringLiteral("off")}) == 0;
                 args.done();
                 return [on](Session &s) -> std::optional<Record> {
-                    const int wait = s.wait(kWaitMs);
-                    const QByteArray reply = s.sendOnly(kb::voice(on), wait);
+                    const protocol::Request request = kb::voice(on);
+                    const QByteArray reply = s.exchange(request).reply;
                     Record r;
                     r.add(QStringLiteral("voice"), on ? QStringLiteral("on") : QStringLiteral("off"));
                     r.add(QStringLiteral("answered"), !reply.isEmpty());
                     if (!reply.isEmpty()) {
                         const auto result = protocol::ack(reply);
-                        s.require(result, wait);
+                        s.require(result, s.waitFor(request));
                     }
                     return r;
                 };
@@ -135,7 +134,7 @@ Family keyboardFamily()
             QStringLiteral("the keyboard-output reader: how it types card numbers"),
             QStringLiteral("A keyboard-output reader types each card number it reads, like a keyboard, in the format "
                            "set here."),
-            {get(), set(), readingModeAction([](bool active) { return kb::readingMode(active); }, kWaitMs), version(),
+            {get(), set(), readingModeAction([](bool active) { return kb::readingMode(active); }), version(),
              factoryReset(), voice()}};
 }
 

@@ -59,11 +59,10 @@ namespace cli::keyboardformat
 {
 
 // The page's wait for every keyboard command.
-constexpr int kWaitMs = 300;
 
 kb::FormatReadback readBack(Session &session)
 {
-    return callParsed(session, kb::readFormat(), kWaitMs, kb::parseFormat);
+    return callParsed(session, kb::readFormat(), kb::parseFormat);
 }
 
 void report(const kb::FormatReadback &f, Record &record)

@@ -18,12 +18,15 @@ namespace cli
 class LateTagPort : public epc::TagPort
 {
 public:
-    void attach(ReaderLink &link, int waitMs, quint32 readPassword)
+    // waitMs: every exchange's wait instead of each command's own (--timeout).
+    void attach(ReaderLink &link, std::optional<int> waitMs, quint32 readPassword)
     {
         port_ = std::make_unique<commission::ReaderTagPort>(link, waitMs, readPassword);
     }
     void detach() { port_.reset(); }
     bool noInventory() const { return noInventory_; }
+    // How the port's last exchange went; nothing sent yet when none is attached.
+    protocol::Exchange lastExchange() const { return port_ ? port_->lastExchange() : protocol::Exchange{}; }
 
     epc::PortStatus inventory(std::vector<epc::FieldTag> &tags) override
     {

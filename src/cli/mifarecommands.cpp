@@ -8,8 +8,6 @@ namespace
 {
 
 namespace mf = protocol::mifare;
-constexpr int kBlockWaitMs = 500;
-constexpr int kShortWaitMs = 300;
 
 QList<Option> accessOptions()
 {
@@ -48,7 +46,7 @@ Action read()
                 const Access a = accessArgs(args);
                 const auto request = mf::readBlocks(a.access, uint8_t(count), uint8_t(block), a.key);
                 return [request](Session &s) -> std::optional<Record> {
-                    const auto b = callParsed(s, request, kBlockWaitMs, mf::parseBlocks);
+                    const auto b = callParsed(s, request, mf::parseBlocks);
                     Record r;
                     r.hex(QStringLiteral("card_number"), b.cardNumber);
                     r.hex(QStringLiteral("data"), b.data);
@@ -75,7 +73,7 @@ Action write()
                 const auto request =
                     mf::writeBlocks(a.access, uint8_t(data.size() / mf::kBlockBytes), uint8_t(block), a.key, data);
                 return [request](Session &s) -> std::optional<Record> {
-                    const auto c = callParsed(s, request, kBlockWaitMs, mf::parseCardId);
+                    const auto c = callParsed(s, request, mf::parseCardId);
                     Record r;
                     r.hex(QStringLiteral("card_number"), c.cardNumber);
                     return r;
@@ -102,7 +100,7 @@ Action value()
                 const mf::ValueOp which[] = {mf::ValueOp::Init, mf::ValueOp::Increment, mf::ValueOp::Decrement};
                 const auto request = mf::value(which[op], a.access, uint8_t(sector), a.key, amount);
                 return [request, op](Session &s) -> std::optional<Record> {
-                    const auto v = callParsed(s, request, kBlockWaitMs, mf::parseValue);
+                    const auto v = callParsed(s, request, mf::parseValue);
                     Record r;
                     r.hex(QStringLiteral("card_number"), v.cardNumber);
                     if (op != 0)
@@ -118,7 +116,7 @@ Action halt()
             .summary = QStringLiteral("Halt the card in the field."),
             .prepare = [](CommandArgs &args) -> Runner {
                 args.done();
-                return sendsOnly(mf::halt(), kShortWaitMs);
+                return sendsOnly(mf::halt());
             }};
 }
 
@@ -134,7 +132,7 @@ Action cardNumber()
                 const auto request =
                     mf::cardNumber(args.isSet(QStringLiteral("all")), args.isSet(QStringLiteral("halt")));
                 return [request](Session &s) -> std::optional<Record> {
-                    const auto n = callParsed(s, request, kShortWaitMs, mf::parseCardNumber);
+                    const auto n = callParsed(s, request, mf::parseCardNumber);
                     Record r;
                     r.hex(QStringLiteral("card_number"), n.number);
                     r.add(QStringLiteral("several_cards"), n.count.value_or(0) != 0);

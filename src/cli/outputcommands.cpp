@@ -7,8 +7,6 @@ namespace cli
 namespace
 {
 
-constexpr int kWaitMs = 300;
-
 QStringList settingWords()
 {
     QStringList words;
@@ -42,7 +40,7 @@ Family outputFamily()
                    const OutputSetting *s = findOutputSetting(word);
                    const protocol::Request request = s->request(value, word);
                    return [request, word, value](Session &session) -> std::optional<Record> {
-                       call(session, request, kWaitMs);
+                       call(session, request);
                        Record r;
                        r.add(QStringLiteral("setting"), word);
                        r.add(QStringLiteral("value"), value);

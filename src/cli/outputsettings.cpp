@@ -1,7 +1,7 @@
 #include "cli/outputsettings.h"
 
+#include "base/errors.h"
 #include "cli/args.h"
-#include "link/errors.h"
 #include "protocol/outputdevice.h"
 
 namespace cli

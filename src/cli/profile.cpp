@@ -1,11 +1,11 @@
 #include "cli/profile.h"
 
+#include "base/clock.h"
+#include "base/errors.h"
 #include "cli/args.h"
 #include "cli/keyboardformat.h"
 #include "cli/outputsettings.h"
 #include "files/read.h"
-#include "link/errors.h"
-#include "link/timestamp.h"
 #include "protocol/uhf.h"
 #include "protocol/wifi.h"
 

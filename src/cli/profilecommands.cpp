@@ -1,8 +1,8 @@
+#include "base/errors.h"
 #include "cli/commandkit.h"
 #include "cli/keyboardformat.h"
 #include "cli/profile.h"
 #include "files/save.h"
-#include "link/errors.h"
 #include "protocol/keyboard.h"
 
 #include <QJsonArray>
@@ -14,7 +14,6 @@ namespace
 {
 
 namespace kb = protocol::keyboard;
-constexpr int kWaitMs = 300;
 
 const QString kSchema = QStringLiteral(
     "A profile is a JSON object. \"format\" is the profile's version (1; a newer one is refused); every other "
@@ -57,8 +56,7 @@ Action save()
                 return [path](Session &s) -> std::optional<Record> {
                     const kb::FormatReadback format = keyboardformat::readBack(s);
                     // Not every reader has a version text; the profile does without it.
-                    const int wait = s.wait(kWaitMs);
-                    const auto version = kb::parseVersion(s.exchange(kb::version(), wait));
+                    const auto version = kb::parseVersion(s.exchange(kb::version()).reply);
                     const QString text = version.ok() ? QString::fromLatin1(version.value.text) : QString();
                     const QString error = files::saveWhole(path, savedProfile(format, text));
                     if (!error.isEmpty())
@@ -112,13 +110,12 @@ Action apply()
                 const auto &steps = profile.steps;
                 for (qsizetype i = 0; i < steps.size(); ++i) {
                     try {
-                        const int wait = s.wait(kWaitMs);
                         if (steps[i].answerOptional) {
-                            const QByteArray reply = s.sendOnly(steps[i].request, wait);
+                            const QByteArray reply = s.exchange(steps[i].request).reply;
                             if (!reply.isEmpty())
-                                s.require(protocol::ack(reply), wait);
+                                s.require(protocol::ack(reply), s.waitFor(steps[i].request));
                         } else {
-                            call(s, steps[i].request, kWaitMs);
+                            call(s, steps[i].request);
                         }
                     } catch (const ReaderFailure &e) {
                         Record found;

@@ -1,13 +1,13 @@
 #include "cli/run.h"
 
+#include "base/errors.h"
+#include "base/hex.h"
 #include "cli/args.h"
 #include "cli/docs.h"
 #include "cli/globaloptions.h"
 #include "cli/registry.h"
 #include "cli/script.h"
 #include "cli/session.h"
-#include "link/errors.h"
-#include "link/hexfield.h"
 #include "serial/commtypes.h"
 
 #include <QCommandLineParser>

@@ -1,6 +1,6 @@
 #include "cli/script.h"
 
-#include "link/errors.h"
+#include "base/errors.h"
 
 namespace cli
 {

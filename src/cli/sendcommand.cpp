@@ -1,6 +1,6 @@
 #include "cli/commandkit.h"
-#include "link/frames.h"
-#include "link/readerlink.h"
+#include "protocol/commandtable.h"
+#include "protocol/frames.h"
 #include "protocol/trace.h"
 
 namespace cli
@@ -24,12 +24,14 @@ Family sendFamily()
                          raw ? frames::kMaxFrameBytes : frames::kMaxFrameBytes - frames::kReaderOverhead);
             args.done();
             return [bytes, raw](Session &s) -> std::optional<Record> {
-                const int wait = s.wait(ReaderLink::kDefaultReplyWaitMs);
-                const QByteArray reply = s.exchangeBytes(bytes, raw, wait);
-                const ExchangeRecord &record = s.lastRecord();
-                const protocol::DecodedExchange d = protocol::decode(record);
+                const protocol::Request request =
+                    protocol::typedRequest(bytes, raw ? protocol::Route::Raw : protocol::Route::Reader);
+                const int wait = s.waitFor(request);
+                const protocol::Exchange done = s.exchange(request);
+                const QByteArray &reply = done.reply;
+                const protocol::DecodedExchange d = protocol::decode(done);
                 Record r;
-                r.hex(QStringLiteral("sent"), record.sent);
+                r.hex(QStringLiteral("sent"), done.sent);
                 r.hex(QStringLiteral("reply"), reply);
                 r.add(QStringLiteral("family"), d.familyText);
                 r.add(QStringLiteral("name"), d.name);

@@ -1,8 +1,7 @@
+#include "base/errors.h"
 #include "cli/commandkit.h"
 #include "cli/sectoroptions.h"
 #include "cli/serialline.h"
-#include "link/errors.h"
-#include "protocol/call.h"
 #include "protocol/errorcodes.h"
 #include "protocol/workmodes.h"
 #include "serial/portscan.h"
@@ -18,7 +17,6 @@ namespace
 {
 
 namespace wm = protocol::workmodes;
-constexpr int kWaitMs = 300;
 const QStringList kBauds = {QStringLiteral("9600"), QStringLiteral("19200"), QStringLiteral("38400"),
                             QStringLiteral("57600"), QStringLiteral("115200")};
 const QStringList kModes = {QStringLiteral("single"), QStringLiteral("passive"), QStringLiteral("multi"),
@@ -88,15 +86,15 @@ Action mode()
                     path = s.simulatedModule()->devicePath();
                 }
                 SerialLine line(path, baud);
-                ExchangeRecord record = protocol::serialRecord(request);
+                protocol::Exchange record = protocol::serialExchange(request);
                 QElapsedTimer clock;
                 clock.start();
-                const int wait = s.wait(kWaitMs);
+                const int wait = s.waitFor(request);
                 const QByteArray reply = line.exchange(request.bytes, wait);
                 record.latencyUs = clock.nsecsElapsed() / 1000;
                 record.reply = reply;
                 record.outcome =
-                    reply.isEmpty() ? ExchangeRecord::Outcome::NoAnswer : ExchangeRecord::Outcome::Answered;
+                    reply.isEmpty() ? protocol::Exchange::Outcome::NoAnswer : protocol::Exchange::Outcome::Answered;
                 s.record(record);
                 Record r;
                 r.add(QStringLiteral("port"), path);

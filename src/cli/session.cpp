@@ -1,10 +1,9 @@
 #include "cli/session.h"
 
-#include "link/errors.h"
+#include "base/errors.h"
 #include "link/hidpathopener.h"
 #include "link/hidtransport.h"
 #include "link/readerlink.h"
-#include "protocol/call.h"
 #include "protocol/errorcodes.h"
 #include "protocol/trace.h"
 #include "serial/portscan.h"
@@ -56,33 +55,28 @@ ReaderLink &Session::link()
     if (options_.address)
         link_->setAddress(*options_.address);
     connect(link_.get(), &ReaderLink::notice, this, [this](const QString &line) { notices_ << line; });
-    connect(link_.get(), &ReaderLink::exchanged, this, &Session::onExchanged);
+    // Every exchange of the link, the batch's too, goes to the trace file.
+    connect(link_.get(), &ReaderLink::exchanged, this, &Session::record);
     return *link_;
 }
 
-void Session::onExchanged(const ExchangeRecord &record)
-{
-    last_ = record;
-    this->record(record);
-}
-
-void Session::record(const ExchangeRecord &record)
+void Session::record(const protocol::Exchange &exchange)
 {
     if (!trace_.isOpen())
         return;
-    trace_.write(protocol::traceLine(record).toUtf8() + '\n');
+    trace_.write(protocol::traceLine(exchange).toUtf8() + '\n');
     trace_.flush();
 }
 
-void Session::checkReached()
+void Session::checkReached(const protocol::Exchange &exchange) const
 {
-    using Outcome = ExchangeRecord::Outcome;
-    if (last_.outcome == Outcome::Gone)
+    using Outcome = protocol::Exchange::Outcome;
+    if (exchange.outcome == Outcome::Gone)
         throw NoReader(QStringLiteral("the reader went away during the command."));
-    if (last_.outcome == Outcome::TooLong)
+    if (exchange.outcome == Outcome::TooLong)
         throw UserError(QStringLiteral("the frame is longer than the reader takes (%1 bytes, at most 255): not sent.")
-                            .arg(last_.sent.size()));
-    if (last_.outcome != Outcome::NoReader)
+                            .arg(exchange.sent.size()));
+    if (exchange.outcome != Outcome::NoReader)
         return;
     // The transport says once why the reader cannot be opened (no permission ...).
     for (const QString &n : notices_)
@@ -99,31 +93,14 @@ void Session::checkReached()
     throw NoReader(which + QStringLiteral("; `rfidctl devices` lists what is there."));
 }
 
-QByteArray Session::exchange(const protocol::Request &request, int waitMs)
+protocol::Exchange Session::exchange(protocol::Request request)
 {
     ReaderLink &l = link();
     notices_.clear();
-    const QByteArray reply = protocol::exchange(l, request, waitMs);
-    checkReached();
-    return reply;
-}
-
-QByteArray Session::sendOnly(const protocol::Request &request, int waitMs)
-{
-    ReaderLink &l = link();
-    notices_.clear();
-    const QByteArray reply = protocol::sendOnly(l, request, waitMs);
-    checkReached();
-    return reply;
-}
-
-QByteArray Session::exchangeBytes(const QByteArray &bytes, bool raw, int waitMs)
-{
-    ReaderLink &l = link();
-    notices_.clear();
-    const QByteArray reply = raw ? l.exchangeRaw(bytes, waitMs) : l.exchange(bytes, waitMs);
-    checkReached();
-    return reply;
+    request.waitMs = waitFor(request);
+    const protocol::Exchange done = l.exchange(request);
+    checkReached(done);
+    return done;
 }
 
 void Session::require(protocol::Status status, std::optional<uint8_t> errorCode, int waitMs, const Record &found) const

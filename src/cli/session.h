@@ -3,7 +3,7 @@
 #include "cli/failures.h"
 #include "cli/output.h"
 #include "cli/runoptions.h"
-#include "link/exchangerecord.h"
+#include "protocol/exchange.h"
 #include "protocol/reply.h"
 #include "protocol/request.h"
 
@@ -37,20 +37,16 @@ public:
 
     // The USB link, made on first use.
     ReaderLink &link();
-    // The command's own wait, or --timeout when given.
-    int wait(int commandWaitMs) const { return options_.timeoutMs.value_or(commandWaitMs); }
+    // The request's own wait, or --timeout when given.
+    int waitFor(const protocol::Request &request) const { return options_.timeoutMs.value_or(request.waitMs); }
 
-    // Sends a request and returns the reply (empty when none came); throws NoReader when there
-    // is no reader or it cannot be opened.
-    QByteArray exchange(const protocol::Request &request, int waitMs);
-    // The same for a command whose answer is optional: the reply that came within waitMs.
-    QByteArray sendOnly(const protocol::Request &request, int waitMs);
-    // A whole frame or a body framed with the address, for `send`; no command table row.
-    QByteArray exchangeBytes(const QByteArray &bytes, bool raw, int waitMs);
-    // The record of the last USB exchange.
-    const ExchangeRecord &lastRecord() const { return last_; }
-    // An exchange made on the serial line, for the trace.
-    void record(const ExchangeRecord &record);
+    // Sends a request with waitFor() as its wait and returns how it went (callers that want
+    // the bytes take its reply); throws NoReader when there is no reader, it cannot be opened
+    // or it went away, UserError when the frame is too long to send.
+    protocol::Exchange exchange(protocol::Request request);
+    // Writes an exchange to the trace file: the link's, each as it ends, and those made on the
+    // serial line.
+    void record(const protocol::Exchange &exchange);
 
     // Throws ReaderFailure unless status is Success.
     void require(protocol::Status status, std::optional<uint8_t> errorCode, int waitMs, const Record &found = {}) const;
@@ -64,20 +60,17 @@ public:
     SimulatedReader *simulator() const { return simulator_.get(); }
     PtyUhfModule *simulatedModule() const { return module_.get(); }
 
-    // Throws NoReader (with why: no reader found, no permission, gone) when the last exchange
-    // did not reach the reader; for commands whose exchanges go through the link directly.
-    void checkReached();
+    // Throws NoReader (with why: no reader found, no permission, gone) when exchange did not
+    // reach the reader; for commands whose exchanges go through the link directly.
+    void checkReached(const protocol::Exchange &exchange) const;
 
 private:
-    void onExchanged(const ExchangeRecord &record);
-
     RunOptions options_;
     Output &output_;
     std::unique_ptr<SimulatedReader> simulator_;
     std::unique_ptr<PtyUhfModule> module_;
     std::unique_ptr<UsbTransport> transport_;
     std::unique_ptr<ReaderLink> link_;
-    ExchangeRecord last_;
     QStringList notices_; // the link's lines since the last exchange began
     QFile trace_;
 };

@@ -9,7 +9,6 @@ namespace
 {
 
 namespace sys = protocol::hfsystem;
-constexpr int kWaitMs = 300;
 
 Action info()
 {
@@ -18,7 +17,7 @@ Action info()
             .prepare = [](CommandArgs &args) -> Runner {
                 args.done();
                 return [](Session &s) -> std::optional<Record> {
-                    const auto id = callParsed(s, sys::readIdentity(), kWaitMs, sys::parseIdentity);
+                    const auto id = callParsed(s, sys::readIdentity(), sys::parseIdentity);
                     Record r;
                     r.hex(QStringLiteral("address"), QByteArray(1, char(id.address.value_or(0))));
                     r.hex(QStringLiteral("serial_number"), id.serialNumber);
@@ -37,7 +36,7 @@ Action address()
                 const uint8_t a = uint8_t(args.hex(args.take(QStringLiteral("HEX")), QStringLiteral("HEX"), 1, 1)[0]);
                 args.done();
                 return [a](Session &s) -> std::optional<Record> {
-                    call(s, sys::setAddress(a), kWaitMs);
+                    call(s, sys::setAddress(a));
                     s.link().setAddress(a);
                     Record r;
                     r.hex(QStringLiteral("address"), QByteArray(1, char(a)));
@@ -56,7 +55,7 @@ Action baud()
                 const QString rate =
                     args.choice(args.take(QStringLiteral("RATE")), QStringLiteral("RATE"), sys::baudRates());
                 args.done();
-                return sendsOnly(sys::setBaudRate(uint8_t(sys::baudCode(rate))), kWaitMs);
+                return sendsOnly(sys::setBaudRate(uint8_t(sys::baudCode(rate))));
             }};
 }
 
@@ -68,7 +67,7 @@ Action serialNumber()
             .prepare = [](CommandArgs &args) -> Runner {
                 const QByteArray serial = args.hex(args.take(QStringLiteral("HEX")), QStringLiteral("HEX"), 8, 8);
                 args.done();
-                return sendsOnly(sys::setSerialNumber(serial), kWaitMs);
+                return sendsOnly(sys::setSerialNumber(serial));
             }};
 }
 
@@ -82,7 +81,7 @@ Action signal(const char *name, sys::Signal which, const char *what)
                 const int period = args.takeNumber(QStringLiteral("PERIOD"), 0, 255);
                 const int count = args.takeNumber(QStringLiteral("COUNT"), 0, 255);
                 args.done();
-                return sendsOnly(sys::signal(which, uint8_t(period), uint8_t(count)), kWaitMs);
+                return sendsOnly(sys::signal(which, uint8_t(period), uint8_t(count)));
             }};
 }
 
@@ -95,7 +94,7 @@ Family systemFamily()
             QString(),
             {info(), address(), baud(), serialNumber(), signal("led", sys::Signal::Led, "LED"),
              signal("led-r", sys::Signal::LedR, "LED-R"), signal("buzzer", sys::Signal::Buzzer, "buzzer"),
-             readingModeAction([](bool active) { return sys::readingMode(active); }, kWaitMs)}};
+             readingModeAction([](bool active) { return sys::readingMode(active); })}};
 }
 
 } // namespace cli

@@ -8,9 +8,6 @@ namespace
 {
 
 namespace tb = protocol::typeb;
-constexpr int kRequestWaitMs = 500;
-constexpr int kSendDataWaitMs = 600;
-constexpr int kIdCardWaitMs = 1000;
 
 Action request()
 {
@@ -19,7 +16,7 @@ Action request()
             .prepare = [](CommandArgs &args) -> Runner {
                 args.done();
                 return [](Session &s) -> std::optional<Record> {
-                    const auto a = callParsed(s, tb::request(), kRequestWaitMs, tb::parseRequest);
+                    const auto a = callParsed(s, tb::request(), tb::parseRequest);
                     Record r;
                     r.add(QStringLiteral("length"), int(a.length.value_or(0)));
                     r.hex(QStringLiteral("answer"), a.data);
@@ -37,7 +34,7 @@ Action attrib()
                 const QByteArray id =
                     args.hex(args.take(QStringLiteral("HEX")), QStringLiteral("HEX"), 1, tb::kMaxSendBytes);
                 args.done();
-                return sendsOnly(tb::attrib(id), kRequestWaitMs);
+                return sendsOnly(tb::attrib(id));
             }};
 }
 
@@ -51,7 +48,7 @@ Action send()
                     args.hex(args.take(QStringLiteral("HEX")), QStringLiteral("HEX"), 1, tb::kMaxSendBytes);
                 args.done();
                 return [data](Session &s) -> std::optional<Record> {
-                    const auto d = callParsed(s, tb::sendData(data), kSendDataWaitMs, tb::parseSendData);
+                    const auto d = callParsed(s, tb::sendData(data), tb::parseSendData);
                     Record r;
                     r.hex(QStringLiteral("answer"), d.data);
                     return r;
@@ -66,7 +63,7 @@ Action idRead(const char *name, const char *summary, protocol::Request (*request
             .prepare = [request](CommandArgs &args) -> Runner {
                 args.done();
                 return [request](Session &s) -> std::optional<Record> {
-                    const auto n = callParsed(s, request(), kIdCardWaitMs, tb::parseIdNumber);
+                    const auto n = callParsed(s, request(), tb::parseIdNumber);
                     Record r;
                     r.hex(QStringLiteral("number"), n.number);
                     return r;

@@ -1,6 +1,6 @@
+#include "base/errors.h"
 #include "cli/commandkit.h"
 #include "cli/sectoroptions.h"
-#include "link/errors.h"
 #include "protocol/uhf.h"
 
 namespace cli
@@ -10,8 +10,6 @@ namespace
 {
 
 namespace uhf = protocol::uhf;
-constexpr int kModeWaitMs = 300;
-constexpr int kModuleWaitMs = 500;
 
 const QStringList kModes = {QStringLiteral("single"), QStringLiteral("passive"), QStringLiteral("multi"),
                             QStringLiteral("tid"), QStringLiteral("sector")};
@@ -34,16 +32,16 @@ Action mode()
                 const protocol::Request request = m == 4
                                                       ? uhf::memorySectorMode(s.sector, s.password, s.address, s.length)
                                                       : uhf::readerMode(uhf::ReaderMode(m + 1));
-                return sendsOnly(request, kModeWaitMs);
+                return sendsOnly(request);
             }};
 }
 
 // The tag in the field; throws ReaderFailure when there is none or the reply is not whole.
 uhf::Tag tagInField(Session &s)
 {
-    const int wait = s.wait(kModuleWaitMs);
-    const QByteArray reply = s.exchange(uhf::inventory(), wait);
-    s.require(protocol::ack(reply), wait);
+    const protocol::Request request = uhf::inventory();
+    const QByteArray reply = s.exchange(request).reply;
+    s.require(protocol::ack(reply), s.waitFor(request));
     const QByteArray module = uhf::moduleFrame(reply);
     if (const auto tag = uhf::parseInventory(module))
         return *tag;
@@ -97,10 +95,10 @@ Action write()
                 const uhf::Tag tag = tagInField(s);
                 Record r;
                 r.hex(QStringLiteral("old_epc"), tag.epc);
-                call(s, uhf::select(tag.epc), kModuleWaitMs);
-                const int wait = s.wait(kModuleWaitMs);
-                const QByteArray reply = s.exchange(uhf::writeEpc(password, tag.crc, epc), wait);
-                s.require(protocol::ack(reply), wait, r);
+                call(s, uhf::select(tag.epc));
+                const protocol::Request write = uhf::writeEpc(password, tag.crc, epc);
+                const QByteArray reply = s.exchange(write).reply;
+                s.require(protocol::ack(reply), s.waitFor(write), r);
                 const QByteArray module = uhf::moduleFrame(reply);
                 if (!uhf::writeConfirmed(module)) {
                     const auto m = uhf::parseModule(module);

@@ -8,9 +8,6 @@ namespace
 {
 
 namespace ul = protocol::ultralight;
-constexpr int kSerialWaitMs = 300;
-constexpr int kReadWaitMs = 800;
-constexpr int kWriteWaitMs = 500;
 
 Option allCards()
 {
@@ -29,7 +26,7 @@ Action read()
                 args.done();
                 const auto request = ul::readPages(args.isSet(QStringLiteral("all")), uint8_t(page));
                 return [request](Session &s) -> std::optional<Record> {
-                    const auto p = callParsed(s, request, kReadWaitMs, ul::parsePages);
+                    const auto p = callParsed(s, request, ul::parsePages);
                     Record r;
                     r.hex(QStringLiteral("data"), p.data);
                     r.hex(QStringLiteral("serial"), p.serial);
@@ -51,7 +48,7 @@ Action write()
                 args.done();
                 const auto request = ul::writePage(args.isSet(QStringLiteral("all")), uint8_t(page), data);
                 return [request](Session &s) -> std::optional<Record> {
-                    const auto serial = callParsed(s, request, kWriteWaitMs, ul::parseSerial);
+                    const auto serial = callParsed(s, request, ul::parseSerial);
                     Record r;
                     r.hex(QStringLiteral("serial"), serial.serial);
                     return r;
@@ -69,7 +66,7 @@ Action serial()
                 args.done();
                 const auto request = ul::readSerial(args.isSet(QStringLiteral("all")));
                 return [request](Session &s) -> std::optional<Record> {
-                    const auto serial = callParsed(s, request, kSerialWaitMs, ul::parseSerial);
+                    const auto serial = callParsed(s, request, ul::parseSerial);
                     Record r;
                     r.hex(QStringLiteral("serial"), serial.serial);
                     return r;
@@ -83,7 +80,7 @@ Action halt()
             .summary = QStringLiteral("Halt the card in the field."),
             .prepare = [](CommandArgs &args) -> Runner {
                 args.done();
-                return sendsOnly(ul::halt(), kSerialWaitMs);
+                return sendsOnly(ul::halt());
             }};
 }
 

@@ -11,8 +11,6 @@ namespace
 {
 
 namespace wifi = protocol::wifi;
-constexpr int kWaitMs = 300;
-constexpr int kListWaitMs = 2000;
 
 Action set()
 {
@@ -27,7 +25,7 @@ Action set()
                 args.done();
                 const auto request = wifi::join(name, password);
                 return [request, name](Session &s) -> std::optional<Record> {
-                    call(s, request, kWaitMs);
+                    call(s, request);
                     Record r;
                     r.add(QStringLiteral("name"), name);
                     return r;
@@ -42,7 +40,7 @@ Action ip()
             .prepare = [](CommandArgs &args) -> Runner {
                 args.done();
                 return [](Session &s) -> std::optional<Record> {
-                    const auto a = callParsed(s, wifi::ipAddress(), kWaitMs, wifi::parseIpAddress);
+                    const auto a = callParsed(s, wifi::ipAddress(), wifi::parseIpAddress);
                     Record r;
                     r.add(QStringLiteral("ip"), wifi::textOf(a.text));
                     return r;
@@ -57,7 +55,7 @@ Action scan()
             .prepare = [](CommandArgs &args) -> Runner {
                 args.done();
                 return [](Session &s) -> std::optional<Record> {
-                    const auto n = callParsed(s, wifi::scan(), kListWaitMs, wifi::parseNetworks);
+                    const auto n = callParsed(s, wifi::scan(), wifi::parseNetworks);
                     QJsonArray list;
                     Record r;
                     for (const wifi::Network &net : n.networks) {

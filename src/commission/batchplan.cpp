@@ -1,10 +1,11 @@
 #include "commission/batchplan.h"
 
+#include "base/errors.h"
+#include "base/hex.h"
 #include "epc/epclistfile.h"
 #include "epc/epctext.h"
 #include "epc/gs1sequence.h"
 #include "epc/hexsequence.h"
-#include "link/errors.h"
 
 namespace commission
 {
@@ -34,9 +35,7 @@ quint32 parsePassword(const QString &text)
 {
     QString digits = text;
     digits.remove(u' ');
-    bool ok = digits.size() == 8;
-    for (const QChar c : digits)
-        ok = ok && QStringLiteral("0123456789abcdefABCDEF").contains(c);
+    const bool ok = digits.size() == 8 && hex::onlyDigits(digits);
     const quint32 value = ok ? digits.toUInt(nullptr, 16) : 0;
     if (!ok)
         throw UserError(QStringLiteral("access password \"%1\" must be 8 hex digits (4 bytes), e.g. 00000000 for a "

@@ -1,7 +1,7 @@
 #include "commission/batchsession.h"
 
+#include "base/errors.h"
 #include "epc/epclistfile.h"
-#include "link/errors.h"
 
 namespace commission
 {

@@ -1,8 +1,6 @@
 #include "commission/readertagport.h"
 
-#include "link/frames.h"
 #include "link/readerlink.h"
-#include "protocol/call.h"
 #include "protocol/reply.h"
 #include "protocol/uhf.h"
 
@@ -38,28 +36,19 @@ QByteArray passwordBytes(quint32 password)
 
 } // namespace
 
-ReaderTagPort::ReaderTagPort(ReaderLink &link, int waitMs, quint32 readPassword)
+ReaderTagPort::ReaderTagPort(ReaderLink &link, std::optional<int> waitMs, quint32 readPassword)
     : link_(link), waitMs_(waitMs), readPassword_(readPassword)
 {
-    // exchange() says only what came back; how an exchange ended (no reader, gone, silent)
-    // is in its record, emitted before exchange() returns.
-    watch_ = QObject::connect(&link_, &ReaderLink::exchanged,
-                              [this](const ExchangeRecord &record) { outcome_ = record.outcome; });
 }
 
-ReaderTagPort::~ReaderTagPort()
+PortStatus ReaderTagPort::send(protocol::Request request, std::vector<QByteArray> &frames)
 {
-    QObject::disconnect(watch_);
-}
-
-PortStatus ReaderTagPort::send(const protocol::Request &request, std::vector<QByteArray> &frames)
-{
-    using Outcome = ExchangeRecord::Outcome;
-    outcome_.reset();
+    using Outcome = protocol::Exchange::Outcome;
     ++exchanges_;
-    const QByteArray reply = protocol::exchange(link_, request, waitMs_);
-    // A command started inside this one's wait ends before it: the record seen last is this one's.
-    switch (outcome_.value_or(Outcome::NoAnswer)) {
+    if (waitMs_)
+        request.waitMs = *waitMs_;
+    last_ = link_.exchange(request);
+    switch (last_.outcome) {
     case Outcome::NoReader:
     case Outcome::Gone:
         return PortStatus::ReaderGone;
@@ -67,26 +56,18 @@ PortStatus ReaderTagPort::send(const protocol::Request &request, std::vector<QBy
         return PortStatus::Unsupported;
     case Outcome::NoAnswer:
     case Outcome::Superseded:
+    case Outcome::Damaged: // damaged on the way: as good as none
+        return PortStatus::NoAnswer;
+    case Outcome::Refused:
+        if (last_.errorCode == kReaderNoCard)
+            return PortStatus::NoTag;
+        if (last_.errorCode == kReaderUnknownCommand)
+            return PortStatus::Unsupported;
         return PortStatus::NoAnswer;
     case Outcome::Answered:
         break;
     }
-    if (!frames::checkReaderFrame(reply).ok())
-        return PortStatus::NoAnswer; // damaged on the way: as good as none
-    const protocol::ReaderReply r(reply);
-    switch (r.status()) {
-    case protocol::Status::Success:
-        break;
-    case protocol::Status::Refused:
-        if (r.errorCode() == kReaderNoCard)
-            return PortStatus::NoTag;
-        if (r.errorCode() == kReaderUnknownCommand)
-            return PortStatus::Unsupported;
-        return PortStatus::NoAnswer;
-    default:
-        return PortStatus::NoAnswer;
-    }
-    uhf::ModuleFrames split = uhf::splitModuleFrames(uhf::moduleFrame(reply));
+    uhf::ModuleFrames split = uhf::splitModuleFrames(uhf::moduleFrame(last_.reply));
     if (split.frames.empty())
         return PortStatus::NoAnswer;
     frames = std::move(split.frames);

@@ -1,11 +1,10 @@
 #pragma once
 
 #include "epc/tagport.h"
-#include "link/exchangerecord.h"
+#include "protocol/exchange.h"
 #include "protocol/request.h"
 
 #include <QByteArray>
-#include <QMetaObject>
 #include <optional>
 #include <vector>
 
@@ -28,7 +27,7 @@ namespace commission
 //               new length and the EPC from word 0 of the EPC bank, with the access password.
 //   readEpc     select by EPC, read the PC word and the EPC words behind it.
 //
-// What comes back, as statuses:
+// What comes back, as statuses (each exchange's outcome first, then the module's frames):
 //   no reply within the wait, a reply whose frame or module frames do not check, the
 //   reader's "module did not answer", another command inside the wait    NoAnswer
 //   the frame could not be written (no reader) or the reader went away   ReaderGone
@@ -42,16 +41,14 @@ namespace commission
 class ReaderTagPort : public epc::TagPort
 {
 public:
-    // The wait of each module exchange, as the EPC page's.
-    static constexpr int kDefaultWaitMs = 500;
     // TID words read: 96 bits (class, maker, model and the chip's serial), else the short form.
     static constexpr int kTidWords = 6;
     static constexpr int kShortTidWords = 2;
 
+    // waitMs: the wait of every exchange instead of each command's own (rfidctl --timeout).
     // readPassword: the access password reads go with (a tag that has one answers reads only
     // with it); writes take the job's.
-    explicit ReaderTagPort(ReaderLink &link, int waitMs = kDefaultWaitMs, quint32 readPassword = 0);
-    ~ReaderTagPort() override;
+    explicit ReaderTagPort(ReaderLink &link, std::optional<int> waitMs = std::nullopt, quint32 readPassword = 0);
     ReaderTagPort(const ReaderTagPort &) = delete;
     ReaderTagPort &operator=(const ReaderTagPort &) = delete;
 
@@ -62,6 +59,8 @@ public:
 
     // Module exchanges made so far, for the figures.
     qint64 exchanges() const { return exchanges_; }
+    // How the exchange made last went (whether it reached the reader, and why not).
+    const protocol::Exchange &lastExchange() const { return last_; }
 
 private:
     // A tag as the last inventory showed it: the write needs its CRC word.
@@ -70,7 +69,7 @@ private:
     };
 
     // Sends one module command; frames holds the module frames of the reply on Ok.
-    epc::PortStatus send(const protocol::Request &request, std::vector<QByteArray> &frames);
+    epc::PortStatus send(protocol::Request request, std::vector<QByteArray> &frames);
     // The same, for a command that answers with one frame of its own code; a module error
     // frame becomes its status (read / write failures by whether the tag is still there).
     epc::PortStatus command(const protocol::Request &request, uint8_t code, const QByteArray &epc, QByteArray &module);
@@ -80,11 +79,10 @@ private:
     epc::PortStatus moduleError(uint8_t code, const QByteArray &epc);
 
     ReaderLink &link_;
-    int waitMs_;
+    std::optional<int> waitMs_;
     quint32 readPassword_;
     std::vector<Seen> seen_;
-    std::optional<ExchangeRecord::Outcome> outcome_; // of the exchange that ended last
-    QMetaObject::Connection watch_;
+    protocol::Exchange last_;
     qint64 exchanges_ = 0;
 };
 

@@ -1,7 +1,7 @@
 #include "epc/commissioningjob.h"
 
+#include "base/errors.h"
 #include "epc/epctext.h"
-#include "link/errors.h"
 
 #include <chrono>
 #include <thread>

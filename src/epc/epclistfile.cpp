@@ -1,7 +1,7 @@
 #include "epc/epclistfile.h"
 
+#include "base/errors.h"
 #include "epc/epctext.h"
-#include "link/errors.h"
 
 #include <QFile>
 #include <QHash>

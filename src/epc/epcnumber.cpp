@@ -1,6 +1,6 @@
 #include "epc/epcnumber.h"
 
-#include "link/hextext.h"
+#include "base/hex.h"
 
 #include <QByteArray>
 #include <algorithm>

@@ -1,24 +1,13 @@
 #include "epc/epctext.h"
 
+#include "base/errors.h"
+#include "base/hex.h"
 #include "epc/gs1codec.h"
-#include "link/errors.h"
 
 namespace epc
 {
 namespace
 {
-
-int hexValue(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9')
-        return u - u'0';
-    if (u >= u'a' && u <= u'f')
-        return u - u'a' + 10;
-    if (u >= u'A' && u <= u'F')
-        return u - u'A' + 10;
-    return -1;
-}
 
 // The bytes of hex digits only (no blanks); what names the text in messages.
 QByteArray hexDigitsToBytes(const QString &digits, const QString &what, const QString &shown)
@@ -29,7 +18,7 @@ QByteArray hexDigitsToBytes(const QString &digits, const QString &what, const QS
                             .arg(digits.size()));
     QByteArray bytes(digits.size() / 2, '\0');
     for (qsizetype i = 0; i < bytes.size(); ++i)
-        bytes[i] = char(hexValue(digits[2 * i]) * 16 + hexValue(digits[2 * i + 1]));
+        bytes[i] = char(hex::digitValue(digits[2 * i]) * 16 + hex::digitValue(digits[2 * i + 1]));
     return bytes;
 }
 
@@ -54,7 +43,7 @@ QByteArray parseRawUri(const QString &uri)
             QStringLiteral("a raw EPC URI has the form urn:epc:raw:96.x3074257BF7194E4000001A85, got \"%1\"").arg(uri));
     const QString digits = body.mid(dot + 2);
     for (const QChar c : digits)
-        if (hexValue(c) < 0)
+        if (hex::digitValue(c) < 0)
             throw UserError(QStringLiteral("raw EPC URI \"%1\" has '%2' among its hex digits").arg(uri, QString(c)));
     const QByteArray bytes = hexDigitsToBytes(digits, QStringLiteral("raw EPC URI"), uri);
     if (bytes.isEmpty() || bits != bytes.size() * 8)
@@ -76,7 +65,7 @@ QByteArray parseHex(const QString &text, const QString &what)
     for (const QChar c : shown) {
         if (c == u' ' || c == u'\t')
             continue;
-        if (hexValue(c) < 0)
+        if (hex::digitValue(c) < 0)
             throw UserError(
                 QStringLiteral("%1 \"%2\" has '%3', which is not a hex digit (0-9, A-F)").arg(what, shown, QString(c)));
         digits += c;

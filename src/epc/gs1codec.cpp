@@ -1,7 +1,7 @@
 #include "epc/gs1codec.h"
 
+#include "base/errors.h"
 #include "epc/epctext.h"
-#include "link/errors.h"
 
 #include <QStringList>
 

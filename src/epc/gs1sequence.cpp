@@ -1,6 +1,6 @@
 #include "epc/gs1sequence.h"
 
-#include "link/errors.h"
+#include "base/errors.h"
 
 namespace epc
 {

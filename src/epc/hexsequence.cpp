@@ -1,8 +1,9 @@
 #include "epc/hexsequence.h"
 
+#include "base/errors.h"
+#include "base/hex.h"
 #include "epc/epcnumber.h"
 #include "epc/epctext.h"
-#include "link/errors.h"
 
 namespace epc
 {
@@ -12,13 +13,10 @@ HexSequence::HexSequence(const QByteArray &first, const QString &step, bool reve
 {
     step_ = step.trimmed();
     step_.remove(u' ');
-    bool hexOnly = !step_.isEmpty();
     bool zero = true;
-    for (const QChar c : step_) {
-        hexOnly = hexOnly && QStringLiteral("0123456789abcdefABCDEF").contains(c);
+    for (const QChar c : step_)
         zero = zero && c == u'0';
-    }
-    if (!hexOnly)
+    if (!hex::onlyDigits(step_))
         throw UserError(
             QStringLiteral("step must be a hexadecimal number (\"1\", \"10\" for 16), got \"%1\"").arg(step));
     if (zero)

@@ -1,8 +1,8 @@
 #include "epc/journal.h"
 
+#include "base/clock.h"
+#include "base/errors.h"
 #include "epc/epctext.h"
-#include "link/errors.h"
-#include "link/timestamp.h"
 
 #include <QFileInfo>
 #include <cerrno>

@@ -1,8 +1,9 @@
 #include "epc/journalreader.h"
 
+#include "base/errors.h"
+#include "base/hex.h"
 #include "epc/epctext.h"
 #include "epc/journalrow.h"
-#include "link/errors.h"
 
 #include <QFile>
 #include <cstring>
@@ -13,16 +14,6 @@ namespace
 {
 
 constexpr int kFields = 7;
-
-bool isHexDigit(char c)
-{
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
-
-int hexNibble(char c)
-{
-    return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
-}
 
 // Splits a CSV line (without its line feed) into its fields; any field may be quoted. Returns
 // an empty text or the fault.
@@ -82,10 +73,11 @@ bool parseHexField(QByteArrayView text, qsizetype maxBytes, QByteArray &out)
         return false;
     out.resize(text.size() / 2);
     for (qsizetype i = 0; i < out.size(); ++i) {
-        const char a = text[2 * i], b = text[2 * i + 1];
-        if (!isHexDigit(a) || !isHexDigit(b))
+        const int high = hex::digitValue(QLatin1Char(text[2 * i]));
+        const int low = hex::digitValue(QLatin1Char(text[2 * i + 1]));
+        if (high < 0 || low < 0)
             return false;
-        out[i] = char(hexNibble(a) * 16 + hexNibble(b));
+        out[i] = char(high * 16 + low);
     }
     return true;
 }

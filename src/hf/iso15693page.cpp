@@ -1,15 +1,13 @@
 #include "hf/iso15693page.h"
 
-#include "link/errors.h"
-#include "link/hexfield.h"
-#include "link/hextext.h"
+#include "base/errors.h"
+#include "base/hex.h"
 #include "link/readerlink.h"
 #include "pagekit/guard.h"
 #include "pagekit/pagehost.h"
 #include "pagekit/repeatloop.h"
 #include "pagekit/replycheck.h"
 #include "pagekit/widgets.h"
-#include "protocol/call.h"
 #include "protocol/iso15693.h"
 
 #include <QFrame>
@@ -46,7 +44,6 @@ struct Row {
     const char *ok;
     const char *fail;
     Shows shows;
-    int waitMs;
     const char *repeat; // its repeat box, or nullptr
 };
 
@@ -62,46 +59,46 @@ const QVector<Row> &rows()
     static const QVector<Row> table = {
         {"Button37", "防冲突", 0x10, nullptr, -1,
          {},
-         UidRule::Never, "操作成功   ", "操作失败   ", Shows::Inventory, 1000, "CheckBox5"},
+         UidRule::Never, "操作成功   ", "操作失败   ", Shows::Inventory, "CheckBox5"},
         {"Button38", "卡片读", 0x11, "ComboBox10", Philips,
          {{"Edit14", "01", "起始块  ", Role::Value, kShort},
           {"Edit13", "05", "块数量  ", Role::Value, kShort},
           {"Edit55", "", "卡的uid信息    ", Role::Uid, kUid}},
-         UidRule::Addressed, "操作成功   ", "读卡失败   ", Shows::Blocks, 500, "CheckBox6"},
+         UidRule::Addressed, "操作成功   ", "读卡失败   ", Shows::Blocks, "CheckBox6"},
         {"Button39", "卡片写", 0x12, "ComboBox11", TI,
          {{"Edit48", "05", "起始块  ", Role::Value, kShort},
           {"Edit49", "01", "块数量  ", Role::Value, kShort},
           {"Edit16", "11 22 33 44", "要写的数据    ", Role::AfterUid, kData},
           {"Edit50", "", "卡uid  ", Role::Uid, kUid}},
-         UidRule::Addressed, "写卡操作成功   ", "写卡失败   ", Shows::EmptyLine, 500, "CheckBox7"},
+         UidRule::Addressed, "写卡操作成功   ", "写卡失败   ", Shows::EmptyLine, "CheckBox7"},
         {"Button40", "锁定块", 0x13, "ComboBox12", Philips,
          {{"Edit18", "05", "要锁的块号           ", Role::Value, kShort}},
-         UidRule::Never, "锁操作成功   ", "锁操作失败   ", Shows::EmptyLine, 500, nullptr},
+         UidRule::Never, "锁操作成功   ", "锁操作失败   ", Shows::EmptyLine, nullptr},
         {"Button42", "选择卡", 0x15, "ComboBox13", Uid,
          {{"Edit19", "", "卡的uid信息  ", Role::Uid, kUid}},
-         UidRule::Always, "选择卡操作成功   ", "选择卡操作失败   ", Shows::EmptyLine, 500, nullptr},
+         UidRule::Always, "选择卡操作成功   ", "选择卡操作失败   ", Shows::EmptyLine, nullptr},
         {"Button44", "写AFI", 0x17, "ComboBox14", Philips,
          {{"Edit15", "06", "AFI", Role::Value, kShort},
           {"Edit28", "", "卡uid  ", Role::Uid, kUid}},
-         UidRule::Addressed, "写AFI操作成功   ", "写AFI操作失败   ", Shows::EmptyLine, 500, nullptr},
+         UidRule::Addressed, "写AFI操作成功   ", "写AFI操作失败   ", Shows::EmptyLine, nullptr},
         {"Button45", "锁定AFI", 0x18, "ComboBox15", Philips,
          {{"Edit32", "", "卡的uid信息  ", Role::Uid, kUid}},
-         UidRule::Addressed, "锁定AFI操作成功   ", "锁定AFI操作失败   ", Shows::EmptyLine, 500, nullptr},
+         UidRule::Addressed, "锁定AFI操作成功   ", "锁定AFI操作失败   ", Shows::EmptyLine, nullptr},
         {"Button46", "写DSFID", 0x19, "ComboBox16", Philips,
          {{"Edit17", "08", "DSFID", Role::Value, kShort},
           {"Edit36", "", "卡uid  ", Role::Uid, kUid}},
-         UidRule::Addressed, "写DSFID操作成功   ", "写DSFID操作失败   ", Shows::EmptyLine, 500, nullptr},
+         UidRule::Addressed, "写DSFID操作成功   ", "写DSFID操作失败   ", Shows::EmptyLine, nullptr},
         {"Button47", "锁定DSFID", 0x1A, "ComboBox17", Philips,
          {{"Edit38", "", "卡的uid信息  ", Role::Uid, kUid}},
-         UidRule::Addressed, "锁定DSFID操作成功   ", "锁定DSFID操作失败   ", Shows::EmptyLine, 500, nullptr},
+         UidRule::Addressed, "锁定DSFID操作成功   ", "锁定DSFID操作失败   ", Shows::EmptyLine, nullptr},
         {"Button48", "系统信息", 0x1B, "ComboBox18", Philips,
          {{"Edit41", "", "卡的uid信息  ", Role::Uid, kUid}},
-         UidRule::Addressed, "操作成功   ", "操作失败   ", Shows::SystemInformation, 500, nullptr},
+         UidRule::Addressed, "操作成功   ", "操作失败   ", Shows::SystemInformation, nullptr},
         {"Button49", "块安全位", 0x1C, "ComboBox19", Philips,
          {{"Edit21", "00", "起始块号  ", Role::Value, kShort},
           {"Edit20", "05", "数据长度  ", Role::Value, kShort},
           {"Edit43", "", nullptr, Role::Uid, kUid}},
-         UidRule::Addressed, "操作成功   ", "读卡块安全位失败   ", Shows::SecurityStatus, 500, nullptr},
+         UidRule::Addressed, "操作成功   ", "读卡块安全位失败   ", Shows::SecurityStatus, nullptr},
     };
     // clang-format on
     return table;
@@ -293,7 +290,7 @@ void Iso15693Page::runRow(int row)
 {
     namespace iso = protocol::iso15693;
     const Row &r = rows()[row];
-    const QByteArray reply = protocol::exchange(host().link(), request(row), r.waitMs);
+    const QByteArray reply = host().link().exchange(request(row)).reply;
     const LogSink log = [this](const QString &line) { host().log(line); };
     const ReplyTexts texts{stampedCrLf(kNoDataHf), stamped(u(r.ok)), stamped(u(r.fail)), stampedCrLf(kOtherHf)};
     if (!report(protocol::ack(reply), texts, log))

@@ -1,14 +1,12 @@
 #include "hf/s50page.h"
 
-#include "link/hexfield.h"
-#include "link/hextext.h"
+#include "base/hex.h"
 #include "link/readerlink.h"
 #include "pagekit/guard.h"
 #include "pagekit/pagehost.h"
 #include "pagekit/repeatloop.h"
 #include "pagekit/replycheck.h"
 #include "pagekit/widgets.h"
-#include "protocol/call.h"
 #include "protocol/mifare.h"
 
 #include <QButtonGroup>
@@ -20,8 +18,6 @@
 namespace
 {
 
-constexpr int kBlockWaitMs = 500;
-constexpr int kShortWaitMs = 300;
 constexpr int kSetaddItem10 = 16; // setadd items are "00" ... "20"
 constexpr int kSetaddItem11 = 17;
 
@@ -282,7 +278,7 @@ void S50Page::Button8Click()
     namespace mf = protocol::mifare;
     const auto request = mf::readBlocks(access(reqa, keyb), byteOf(ComboBox6, "The block count"),
                                         byteOf(ComboBox3, "The start block"), keyOf(ComboBox4));
-    const auto r = mf::parseBlocks(protocol::exchange(host().link(), request, kBlockWaitMs));
+    const auto r = mf::parseBlocks(host().link().exchange(request).reply);
     const auto log = [this](const QString &l) { host().log(l); };
     if (!report(r, hfTexts(stamped(QStringLiteral("操作成功   ")), QStringLiteral("读卡失败   ")), log))
         return;
@@ -299,7 +295,7 @@ void S50Page::Button9Click()
         hex::bytesField(Edit3->text(), QStringLiteral("The data to write (Edit3)"), 1, 4 * mf::kBlockBytes);
     const auto request = mf::writeBlocks(access(reqaa, keybb), byteOf(ComboBox8, "The block count"),
                                          byteOf(ComboBox7, "The start address"), keyOf(ComboBox9), data);
-    const auto r = mf::parseCardId(protocol::exchange(host().link(), request, kBlockWaitMs));
+    const auto r = mf::parseCardId(host().link().exchange(request).reply);
     const auto log = [this](const QString &l) { host().log(l); };
     if (!report(r, hfTexts(stamped(QStringLiteral("操作成功   ")), QStringLiteral("读卡失败   ")), log))
         return;
@@ -308,7 +304,7 @@ void S50Page::Button9Click()
 
 void S50Page::Button16Click()
 {
-    const auto r = protocol::ack(protocol::exchange(host().link(), protocol::mifare::halt(), kShortWaitMs));
+    const auto r = protocol::ack(host().link().exchange(protocol::mifare::halt()).reply);
     report(r, hfTexts(stampedCrLf(QStringLiteral("HALT操作成功   ")), QStringLiteral("HALT操作失败   ")),
            [this](const QString &l) { host().log(l); });
 }
@@ -316,8 +312,8 @@ void S50Page::Button16Click()
 void S50Page::Button29Click()
 {
     namespace mf = protocol::mifare;
-    const auto r = mf::parseCardNumber(
-        protocol::exchange(host().link(), mf::cardNumber(reqa5->isChecked(), yeshalt->isChecked()), kShortWaitMs));
+    const auto r =
+        mf::parseCardNumber(host().link().exchange(mf::cardNumber(reqa5->isChecked(), yeshalt->isChecked())).reply);
     const auto log = [this](const QString &l) { host().log(l); };
     if (!report(r, hfTexts(stampedCrLf(QStringLiteral("操作成功   ")), QStringLiteral("读卡号操作失败   ")), log))
         return;
@@ -335,7 +331,7 @@ void S50Page::valueOperation(const ValueRow &row)
         hex::bytesField(row.amount->text(), QStringLiteral("The value (%1)").arg(row.amount->objectName()), 4);
     const auto request =
         mf::value(row.op, access(row.all, row.keyB), byteOf(row.sector, "The sector"), keyOf(row.key), amount);
-    const auto r = mf::parseValue(protocol::exchange(host().link(), request, kBlockWaitMs));
+    const auto r = mf::parseValue(host().link().exchange(request).reply);
     const auto log = [this](const QString &l) { host().log(l); };
     if (!report(r, hfTexts(stamped(QStringLiteral("操作成功   ")), QStringLiteral("读卡失败   ")), log))
         return;

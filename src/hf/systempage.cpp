@@ -1,14 +1,12 @@
 #include "hf/systempage.h"
 
-#include "link/errors.h"
-#include "link/hexfield.h"
-#include "link/hextext.h"
+#include "base/errors.h"
+#include "base/hex.h"
 #include "link/readerlink.h"
 #include "pagekit/guard.h"
 #include "pagekit/pagehost.h"
 #include "pagekit/replycheck.h"
 #include "pagekit/widgets.h"
-#include "protocol/call.h"
 #include "protocol/system.h"
 
 #include <QGridLayout>
@@ -18,8 +16,6 @@
 
 namespace
 {
-
-constexpr int kWaitMs = 300;
 
 // What the success of a command prints besides its message.
 enum class SystemShows { Message, Address, SerialNumber };
@@ -257,7 +253,7 @@ void SystemPage::run(const Command &c)
     ReaderLink &link = host().link();
     if (c.button == &SystemPage::Button4)
         link.clearReply();
-    const auto r = protocol::hfsystem::parseIdentity(protocol::exchange(link, request, kWaitMs));
+    const auto r = protocol::hfsystem::parseIdentity(link.exchange(request).reply);
     const auto log = [this](const QString &line) { host().log(line); };
     const QString address = r.value.address ? hex::byteText(*r.value.address) : QString();
     ReplyTexts texts{stampedCrLf(c.noData), stampedCrLf(c.success), stamped(c.failure), stampedCrLf(kOtherHf)};
@@ -314,12 +310,12 @@ void SystemPage::Button21Click()
 // The mode switches do not look at the answer: the reply echo alone shows it.
 void SystemPage::Button52Click()
 {
-    protocol::sendOnly(host().link(), protocol::hfsystem::readingMode(true), ReaderLink::kDefaultReplyWaitMs);
+    host().link().exchange(protocol::hfsystem::readingMode(true));
 }
 
 void SystemPage::Button53Click()
 {
-    protocol::sendOnly(host().link(), protocol::hfsystem::readingMode(false), ReaderLink::kDefaultReplyWaitMs);
+    host().link().exchange(protocol::hfsystem::readingMode(false));
 }
 
 void SystemPage::Edit22Change()

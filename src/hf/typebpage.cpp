@@ -1,15 +1,13 @@
 #include "hf/typebpage.h"
 
-#include "link/hexfield.h"
-#include "link/hextext.h"
+#include "base/clock.h"
+#include "base/hex.h"
 #include "link/readerlink.h"
-#include "link/timestamp.h"
 #include "pagekit/guard.h"
 #include "pagekit/pagehost.h"
 #include "pagekit/repeatloop.h"
 #include "pagekit/replycheck.h"
 #include "pagekit/widgets.h"
-#include "protocol/call.h"
 #include "protocol/typeb.h"
 
 #include <QGridLayout>
@@ -18,10 +16,6 @@
 
 namespace
 {
-
-constexpr int kRequestWaitMs = 500;
-constexpr int kIdCardWaitMs = 1000;
-constexpr int kSendDataWaitMs = 600;
 
 const QString kDone = QStringLiteral("操作成功   ");
 const QString kFailed = QStringLiteral("操作失败   ");
@@ -125,7 +119,7 @@ void TypeBPage::build()
 void TypeBPage::Button31Click()
 {
     namespace tb = protocol::typeb;
-    const auto r = tb::parseRequest(protocol::exchange(host().link(), tb::request(), kRequestWaitMs));
+    const auto r = tb::parseRequest(host().link().exchange(tb::request()).reply);
     const LogSink log = [this](const QString &line) { host().log(line); };
     if (!report(r, {stampedCrLf(kNoDataHf), stampedCrLf(kDone), stamped(kFailed), stampedCrLf(kOtherHf)}, log))
         return;
@@ -139,7 +133,7 @@ void TypeBPage::Button33Click()
     namespace tb = protocol::typeb;
     const QByteArray card =
         hex::bytesField(Edit76->text(), QStringLiteral("The card ID (Edit76)"), 1, tb::kMaxSendBytes);
-    const auto r = protocol::ack(protocol::exchange(host().link(), tb::attrib(card), kRequestWaitMs));
+    const auto r = protocol::ack(host().link().exchange(tb::attrib(card)).reply);
     report(r,
            {stampedCrLf(kNoDataHf), stampedCrLf(QStringLiteral("操作成功、复位成功   ")), stamped(kFailed),
             stampedCrLf(kOtherHf)},
@@ -152,7 +146,7 @@ void TypeBPage::Button36Click()
     const QByteArray data = hex::bytesField(Edit77->text(), QStringLiteral("The data (Edit77)"), 0, tb::kMaxSendBytes);
     ReaderLink &link = host().link();
     link.clearReply();
-    const QByteArray reply = protocol::exchange(link, tb::sendData(data), kSendDataWaitMs);
+    const QByteArray reply = link.exchange(tb::sendData(data)).reply;
     const auto r = tb::parseSendData(reply);
     if (r.ok()) {
         host().log(kDone + timeStamp());
@@ -174,8 +168,7 @@ void TypeBPage::Button36Click()
 void TypeBPage::readIdCard(bool fileId)
 {
     namespace tb = protocol::typeb;
-    const auto r =
-        tb::parseIdNumber(protocol::exchange(host().link(), fileId ? tb::idFileId() : tb::idNumber(), kIdCardWaitMs));
+    const auto r = tb::parseIdNumber(host().link().exchange(fileId ? tb::idFileId() : tb::idNumber()).reply);
     const LogSink log = [this](const QString &line) { host().log(line); };
     if (!report(r, {stampedCrLf(kNoDataHf), stamped(kDone), stamped(kIdFailed), stampedCrLf(kOtherHf)}, log))
         return;

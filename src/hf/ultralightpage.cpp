@@ -1,15 +1,13 @@
 #include "hf/ultralightpage.h"
 
-#include "link/errors.h"
-#include "link/hexfield.h"
-#include "link/hextext.h"
+#include "base/errors.h"
+#include "base/hex.h"
 #include "link/readerlink.h"
 #include "pagekit/guard.h"
 #include "pagekit/pagehost.h"
 #include "pagekit/repeatloop.h"
 #include "pagekit/replycheck.h"
 #include "pagekit/widgets.h"
-#include "protocol/call.h"
 #include "protocol/ultralight.h"
 
 #include <QButtonGroup>
@@ -21,10 +19,6 @@
 namespace
 {
 
-constexpr int kSerialWaitMs = 300;
-constexpr int kHaltWaitMs = 300;
-constexpr int kReadWaitMs = 800;
-constexpr int kWriteWaitMs = 500;
 constexpr int kPages = protocol::ultralight::kPages;
 
 // "Idle" (selected) and "All" in a group of their own.
@@ -160,7 +154,7 @@ QWidget *UltralightPage::buildReadWrite()
 void UltralightPage::Button55Click()
 {
     namespace ul = protocol::ultralight;
-    const auto r = ul::parseSerial(protocol::exchange(host().link(), ul::readSerial(Ula->isChecked()), kSerialWaitMs));
+    const auto r = ul::parseSerial(host().link().exchange(ul::readSerial(Ula->isChecked())).reply);
     const auto log = [this](const QString &l) { host().log(l); };
     if (!report(r, hfTexts(stamped(QStringLiteral("读卡号 操作成功   ")), QStringLiteral("读卡ID号操作失败   ")), log))
         return;
@@ -169,7 +163,7 @@ void UltralightPage::Button55Click()
 
 void UltralightPage::Button17Click()
 {
-    const auto r = protocol::ack(protocol::exchange(host().link(), protocol::ultralight::halt(), kHaltWaitMs));
+    const auto r = protocol::ack(host().link().exchange(protocol::ultralight::halt()).reply);
     report(r, hfTexts(stampedCrLf(QStringLiteral("HALT操作成功   ")), QStringLiteral("HALT操作失败   ")),
            [this](const QString &l) { host().log(l); });
 }
@@ -177,8 +171,7 @@ void UltralightPage::Button17Click()
 void UltralightPage::Button18Click()
 {
     namespace ul = protocol::ultralight;
-    const auto r = ul::parsePages(
-        protocol::exchange(host().link(), ul::readPages(Ulaa->isChecked(), pageOf(ListBox1)), kReadWaitMs));
+    const auto r = ul::parsePages(host().link().exchange(ul::readPages(Ulaa->isChecked(), pageOf(ListBox1))).reply);
     const auto log = [this](const QString &l) { host().log(l); };
     if (!report(r, hfTexts(stamped(QStringLiteral("读卡 操作成功   ")), QStringLiteral("读卡失败   ")), log))
         return;
@@ -191,8 +184,8 @@ void UltralightPage::Button54Click()
 {
     namespace ul = protocol::ultralight;
     const QByteArray data = hex::bytesField(Edit56->text(), QStringLiteral("The page data (Edit56)"), ul::kPageBytes);
-    const auto r = ul::parseSerial(
-        protocol::exchange(host().link(), ul::writePage(Ulaaa->isChecked(), pageOf(ListBox2), data), kWriteWaitMs));
+    const auto r =
+        ul::parseSerial(host().link().exchange(ul::writePage(Ulaaa->isChecked(), pageOf(ListBox2), data)).reply);
     const auto log = [this](const QString &l) { host().log(l); };
     if (!report(r, hfTexts(stamped(QStringLiteral("写卡操作成功   ")), QStringLiteral("写卡操作失败   ")), log))
         return;

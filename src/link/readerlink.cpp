@@ -1,9 +1,10 @@
 #include "link/readerlink.h"
 
-#include "link/frames.h"
-#include "link/hextext.h"
-#include "link/timestamp.h"
+#include "base/clock.h"
+#include "base/hex.h"
 #include "link/waits.h"
+#include "protocol/commandtable.h"
+#include "protocol/frames.h"
 
 #include <QElapsedTimer>
 #include <QPointer>
@@ -17,7 +18,7 @@ struct ReaderLink::Pending {
 
 ReaderLink::ReaderLink(UsbTransport &transport, QObject *parent) : QObject(parent), transport_(&transport)
 {
-    qRegisterMetaType<ExchangeRecord>();
+    qRegisterMetaType<protocol::Exchange>();
 }
 
 ReaderLink::~ReaderLink() = default;
@@ -50,29 +51,24 @@ void ReaderLink::takePresence(ReaderPresence presence, const QString &why)
     emit presenceChanged(presence, why);
 }
 
-QByteArray ReaderLink::exchange(const QByteArray &body, int waitMs, int command)
+QByteArray ReaderLink::frameOf(const protocol::Request &request) const
 {
-    return transfer(frames::hf(settings_.address, body), waitMs, command, true);
+    switch (request.route) {
+    case protocol::Route::Reader:
+        return frames::hf(settings_.address, request.bytes);
+    case protocol::Route::PassThrough:
+        return frames::uhf(settings_.address, request.bytes);
+    case protocol::Route::Raw:
+        break;
+    }
+    return request.bytes;
 }
 
-QByteArray ReaderLink::exchangeUhf(const QByteArray &moduleFrame, int waitMs, int command)
+void ReaderLink::SendHex(const QString &text)
 {
-    return transfer(frames::uhf(settings_.address, moduleFrame), waitMs, command, true);
-}
-
-QByteArray ReaderLink::exchangeRaw(const QByteArray &frame, int waitMs, int command)
-{
-    return transfer(frame, waitMs, command, true);
-}
-
-QByteArray ReaderLink::sendRaw(const QByteArray &frame, int replyWaitMs, int command)
-{
-    return transfer(frame, replyWaitMs, command, false);
-}
-
-void ReaderLink::SendHex(const QString &text, int replyWaitMs)
-{
-    transfer(hex::toBytes(text), replyWaitMs, -1, false);
+    protocol::Request request = protocol::typedRequest(hex::toBytes(text), protocol::Route::Raw);
+    request.waitRule = protocol::WaitRule::TakeReplied;
+    exchange(request);
 }
 
 QString ReaderLink::ReplyHex() const
@@ -80,20 +76,23 @@ QString ReaderLink::ReplyHex() const
     return hex::fromBytes(lastReply_);
 }
 
-QByteArray ReaderLink::transfer(const QByteArray &frame, int waitMs, int command, bool wholeWait)
+protocol::Exchange ReaderLink::exchange(const protocol::Request &request)
 {
-    ExchangeRecord record;
-    record.time = appclock::now();
-    record.sent = frame;
-    record.command = command;
+    using Outcome = protocol::Exchange::Outcome;
+    protocol::Exchange done;
+    done.time = appclock::now();
+    done.sent = frameOf(request);
+    done.row = request.row;
+    const QByteArray &frame = done.sent;
+    const int waitMs = request.waitMs;
     if (frame.size() > frames::kMaxFrameBytes) {
         emit notice(QStringLiteral("frame too long (%1 bytes, at most %2): not sent")
                         .arg(frame.size())
                         .arg(frames::kMaxFrameBytes));
         lastReply_.clear();
-        record.outcome = ExchangeRecord::Outcome::TooLong;
-        emit exchanged(record);
-        return {};
+        done.outcome = Outcome::TooLong;
+        emit exchanged(done);
+        return done;
     }
 
     // A command started inside another's wait ends that wait: the earlier command gets no
@@ -112,29 +111,29 @@ QByteArray ReaderLink::transfer(const QByteArray &frame, int waitMs, int command
     });
     waits::waitUntil(waitMs, [&mine] { return mine.superseded || mine.reply.has_value(); });
     if (!self)
-        return {};
+        return done; // the link went while it waited: nothing came
     pending_ = outer;
-    record.latencyUs = clock.nsecsElapsed() / 1000;
+    done.latencyUs = clock.nsecsElapsed() / 1000;
     // Without a reply of its own (no reader, silence, a newer command) the command still takes
     // its whole time, unless a reply turns up meanwhile.
-    if (wholeWait)
+    if (request.waitRule == protocol::WaitRule::Whole)
         Delay(int(qMax<qint64>(0, waitMs - clock.elapsed())));
 
-    using Outcome = ExchangeRecord::Outcome;
     if (!mine.reply) {
-        record.outcome = mine.superseded ? Outcome::Superseded : Outcome::NoAnswer;
+        done.outcome = mine.superseded ? Outcome::Superseded : Outcome::NoAnswer;
         if (!mine.superseded)
             lastReply_.clear(); // a superseded command leaves the newer one's reply alone
     } else if (mine.reply->written != frame.size()) {
-        record.outcome = mine.reply->gone ? Outcome::Gone : Outcome::NoReader;
+        done.outcome = mine.reply->gone ? Outcome::Gone : Outcome::NoReader;
     } else {
-        record.reply = frames::cutReply(mine.reply->frame);
-        record.outcome = !record.reply.isEmpty() ? Outcome::Answered
-                         : mine.reply->gone      ? Outcome::Gone
-                                                 : Outcome::NoAnswer;
+        done.reply = frames::cutReply(mine.reply->frame);
+        if (!done.reply.isEmpty())
+            protocol::judgeReaderReply(done);
+        else
+            done.outcome = mine.reply->gone ? Outcome::Gone : Outcome::NoAnswer;
     }
-    emit exchanged(record);
-    return record.reply;
+    emit exchanged(done);
+    return done;
 }
 
 void ReaderLink::arrived(const UsbReply &reply, qsizetype frameSize)

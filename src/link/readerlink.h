@@ -1,23 +1,21 @@
 #pragma once
 
-#include "link/exchangerecord.h"
 #include "link/readersettings.h"
 #include "link/usbtransport.h"
+#include "protocol/exchange.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 
-// The USB command path: frames a command with the settings' device address, hands it to the
-// transport, waits in the event loop for its reply and keeps the last reply. It never looks
-// at a window: its lines go out as notice(), every exchange as exchanged().
+// The USB command path: frames a request as its route says (with the settings' device
+// address), hands it to the transport, waits in the event loop for its reply and keeps the
+// last reply. It never looks at a window: its lines go out as notice(), every exchange as
+// exchanged() for the frame trace.
 class ReaderLink : public QObject
 {
     Q_OBJECT
 public:
-    // How long an exchange waits for the reader's reply when the caller names no wait.
-    static constexpr int kDefaultReplyWaitMs = 300;
-
     explicit ReaderLink(UsbTransport &transport, QObject *parent = nullptr);
     ~ReaderLink() override;
 
@@ -43,23 +41,17 @@ public:
     void setBigBuzzer(bool on) { settings_.bigBuzzer = on; }
     void setHfPauseMs(int ms) { settings_.hfPauseMs = ms; }
 
-    // Frames body (command code and data) for the reader, sends it and waits up to waitMs
-    // for the reply; without one the whole waitMs passes. Returns the reply to this command
-    // itself, cut to its length: empty when none came in time, the frame could not be written
-    // or was too long, or another command started inside the wait (that one's reply is never
-    // lent to this one). command is the command table's row of a typed call, for the trace.
-    QByteArray exchange(const QByteArray &body, int waitMs, int command = -1);
-    // The same around a UHF-module frame, behind the pass-through command 0xCE.
-    QByteArray exchangeUhf(const QByteArray &moduleFrame, int waitMs, int command = -1);
-    // A whole frame, sent as it stands.
-    QByteArray exchangeRaw(const QByteArray &frame, int waitMs, int command = -1);
-    // Sends a whole frame and takes the reply the transport brings within replyWaitMs, without
-    // waiting further: for commands whose answer nobody looks at but the reply echo.
-    QByteArray sendRaw(const QByteArray &frame, int replyWaitMs, int command = -1);
+    // Sends request and waits up to its waitMs for the reply; by its wait rule the rest of the
+    // wait then passes unless a reply turns up. Returns how it went: the reply to this
+    // command itself, cut to its length (empty when none came in time, the frame could not be
+    // written or was too long, or another command started inside the wait: that one's reply is
+    // never lent to this one), the outcome, the latency and the request's table row.
+    protocol::Exchange exchange(const protocol::Request &request);
 
     // The raw terminal's text: its whole hex digit pairs go out unchanged (everything else,
-    // and a last unpaired digit, is dropped).
-    void SendHex(const QString &text, int replyWaitMs = kDefaultReplyWaitMs);
+    // and a last unpaired digit, is dropped), with the wait of a typed frame; the reply that
+    // comes within it is taken, nobody waits longer.
+    void SendHex(const QString &text);
 
     // The reply of the exchange that ended last (empty after one that got none).
     const QByteArray &lastReply() const { return lastReply_; }
@@ -72,20 +64,21 @@ public:
     void Delayy(int ms);
 
     // Hands an exchange made on another channel (the serial line) to the trace observers.
-    void record(const ExchangeRecord &record) { emit exchanged(record); }
+    void record(const protocol::Exchange &exchange) { emit exchanged(exchange); }
 
 signals:
     // A line for the log: no reader, a frame too long, why the reader cannot be opened, the
     // reply echo.
     void notice(const QString &line);
-    void exchanged(const ExchangeRecord &record);
+    // Every exchange as it ended, for the frame trace.
+    void exchanged(const protocol::Exchange &exchange);
     // An exchange could not reach the reader; said before that exchange's notices.
     void readerFailed(const QString &why);
     void presenceChanged(ReaderPresence presence, const QString &why);
 
 private:
     struct Pending;
-    QByteArray transfer(const QByteArray &frame, int waitMs, int command, bool wholeWait);
+    QByteArray frameOf(const protocol::Request &request) const;
     void arrived(const UsbReply &reply, qsizetype frameSize);
     void takePresence(ReaderPresence presence, const QString &why);
 

@@ -1,6 +1,6 @@
 #include "pagekit/guard.h"
 
-#include "link/errors.h"
+#include "base/errors.h"
 
 #include <QApplication>
 #include <QDialog>

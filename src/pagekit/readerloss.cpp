@@ -1,7 +1,7 @@
 #include "pagekit/readerloss.h"
 
+#include "base/clock.h"
 #include "link/readerlink.h"
-#include "link/timestamp.h"
 
 ReaderLossWatch::ReaderLossWatch(const ReaderLink &link) : link_(link), seen_(link.readerFailures()) {}
 

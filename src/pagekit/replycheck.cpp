@@ -1,6 +1,6 @@
 #include "pagekit/replycheck.h"
 
-#include "link/timestamp.h"
+#include "base/clock.h"
 #include "protocol/errorcodes.h"
 
 QString lineText(const ReplyLine &line)

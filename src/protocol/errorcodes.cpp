@@ -1,6 +1,6 @@
 #include "protocol/errorcodes.h"
 
-#include "link/hextext.h"
+#include "base/hex.h"
 
 #include <QHash>
 

@@ -10,12 +10,12 @@ Request command(uint8_t code, uint8_t flags, const QByteArray &values, const QBy
 {
     if (!uid.isEmpty())
         requireSize(uid, kUidBytes, "UID");
-    return {Family::Iso15693, bytes({char(code), char(flags)}) + values + uid + after};
+    return tableRequest(Family::Iso15693, bytes({char(code), char(flags)}) + values + uid + after);
 }
 
 Request inventory()
 {
-    return {Family::Iso15693, QByteArray::fromRawData("\x10\x06\x00\x00", 4)};
+    return tableRequest(Family::Iso15693, QByteArray::fromRawData("\x10\x06\x00\x00", 4));
 }
 
 Request read(uint8_t flags, uint8_t first, uint8_t count, const QByteArray &uid)
@@ -149,33 +149,33 @@ const std::vector<CommandInfo> &iso15693Commands()
         return readerReplyWith(f, {{"flags", {4, 4}}, {"data", {5, -3}}});
     };
     static const std::vector<CommandInfo> rows = {
-        {Family::Iso15693, Frame::Reader, kInventory, -1, "inventory", rawParams,
+        {Family::Iso15693, Frame::Reader, kInventory, -1, "inventory", 1000, rawParams,
          [](const QByteArray &f) {
              return readerReplyWith(f, {{"count", {4, 4}}, {"records", {5, -3}}});
          }},
-        {Family::Iso15693, Frame::Reader, kRead, -1, "read blocks",
+        {Family::Iso15693, Frame::Reader, kRead, -1, "read blocks", 500,
          [](const QByteArray &p) {
              return addressed(p, {"first", "count"});
          },
          blocksReply},
-        {Family::Iso15693, Frame::Reader, kWrite, -1, "write blocks",
+        {Family::Iso15693, Frame::Reader, kWrite, -1, "write blocks", 500,
          [](const QByteArray &p) {
              return addressed(p, {"first", "count"}, true);
          },
          readerReply},
-        {Family::Iso15693, Frame::Reader, kLock, -1, "lock block",
+        {Family::Iso15693, Frame::Reader, kLock, -1, "lock block", 500,
          [](const QByteArray &p) { return addressed(p, {"block"}); }, readerReply},
-        {Family::Iso15693, Frame::Reader, kSelect, -1, "select", [](const QByteArray &p) { return addressed(p, {}); },
-         readerReply},
-        {Family::Iso15693, Frame::Reader, kWriteAfi, -1, "write AFI",
+        {Family::Iso15693, Frame::Reader, kSelect, -1, "select", 500,
+         [](const QByteArray &p) { return addressed(p, {}); }, readerReply},
+        {Family::Iso15693, Frame::Reader, kWriteAfi, -1, "write AFI", 500,
          [](const QByteArray &p) { return addressed(p, {"afi"}); }, readerReply},
-        {Family::Iso15693, Frame::Reader, kLockAfi, -1, "lock AFI",
+        {Family::Iso15693, Frame::Reader, kLockAfi, -1, "lock AFI", 500,
          [](const QByteArray &p) { return addressed(p, {}); }, readerReply},
-        {Family::Iso15693, Frame::Reader, kWriteDsfid, -1, "write DSFID",
+        {Family::Iso15693, Frame::Reader, kWriteDsfid, -1, "write DSFID", 500,
          [](const QByteArray &p) { return addressed(p, {"dsfid"}); }, readerReply},
-        {Family::Iso15693, Frame::Reader, kLockDsfid, -1, "lock DSFID",
+        {Family::Iso15693, Frame::Reader, kLockDsfid, -1, "lock DSFID", 500,
          [](const QByteArray &p) { return addressed(p, {}); }, readerReply},
-        {Family::Iso15693, Frame::Reader, kSystemInfo, -1, "system information",
+        {Family::Iso15693, Frame::Reader, kSystemInfo, -1, "system information", 500,
          [](const QByteArray &p) { return addressed(p, {}); },
          [](const QByteArray &f) {
              return readerReplyWith(f, {{"flags", {4, 4}},
@@ -185,7 +185,7 @@ const std::vector<CommandInfo> &iso15693Commands()
                                         {"afi", {15, 15}},
                                         {"other", {16, -3}}});
          }},
-        {Family::Iso15693, Frame::Reader, kSecurity, -1, "block security status",
+        {Family::Iso15693, Frame::Reader, kSecurity, -1, "block security status", 500,
          [](const QByteArray &p) {
              return addressed(p, {"first", "count"});
          },

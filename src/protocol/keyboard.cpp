@@ -1,8 +1,8 @@
 #include "protocol/keyboard.h"
 
-#include "link/frames.h"
 #include "protocol/commandtable.h"
 #include "protocol/describe.h"
+#include "protocol/frames.h"
 
 namespace protocol::keyboard
 {
@@ -43,7 +43,7 @@ QString formatName(uint8_t code)
 
 static Request body(uint8_t code, const QByteArray &data = {})
 {
-    return {Family::Keyboard, QByteArray(1, char(code)) + data};
+    return tableRequest(Family::Keyboard, QByteArray(1, char(code)) + data);
 }
 
 Request setFormat(const FormatSettings &s)
@@ -75,7 +75,7 @@ Request version()
 
 Request voice(bool on)
 {
-    return {Family::Keyboard, frames::hf(0x00, bytes({char(kVoice), on ? '\x01' : '\x00'})), Route::Raw};
+    return tableRequest(Family::Keyboard, frames::hf(0x00, bytes({char(kVoice), on ? '\x01' : '\x00'})), Route::Raw);
 }
 
 Result<FormatReadback> parseFormat(const QByteArray &reply)
@@ -106,7 +106,7 @@ const std::vector<CommandInfo> &keyboardCommands()
 {
     using namespace describe;
     static const std::vector<CommandInfo> rows = {
-        {Family::Keyboard, Frame::Reader, keyboard::kSetFormat, -1, "set output format",
+        {Family::Keyboard, Frame::Reader, keyboard::kSetFormat, -1, "set output format", 300,
          [](const QByteArray &p) {
              const QString name = p.isEmpty() ? QString() : keyboard::formatName(uint8_t(p[0]));
              return fields(
@@ -119,7 +119,7 @@ const std::vector<CommandInfo> &keyboardCommands()
                   {"rssi", byteAt(p, 7)}});
          },
          readerReply},
-        {Family::Keyboard, Frame::Reader, keyboard::kReadFormat, -1, "read output format", noParams,
+        {Family::Keyboard, Frame::Reader, keyboard::kReadFormat, -1, "read output format", 300, noParams,
          [](const QByteArray &f) {
              return readerReplyWith(f, {{"format", {5, 5}},
                                         {"semicolon", {6, 6}},
@@ -128,13 +128,16 @@ const std::vector<CommandInfo> &keyboardCommands()
                                         {"enter", {9, 9}},
                                         {"custom", {12, 12}}});
          }},
-        {Family::Keyboard, Frame::Reader, keyboard::kReadingMode, 0x01, "active reading", noParams, readerReply},
-        {Family::Keyboard, Frame::Reader, keyboard::kReadingMode, 0x02, "passive reading", noParams, readerReply},
-        {Family::Keyboard, Frame::Reader, keyboard::kFactoryReset, -1, "factory reset", noParams, readerReply},
-        {Family::Keyboard, Frame::Reader, keyboard::kVersion, -1, "read version", noParams,
+        {Family::Keyboard, Frame::Reader, keyboard::kReadingMode, 0x01, "active reading", 300, noParams, readerReply},
+        {Family::Keyboard, Frame::Reader, keyboard::kReadingMode, 0x02, "passive reading", 300, noParams, readerReply},
+        {Family::Keyboard, Frame::Reader, keyboard::kFactoryReset, -1, "factory reset", 300, noParams, readerReply},
+        {Family::Keyboard, Frame::Reader, keyboard::kVersion, -1, "read version", 300, noParams,
          [](const QByteArray &f) { return textReply(f, "version"); }},
-        {Family::Keyboard, Frame::Reader, keyboard::kVoice, 0x00, "voice off", noParams, readerReply},
-        {Family::Keyboard, Frame::Reader, keyboard::kVoice, 0x01, "voice on", noParams, readerReply},
+        // The reader need not answer the voice switch: nothing waits beyond what comes.
+        {Family::Keyboard, Frame::Reader, keyboard::kVoice, 0x00, "voice off", 300, noParams, readerReply,
+         WaitRule::TakeReplied},
+        {Family::Keyboard, Frame::Reader, keyboard::kVoice, 0x01, "voice on", 300, noParams, readerReply,
+         WaitRule::TakeReplied},
     };
     return rows;
 }

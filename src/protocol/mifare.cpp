@@ -8,7 +8,7 @@ namespace protocol::mifare
 
 static Request body(uint8_t code, const QByteArray &data)
 {
-    return {Family::Mifare, QByteArray(1, char(code)) + data};
+    return tableRequest(Family::Mifare, QByteArray(1, char(code)) + data);
 }
 
 Request readBlocks(Access access, uint8_t count, uint8_t start, const QByteArray &key)
@@ -94,7 +94,7 @@ const std::vector<CommandInfo> &mifareCommands()
         return readerReplyWith(f, {{"card", {4, 7}}, {"remaining", {8, 11}}});
     };
     static const std::vector<CommandInfo> rows = {
-        {Family::Mifare, Frame::Reader, mifare::kReadBlocks, -1, "read blocks",
+        {Family::Mifare, Frame::Reader, mifare::kReadBlocks, -1, "read blocks", 500,
          [](const QByteArray &p) {
              return fields(
                  {{"cards", access(p)}, {"count", byteAt(p, 1)}, {"start", byteAt(p, 2)}, {"key", hex(p.mid(3, 6))}});
@@ -102,7 +102,7 @@ const std::vector<CommandInfo> &mifareCommands()
          [](const QByteArray &f) {
              return readerReplyWith(f, {{"card", {4, 7}}, {"data", {8, -3}}});
          }},
-        {Family::Mifare, Frame::Reader, mifare::kWriteBlocks, -1, "write blocks",
+        {Family::Mifare, Frame::Reader, mifare::kWriteBlocks, -1, "write blocks", 500,
          [](const QByteArray &p) {
              return fields({{"cards", access(p)},
                             {"count", byteAt(p, 1)},
@@ -113,16 +113,16 @@ const std::vector<CommandInfo> &mifareCommands()
          [](const QByteArray &f) {
              return readerReplyWith(f, {{"card", {4, 7}}});
          }},
-        {Family::Mifare, Frame::Reader, mifare::kInitValue, -1, "initialise value block",
+        {Family::Mifare, Frame::Reader, mifare::kInitValue, -1, "initialise value block", 500,
          [](const QByteArray &p) { return valueParams(p, "value"); },
          [](const QByteArray &f) {
              return readerReplyWith(f, {{"card", {4, 7}}});
          }},
-        {Family::Mifare, Frame::Reader, mifare::kIncrement, -1, "increment value",
+        {Family::Mifare, Frame::Reader, mifare::kIncrement, -1, "increment value", 500,
          [](const QByteArray &p) { return valueParams(p, "amount"); }, remaining},
-        {Family::Mifare, Frame::Reader, mifare::kDecrement, -1, "decrement value",
+        {Family::Mifare, Frame::Reader, mifare::kDecrement, -1, "decrement value", 500,
          [](const QByteArray &p) { return valueParams(p, "amount"); }, remaining},
-        {Family::Mifare, Frame::Reader, mifare::kCardNumber, -1, "read card number",
+        {Family::Mifare, Frame::Reader, mifare::kCardNumber, -1, "read card number", 300,
          [](const QByteArray &p) {
              const QString req = p.isEmpty()             ? QString()
                                  : uint8_t(p[0]) == 0x52 ? QStringLiteral("all")
@@ -132,7 +132,7 @@ const std::vector<CommandInfo> &mifareCommands()
          [](const QByteArray &f) {
              return readerReplyWith(f, {{"count", {4, 4}}, {"card", {5, 8}}});
          }},
-        {Family::Mifare, Frame::Reader, mifare::kHalt, -1, "halt", noParams, readerReply},
+        {Family::Mifare, Frame::Reader, mifare::kHalt, -1, "halt", 300, noParams, readerReply},
     };
     return rows;
 }

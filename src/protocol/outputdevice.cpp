@@ -1,8 +1,8 @@
 #include "protocol/outputdevice.h"
 
-#include "link/frames.h"
 #include "protocol/commandtable.h"
 #include "protocol/describe.h"
+#include "protocol/frames.h"
 #include "protocol/system.h"
 
 namespace protocol::output
@@ -35,7 +35,7 @@ int baudCode(const QString &rate)
 
 static Request body(uint8_t code, const QByteArray &data)
 {
-    return {Family::OutputDevice, QByteArray(1, char(code)) + data};
+    return tableRequest(Family::OutputDevice, QByteArray(1, char(code)) + data);
 }
 
 Request prefix(const QByteArray &bytes)
@@ -68,7 +68,7 @@ Request baudRate(uint8_t code)
 
 Request usbSerial()
 {
-    return {Family::OutputDevice, frames::hf(0x00, QByteArray(1, char(kUsbSerial))), Route::Raw};
+    return tableRequest(Family::OutputDevice, frames::hf(0x00, QByteArray(1, char(kUsbSerial))), Route::Raw);
 }
 
 } // namespace protocol::output
@@ -85,29 +85,30 @@ const std::vector<CommandInfo> &outputDeviceCommands()
     };
     static const auto bytes = [](const QByteArray &p) { return fields({{"bytes", hex(p)}}); };
     static const std::vector<CommandInfo> rows = {
-        {Family::OutputDevice, Frame::Reader, kAffix, kPrefix, "set prefix", bytes, readerReply},
-        {Family::OutputDevice, Frame::Reader, kAffix, kSuffix, "set suffix", bytes, readerReply},
-        {Family::OutputDevice, Frame::Reader, kInterval, -1, "set search interval", value, readerReply},
-        {Family::OutputDevice, Frame::Reader, kFilter, -1, "set card filter number", value, readerReply},
-        {Family::OutputDevice, Frame::Reader, kInterfaces, -1, "set output interfaces",
+        {Family::OutputDevice, Frame::Reader, kAffix, kPrefix, "set prefix", 300, bytes, readerReply},
+        {Family::OutputDevice, Frame::Reader, kAffix, kSuffix, "set suffix", 300, bytes, readerReply},
+        {Family::OutputDevice, Frame::Reader, kInterval, -1, "set search interval", 300, value, readerReply},
+        {Family::OutputDevice, Frame::Reader, kFilter, -1, "set card filter number", 300, value, readerReply},
+        {Family::OutputDevice, Frame::Reader, kInterfaces, -1, "set output interfaces", 300,
          [](const QByteArray &p) {
              return fields({{"serial", byteAt(p, 0)}, {"wiegand", byteAt(p, 1)}, {"usb", byteAt(p, 2)}});
          },
          readerReply},
-        {Family::OutputDevice, Frame::Reader, kBaudRate, -1, "set serial baud rate",
+        {Family::OutputDevice, Frame::Reader, kBaudRate, -1, "set serial baud rate", 300,
          [](const QByteArray &p) {
              const int code = p.isEmpty() ? -1 : uint8_t(p[0]);
              return fields({{"code", byteAt(p, 0)},
                             {"baud", code >= 0 && code < baudRates().size() ? baudRates()[code] : QString()}});
          },
          readerReply},
-        {Family::OutputDevice, Frame::Reader, kEndSymbol, -1, "set serial end symbol", value, readerReply},
-        {Family::OutputDevice, Frame::Reader, kWiegandFormat, -1, "set Wiegand format", value, readerReply},
-        {Family::OutputDevice, Frame::Reader, kWiegandPulse, -1, "set Wiegand pulse width", value, readerReply},
-        {Family::OutputDevice, Frame::Reader, kWiegandIdle, -1, "set Wiegand idle level", value, readerReply},
-        {Family::OutputDevice, Frame::Reader, kWiegandPosition, -1, "set Wiegand value position", value, readerReply},
-        {Family::OutputDevice, Frame::Reader, kRfPower, -1, "set RF power", value, readerReply},
-        {Family::OutputDevice, Frame::Reader, kUsbSerial, -1, "switch USB to virtual serial port", noParams,
+        {Family::OutputDevice, Frame::Reader, kEndSymbol, -1, "set serial end symbol", 300, value, readerReply},
+        {Family::OutputDevice, Frame::Reader, kWiegandFormat, -1, "set Wiegand format", 300, value, readerReply},
+        {Family::OutputDevice, Frame::Reader, kWiegandPulse, -1, "set Wiegand pulse width", 300, value, readerReply},
+        {Family::OutputDevice, Frame::Reader, kWiegandIdle, -1, "set Wiegand idle level", 300, value, readerReply},
+        {Family::OutputDevice, Frame::Reader, kWiegandPosition, -1, "set Wiegand value position", 300, value,
+         readerReply},
+        {Family::OutputDevice, Frame::Reader, kRfPower, -1, "set RF power", 300, value, readerReply},
+        {Family::OutputDevice, Frame::Reader, kUsbSerial, -1, "switch USB to virtual serial port", 300, noParams,
          readerReply},
     };
     return rows;

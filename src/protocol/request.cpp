@@ -1,6 +1,6 @@
 #include "protocol/request.h"
 
-#include "link/errors.h"
+#include "base/errors.h"
 
 namespace protocol
 {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 
 namespace protocol
 {
@@ -18,11 +19,26 @@ enum class Route {
     Raw,         // a whole frame, sent as it stands
 };
 
-// One command ready to send.
+// How a command spends its wait when no reply of its own comes.
+enum class WaitRule {
+    Whole,       // the rest of the wait passes unless a reply turns up: the next command finds
+                 // the reader done with this one
+    TakeReplied, // ends with what the transport brings: nobody but the reply echo looks at it
+};
+
+// The wait of a frame typed by hand (the raw terminal, `rfidctl send`).
+constexpr int kTypedFrameWaitMs = 300;
+
+// One command ready to send, with what the command table says about it: its row and how long
+// its reply is waited for. The builders fill both; a frame typed by hand gets the row its bytes
+// match and the wait of a typed frame.
 struct Request {
-    Family family;
+    std::optional<Family> family; // none for a frame typed by hand
     QByteArray bytes;
     Route route = Route::Reader;
+    int row = -1; // the command table's row; -1 for a frame typed by hand that matches none
+    int waitMs = kTypedFrameWaitMs;
+    WaitRule waitRule = WaitRule::Whole;
 };
 
 // Bytes from a list of byte values.

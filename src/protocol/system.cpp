@@ -20,7 +20,7 @@ int baudCode(const QString &rate)
 
 static Request body(uint8_t code, const QByteArray &data = {})
 {
-    return {Family::System, QByteArray(1, char(code)) + data};
+    return tableRequest(Family::System, QByteArray(1, char(code)) + data);
 }
 
 Request setAddress(uint8_t address)
@@ -71,12 +71,12 @@ const std::vector<CommandInfo> &systemCommands()
         return fields({{"period", byteAt(p, 0)}, {"count", byteAt(p, 1)}});
     };
     static const std::vector<CommandInfo> rows = {
-        {Family::System, Frame::Reader, hfsystem::kSetAddress, -1, "set device address",
+        {Family::System, Frame::Reader, hfsystem::kSetAddress, -1, "set device address", 300,
          [](const QByteArray &p) {
              return fields({{"address", byteAt(p, 0)}});
          },
          readerReply},
-        {Family::System, Frame::Reader, hfsystem::kSetBaudRate, -1, "set baud rate",
+        {Family::System, Frame::Reader, hfsystem::kSetBaudRate, -1, "set baud rate", 300,
          [](const QByteArray &p) {
              const int code = p.isEmpty() ? -1 : uint8_t(p[0]);
              const QString rate =
@@ -84,20 +84,23 @@ const std::vector<CommandInfo> &systemCommands()
              return fields({{"code", byteAt(p, 0)}, {"baud", rate}});
          },
          readerReply},
-        {Family::System, Frame::Reader, hfsystem::kSetSerialNumber, -1, "set serial number",
+        {Family::System, Frame::Reader, hfsystem::kSetSerialNumber, -1, "set serial number", 300,
          [](const QByteArray &p) {
              return fields({{"serial", hex(p)}});
          },
          readerReply},
-        {Family::System, Frame::Reader, hfsystem::kReadIdentity, -1, "read address and serial number", noParams,
+        {Family::System, Frame::Reader, hfsystem::kReadIdentity, -1, "read address and serial number", 300, noParams,
          [](const QByteArray &f) {
              return readerReplyWith(f, {{"address", {4, 4}}, {"serial", {5, 12}}});
          }},
-        {Family::System, Frame::Reader, hfsystem::kLed, -1, "LED", signalParams, readerReply},
-        {Family::System, Frame::Reader, hfsystem::kLedR, -1, "LED-R", signalParams, readerReply},
-        {Family::System, Frame::Reader, hfsystem::kBuzzer, -1, "buzzer", signalParams, readerReply},
-        {Family::System, Frame::Reader, hfsystem::kReadingMode, 0x01, "active card reading", noParams, readerReply},
-        {Family::System, Frame::Reader, hfsystem::kReadingMode, 0x02, "passive card reading", noParams, readerReply},
+        {Family::System, Frame::Reader, hfsystem::kLed, -1, "LED", 300, signalParams, readerReply},
+        {Family::System, Frame::Reader, hfsystem::kLedR, -1, "LED-R", 300, signalParams, readerReply},
+        {Family::System, Frame::Reader, hfsystem::kBuzzer, -1, "buzzer", 300, signalParams, readerReply},
+        // The page's mode switches do not look at the answer: the reply echo alone shows it.
+        {Family::System, Frame::Reader, hfsystem::kReadingMode, 0x01, "active card reading", 300, noParams, readerReply,
+         WaitRule::TakeReplied},
+        {Family::System, Frame::Reader, hfsystem::kReadingMode, 0x02, "passive card reading", 300, noParams,
+         readerReply, WaitRule::TakeReplied},
     };
     return rows;
 }

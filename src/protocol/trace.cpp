@@ -1,8 +1,8 @@
 #include "protocol/trace.h"
 
-#include "link/frames.h"
 #include "protocol/commandtable.h"
 #include "protocol/describe.h"
+#include "protocol/frames.h"
 #include "protocol/uhf.h"
 
 namespace protocol
@@ -10,44 +10,6 @@ namespace protocol
 
 namespace
 {
-
-// Where the command sits in what was sent: its frame kind, code, sub byte and parameters.
-struct Located {
-    Frame frame = Frame::Reader;
-    int code = -1;
-    int sub = -1;
-    QByteArray params;          // after the code (and the sub byte, for rows that have one)
-    QByteArray paramsAll;       // after the code
-    bool throughModule = false; // a module frame behind the reader's pass-through
-};
-
-Located locate(const ExchangeRecord &r)
-{
-    Located at;
-    QByteArray module;
-    const QByteArray &s = r.sent;
-    if (r.channel == ExchangeRecord::Channel::Serial || (!s.isEmpty() && uint8_t(s[0]) == frames::kModuleHeader)) {
-        module = s;
-    } else if (s.size() >= frames::kReaderOverhead + 1) {
-        const QByteArray body = s.mid(3, s.size() - frames::kReaderOverhead);
-        if (uint8_t(body[0]) == frames::kPassThrough && body.size() > 1) {
-            module = body.mid(1);
-            at.throughModule = true;
-        } else {
-            at.code = uint8_t(body[0]);
-            at.sub = body.size() > 1 ? uint8_t(body[1]) : -1;
-            at.paramsAll = body.mid(1);
-            return at;
-        }
-    }
-    if (module.size() >= 3) {
-        at.frame = Frame::Module;
-        at.code = uint8_t(module[2]);
-        at.paramsAll = module.size() >= frames::kModuleOverhead ? module.mid(5, module.size() - frames::kModuleOverhead)
-                                                                : module.mid(3);
-    }
-    return at;
-}
 
 QString frameProblems(const QByteArray &frame, bool module, const char *which)
 {
@@ -79,33 +41,37 @@ QString frameProblems(const QByteArray &frame, bool module, const char *which)
 
 } // namespace
 
-QString outcomeText(ExchangeRecord::Outcome outcome)
+QString outcomeText(Exchange::Outcome outcome)
 {
     switch (outcome) {
-    case ExchangeRecord::Outcome::Answered:
+    case Exchange::Outcome::Answered:
         return QStringLiteral("answered");
-    case ExchangeRecord::Outcome::NoAnswer:
+    case Exchange::Outcome::Refused:
+        return QStringLiteral("refused");
+    case Exchange::Outcome::Damaged:
+        return QStringLiteral("damaged");
+    case Exchange::Outcome::NoAnswer:
         return QStringLiteral("no answer");
-    case ExchangeRecord::Outcome::NoReader:
+    case Exchange::Outcome::NoReader:
         return QStringLiteral("no reader");
-    case ExchangeRecord::Outcome::Gone:
+    case Exchange::Outcome::Gone:
         return QStringLiteral("reader gone");
-    case ExchangeRecord::Outcome::TooLong:
+    case Exchange::Outcome::TooLong:
         return QStringLiteral("not sent: too long");
-    case ExchangeRecord::Outcome::Superseded:
+    case Exchange::Outcome::Superseded:
         return QStringLiteral("superseded");
     }
     return {};
 }
 
-DecodedExchange decode(const ExchangeRecord &r)
+DecodedExchange decode(const Exchange &r)
 {
     DecodedExchange d;
-    const Located at = locate(r);
+    const CommandAt at = locateCommand(r.sent, r.channel == Exchange::Channel::Serial);
     const auto &table = commandTable();
     std::vector<int> rows;
-    if (r.command >= 0 && size_t(r.command) < table.size())
-        rows.push_back(r.command);
+    if (r.row >= 0 && size_t(r.row) < table.size())
+        rows.push_back(r.row);
     else if (at.code >= 0)
         rows = rowsFor(at.frame, uint8_t(at.code), at.sub);
 
@@ -127,26 +93,25 @@ DecodedExchange decode(const ExchangeRecord &r)
 
     // A module reply that came through the reader sits inside the reader's frame.
     const bool moduleReply = at.frame == Frame::Module;
-    const QByteArray replyFrame = moduleReply && r.channel == ExchangeRecord::Channel::Usb && at.throughModule
-                                      ? uhf::moduleFrame(r.reply)
-                                      : r.reply;
+    const QByteArray replyFrame =
+        moduleReply && r.channel == Exchange::Channel::Usb && at.throughModule ? uhf::moduleFrame(r.reply) : r.reply;
     if (!rows.empty()) {
         const CommandInfo &row = table[size_t(rows.front())];
-        d.request = row.request(row.sub >= 0 ? at.paramsAll.mid(1) : at.paramsAll);
+        d.request = row.request(row.sub >= 0 ? at.params.mid(1) : at.params);
         d.reply = r.reply.isEmpty() ? outcomeText(r.outcome) : row.reply(replyFrame);
     } else {
-        d.request = describe::rawParams(at.paramsAll);
+        d.request = describe::rawParams(at.params);
         d.reply = r.reply.isEmpty() ? outcomeText(r.outcome) : describe::hex(r.reply);
     }
 
     QStringList problems;
-    const bool sentModule = r.channel == ExchangeRecord::Channel::Serial ||
-                            (!r.sent.isEmpty() && uint8_t(r.sent[0]) == frames::kModuleHeader);
+    const bool sentModule =
+        r.channel == Exchange::Channel::Serial || (!r.sent.isEmpty() && uint8_t(r.sent[0]) == frames::kModuleHeader);
     const QString sent = frameProblems(r.sent, sentModule, "sent");
     if (!sent.isEmpty() && !r.sent.isEmpty())
         problems << sent;
     if (!r.reply.isEmpty()) {
-        const bool replyIsModule = r.channel == ExchangeRecord::Channel::Serial;
+        const bool replyIsModule = r.channel == Exchange::Channel::Serial;
         const QString reply = frameProblems(r.reply, replyIsModule, "reply");
         if (!reply.isEmpty())
             problems << reply;
@@ -160,10 +125,9 @@ DecodedExchange decode(const ExchangeRecord &r)
     return d;
 }
 
-QString traceLine(const ExchangeRecord &r, const DecodedExchange &d)
+QString traceLine(const Exchange &r, const DecodedExchange &d)
 {
-    const QString channel =
-        r.channel == ExchangeRecord::Channel::Serial ? QStringLiteral("serial") : QStringLiteral("usb");
+    const QString channel = r.channel == Exchange::Channel::Serial ? QStringLiteral("serial") : QStringLiteral("usb");
     QString line = QStringLiteral("%1 %2 %3 ms %4: %5 | out %6 | in %7 | %8 | %9")
                        .arg(r.time.toString(Qt::ISODateWithMs), channel)
                        .arg(double(r.latencyUs) / 1000.0, 0, 'f', 1)

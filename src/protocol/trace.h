@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/exchangerecord.h"
+#include "protocol/exchange.h"
 #include "protocol/request.h"
 
 #include <QString>
@@ -19,17 +19,17 @@ struct DecodedExchange {
     QString problems;             // frame checks that failed ("reply: check byte"); empty when none
 };
 
-DecodedExchange decode(const ExchangeRecord &record);
+DecodedExchange decode(const Exchange &exchange);
 
 // The outcome in words ("answered", "no answer" ...).
-QString outcomeText(ExchangeRecord::Outcome outcome);
+QString outcomeText(Exchange::Outcome outcome);
 
 // One exchange as one line of text: time, channel, latency, family and command, the frames as
 // hex, the decoded request and reply, and failed checks.
-QString traceLine(const ExchangeRecord &record, const DecodedExchange &decoded);
-inline QString traceLine(const ExchangeRecord &record)
+QString traceLine(const Exchange &exchange, const DecodedExchange &decoded);
+inline QString traceLine(const Exchange &exchange)
 {
-    return traceLine(record, decode(record));
+    return traceLine(exchange, decode(exchange));
 }
 
 } // namespace protocol

@@ -8,7 +8,7 @@ namespace protocol::typeb
 
 static Request body(uint8_t code, const QByteArray &data = {})
 {
-    return {Family::TypeB, QByteArray(1, char(code)) + data};
+    return tableRequest(Family::TypeB, QByteArray(1, char(code)) + data);
 }
 
 Request request()
@@ -63,24 +63,24 @@ const std::vector<CommandInfo> &typeBCommands()
     using namespace describe;
     static const auto idReply = [](const QByteArray &f) { return readerReplyWith(f, {{"number", {5, 12}}}); };
     static const std::vector<CommandInfo> rows = {
-        {Family::TypeB, Frame::Reader, typeb::kRequest, -1, "type B request", noParams,
+        {Family::TypeB, Frame::Reader, typeb::kRequest, -1, "type B request", 500, noParams,
          [](const QByteArray &f) {
              return readerReplyWith(f, {{"length", {4, 4}}, {"answer", {5, -3}}});
          }},
-        {Family::TypeB, Frame::Reader, typeb::kAttrib, -1, "type B attrib",
+        {Family::TypeB, Frame::Reader, typeb::kAttrib, -1, "type B attrib", 500,
          [](const QByteArray &p) {
              return fields({{"card", hex(p)}});
          },
          readerReply},
-        {Family::TypeB, Frame::Reader, typeb::kSendData, -1, "type B send data",
+        {Family::TypeB, Frame::Reader, typeb::kSendData, -1, "type B send data", 600,
          [](const QByteArray &p) {
              return fields({{"count", byteAt(p, 0)}, {"data", hex(p.mid(1))}});
          },
          [](const QByteArray &f) {
              return readerReplyWith(f, {{"data", {4, -3}}});
          }},
-        {Family::TypeB, Frame::Reader, typeb::kIdNumber, -1, "ID card number", noParams, idReply},
-        {Family::TypeB, Frame::Reader, typeb::kIdFileId, -1, "ID card file ID", noParams, idReply},
+        {Family::TypeB, Frame::Reader, typeb::kIdNumber, -1, "ID card number", 1000, noParams, idReply},
+        {Family::TypeB, Frame::Reader, typeb::kIdFileId, -1, "ID card file ID", 1000, noParams, idReply},
     };
     return rows;
 }

@@ -1,8 +1,8 @@
 #include "protocol/uhf.h"
 
-#include "link/frames.h"
 #include "protocol/commandtable.h"
 #include "protocol/describe.h"
+#include "protocol/frames.h"
 
 namespace protocol::uhf
 {
@@ -14,19 +14,19 @@ static QByteArray word(uint16_t value)
 
 Request readerMode(ReaderMode mode)
 {
-    return {Family::Uhf, bytes({char(kReaderMode), char(mode)})};
+    return tableRequest(Family::Uhf, bytes({char(kReaderMode), char(mode)}));
 }
 
 Request memorySectorMode(uint8_t sector, const QByteArray &password, uint8_t address, uint8_t length)
 {
     requireSize(password, kPasswordBytes, "access password");
-    return {Family::Uhf,
-            bytes({char(kMemorySectorMode), char(sector)}) + password + bytes({char(address), char(length)})};
+    return tableRequest(Family::Uhf, bytes({char(kMemorySectorMode), char(sector)}) + password +
+                                         bytes({char(address), char(length)}));
 }
 
 static Request module(uint8_t command, const QByteArray &params)
 {
-    return {Family::Uhf, frames::module(command, params), Route::PassThrough};
+    return tableRequest(Family::Uhf, frames::module(command, params), Route::PassThrough);
 }
 
 Request inventory()
@@ -144,11 +144,11 @@ const std::vector<CommandInfo> &uhfCommands()
     using namespace describe;
     using namespace uhf;
     static const std::vector<CommandInfo> rows = {
-        {Family::Uhf, Frame::Reader, kReaderMode, 0x01, "reader mode: single tag EPC", noParams, readerReply},
-        {Family::Uhf, Frame::Reader, kReaderMode, 0x02, "reader mode: passive", noParams, readerReply},
-        {Family::Uhf, Frame::Reader, kReaderMode, 0x03, "reader mode: multiple tag EPC", noParams, readerReply},
-        {Family::Uhf, Frame::Reader, kReaderMode, 0x04, "reader mode: TID", noParams, readerReply},
-        {Family::Uhf, Frame::Reader, kMemorySectorMode, -1, "reader mode: memory sector",
+        {Family::Uhf, Frame::Reader, kReaderMode, 0x01, "reader mode: single tag EPC", 300, noParams, readerReply},
+        {Family::Uhf, Frame::Reader, kReaderMode, 0x02, "reader mode: passive", 300, noParams, readerReply},
+        {Family::Uhf, Frame::Reader, kReaderMode, 0x03, "reader mode: multiple tag EPC", 300, noParams, readerReply},
+        {Family::Uhf, Frame::Reader, kReaderMode, 0x04, "reader mode: TID", 300, noParams, readerReply},
+        {Family::Uhf, Frame::Reader, kMemorySectorMode, -1, "reader mode: memory sector", 300,
          [](const QByteArray &p) {
              return fields({{"sector", byteAt(p, 0)},
                             {"password", hex(p.mid(1, 4))},
@@ -156,23 +156,23 @@ const std::vector<CommandInfo> &uhfCommands()
                             {"length", byteAt(p, 6)}});
          },
          readerReply},
-        {Family::Uhf, Frame::Module, kInventory, -1, "inventory (one tag)", noParams,
+        {Family::Uhf, Frame::Module, kInventory, -1, "inventory (one tag)", 500, noParams,
          [](const QByteArray &f) {
              const auto tag = parseInventory(f);
              return tag ? QStringLiteral("ok pc=%1 epc=%2 crc=%3").arg(hex(tag->pc), hex(tag->epc), hex(tag->crc))
                         : moduleReply(f);
          }},
-        {Family::Uhf, Frame::Module, kSelect, -1, "select tag",
+        {Family::Uhf, Frame::Module, kSelect, -1, "select tag", 500,
          [](const QByteArray &p) {
              return fields({{"bits", byteAt(p, 5)}, {"mask", hex(p.mid(7))}});
          },
          moduleReply},
-        {Family::Uhf, Frame::Module, kWrite, -1, "write memory",
+        {Family::Uhf, Frame::Module, kWrite, -1, "write memory", 500,
          [](const QByteArray &p) {
              return fields({{"bank", byteAt(p, 4)}, {"words", hex(p.mid(7, 2))}, {"data", hex(p.mid(9))}});
          },
          moduleReply},
-        {Family::Uhf, Frame::Module, kRead, -1, "read memory",
+        {Family::Uhf, Frame::Module, kRead, -1, "read memory", 500,
          [](const QByteArray &p) {
              return fields({{"bank", byteAt(p, 4)}, {"from", hex(p.mid(5, 2))}, {"words", hex(p.mid(7, 2))}});
          },

@@ -8,7 +8,7 @@ namespace protocol::ultralight
 
 static Request body(uint8_t code, const QByteArray &data)
 {
-    return {Family::Ultralight, QByteArray(1, char(code)) + data};
+    return tableRequest(Family::Ultralight, QByteArray(1, char(code)) + data);
 }
 
 static char request(bool allCards)
@@ -62,28 +62,29 @@ const std::vector<CommandInfo> &ultralightCommands()
 {
     using namespace describe;
     static const std::vector<CommandInfo> rows = {
-        {Family::Ultralight, Frame::Reader, ultralight::kReadSerial, -1, "read serial number",
+        {Family::Ultralight, Frame::Reader, ultralight::kReadSerial, -1, "read serial number", 300,
          [](const QByteArray &p) {
              return fields({{"cards", cards(p)}});
          },
          [](const QByteArray &f) {
              return readerReplyWith(f, {{"serial", {4, 10}}});
          }},
-        {Family::Ultralight, Frame::Reader, ultralight::kReadPages, -1, "read pages",
+        {Family::Ultralight, Frame::Reader, ultralight::kReadPages, -1, "read pages", 800,
          [](const QByteArray &p) {
              return fields({{"cards", cards(p)}, {"page", byteAt(p, 1)}});
          },
          [](const QByteArray &f) {
              return readerReplyWith(f, {{"data", {4, 19}}, {"serial", {20, 26}}});
          }},
-        {Family::Ultralight, Frame::Reader, ultralight::kWritePage, -1, "write page",
+        {Family::Ultralight, Frame::Reader, ultralight::kWritePage, -1, "write page", 500,
          [](const QByteArray &p) {
              return fields({{"cards", cards(p)}, {"page", byteAt(p, 2)}, {"data", hex(p.mid(3))}});
          },
          [](const QByteArray &f) {
              return readerReplyWith(f, {{"serial", {4, 10}}});
          }},
-        {Family::Ultralight, Frame::Reader, ultralight::kHalt, -1, "halt", describe::noParams, describe::readerReply},
+        {Family::Ultralight, Frame::Reader, ultralight::kHalt, -1, "halt", 300, describe::noParams,
+         describe::readerReply},
     };
     return rows;
 }

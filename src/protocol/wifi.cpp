@@ -1,6 +1,6 @@
 #include "protocol/wifi.h"
 
-#include "link/errors.h"
+#include "base/errors.h"
 #include "protocol/commandtable.h"
 #include "protocol/describe.h"
 
@@ -17,17 +17,17 @@ Request join(const QString &name, const QString &password)
     if (data.size() > kMaxJoinBytes)
         throw UserError(QStringLiteral("The WiFi name and password are too long: together at most %1 bytes.")
                             .arg(kMaxJoinBytes - 1));
-    return {Family::Wifi, char(kJoin) + data};
+    return tableRequest(Family::Wifi, char(kJoin) + data);
 }
 
 Request ipAddress()
 {
-    return {Family::Wifi, QByteArray(1, char(kIpAddress))};
+    return tableRequest(Family::Wifi, QByteArray(1, char(kIpAddress)));
 }
 
 Request scan()
 {
-    return {Family::Wifi, QByteArray(1, char(kScan))};
+    return tableRequest(Family::Wifi, QByteArray(1, char(kScan)));
 }
 
 QString textOf(const QByteArray &bytes)
@@ -74,7 +74,7 @@ const std::vector<CommandInfo> &wifiCommands()
 {
     using namespace describe;
     static const std::vector<CommandInfo> rows = {
-        {Family::Wifi, Frame::Reader, wifi::kJoin, -1, "join WiFi network",
+        {Family::Wifi, Frame::Reader, wifi::kJoin, -1, "join WiFi network", 300,
          [](const QByteArray &p) {
              const qsizetype comma = p.indexOf(wifi::kSeparator);
              return fields(
@@ -82,9 +82,9 @@ const std::vector<CommandInfo> &wifiCommands()
                   {"password", comma < 0 ? QString() : QStringLiteral("(%1 bytes)").arg(p.size() - comma - 1)}});
          },
          readerReply},
-        {Family::Wifi, Frame::Reader, wifi::kIpAddress, -1, "read IP address", noParams,
+        {Family::Wifi, Frame::Reader, wifi::kIpAddress, -1, "read IP address", 300, noParams,
          [](const QByteArray &f) { return textReply(f, "ip"); }},
-        {Family::Wifi, Frame::Reader, wifi::kScan, -1, "list WiFi networks", noParams,
+        {Family::Wifi, Frame::Reader, wifi::kScan, -1, "list WiFi networks", 2000, noParams,
          [](const QByteArray &f) {
              const auto r = wifi::parseNetworks(f);
              if (!r.ok())

@@ -1,15 +1,15 @@
 #include "protocol/workmodes.h"
 
-#include "link/frames.h"
 #include "protocol/commandtable.h"
 #include "protocol/describe.h"
+#include "protocol/frames.h"
 
 namespace protocol::workmodes
 {
 
 static Request module(uint8_t command, const QByteArray &params)
 {
-    return {Family::WorkModes, frames::module(command, params), Route::Raw};
+    return tableRequest(Family::WorkModes, frames::module(command, params), Route::Raw);
 }
 
 Request readingMode(Mode mode)
@@ -54,7 +54,7 @@ const std::vector<CommandInfo> &workModeCommands()
     using namespace describe;
     using namespace workmodes;
     static const std::vector<CommandInfo> rows = {
-        {Family::WorkModes, Frame::Module, kReadingMode, -1, "set reading mode",
+        {Family::WorkModes, Frame::Module, kReadingMode, -1, "set reading mode", 300,
          [](const QByteArray &p) {
              static const char *names[] = {"passive", "single tag EPC", "multiple tag EPC", "TID"};
              const int m = p.isEmpty() ? -1 : uint8_t(p[0]);
@@ -63,7 +63,7 @@ const std::vector<CommandInfo> &workModeCommands()
                                (m >= 0 && m < 4 ? QStringLiteral("(%1)").arg(QLatin1String(names[m])) : QString())}});
          },
          statusReply},
-        {Family::WorkModes, Frame::Module, kMemorySector, -1, "set memory sector read",
+        {Family::WorkModes, Frame::Module, kMemorySector, -1, "set memory sector read", 300,
          [](const QByteArray &p) {
              return fields({{"sector", byteAt(p, 0)},
                             {"password", hex(p.mid(1, 4))},
@@ -71,7 +71,7 @@ const std::vector<CommandInfo> &workModeCommands()
                             {"length", byteAt(p, 6)}});
          },
          statusReply},
-        {Family::WorkModes, Frame::Module, kUsbHid, -1, "switch to USB HID", rawParams, statusReply},
+        {Family::WorkModes, Frame::Module, kUsbHid, -1, "switch to USB HID", 300, rawParams, statusReply},
     };
     return rows;
 }

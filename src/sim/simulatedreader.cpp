@@ -1,6 +1,6 @@
 #include "sim/simulatedreader.h"
 
-#include "link/frames.h"
+#include "protocol/frames.h"
 
 std::optional<SimulatedReader::Personality> SimulatedReader::personalityFromName(const QString &name)
 {

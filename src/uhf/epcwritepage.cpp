@@ -1,9 +1,8 @@
 #include "uhf/epcwritepage.h"
 
+#include "base/errors.h"
+#include "base/hex.h"
 #include "epc/epcnumber.h"
-#include "link/errors.h"
-#include "link/hexfield.h"
-#include "link/hextext.h"
 #include "link/readerlink.h"
 #include "link/waits.h"
 #include "pagekit/guard.h"
@@ -11,7 +10,6 @@
 #include "pagekit/readerloss.h"
 #include "pagekit/replycheck.h"
 #include "pagekit/widgets.h"
-#include "protocol/call.h"
 #include "protocol/uhf.h"
 
 #include <QCoreApplication>
@@ -34,11 +32,6 @@ const QString kStop = QStringLiteral("Stop card");
 
 // Readsnr and Read show at most the first 12 bytes of an EPC.
 constexpr int kShownEpcBytes = 12;
-
-bool onlyHexDigits(const QString &text)
-{
-    return !text.isEmpty() && hex::filter(text).size() == text.size();
-}
 
 // The bytes of a field that must hold exactly bytes of them (throws UserError).
 QByteArray bytesOf(const QLineEdit *field, const char *what, int bytes)
@@ -212,7 +205,7 @@ void EpcWritePage::Button69Click()
     }
     if (!request)
         return; // a group of radio buttons always has one selected
-    const auto r = protocol::ack(protocol::exchange(host().link(), *request, kModeWaitMs));
+    const auto r = protocol::ack(host().link().exchange(*request).reply);
     report(r,
            {stampedCrLf(kNoDataUhf), stamped(QStringLiteral("Set  ") + name + QStringLiteral(" Success ") + "   "),
             stamped(QStringLiteral("Set ") + name + QStringLiteral("False") + "   "), stampedCrLf(kOtherSum)},
@@ -227,7 +220,7 @@ void EpcWritePage::Button72Click()
 QByteArray EpcWritePage::readsnr()
 {
     namespace uhf = protocol::uhf;
-    const QByteArray module = uhf::moduleFrame(protocol::exchange(host().link(), uhf::inventory(), kModuleWaitMs));
+    const QByteArray module = uhf::moduleFrame(host().link().exchange(uhf::inventory()).reply);
     if (module.size() == uhf::kNoTagFrameBytes) {
         log(lineText(stampedCrLf(kNoCard)));
         return {};
@@ -259,8 +252,8 @@ void EpcWritePage::Button67Click()
     // The select goes to the reader as it is, without the pass-through command around it.
     protocol::Request select = uhf::select(epc);
     select.route = protocol::Route::Raw;
-    protocol::exchange(link, select, kModuleWaitMs);
-    protocol::exchange(link, uhf::readEpcBank(), kModuleWaitMs);
+    link.exchange(select);
+    link.exchange(uhf::readEpcBank());
 }
 
 QByteArray EpcWritePage::accessPassword() const
@@ -282,14 +275,14 @@ void EpcWritePage::Button66Click()
     // Checked before anything is written: a step that cannot count on would give the next
     // tag the same number.
     const QString step = Edit62->text();
-    if (!onlyHexDigits(step) || step.size() > 2 * uhf::kMaxEpcBytes) {
+    if (!hex::onlyDigits(step) || step.size() > 2 * uhf::kMaxEpcBytes) {
         log(lineText(stampedCrLf(kBadStep)));
         return;
     }
     const QByteArray password = accessPassword();
 
     ReaderLink &link = host().link();
-    const QByteArray module = uhf::moduleFrame(protocol::exchange(link, uhf::inventory(), kModuleWaitMs));
+    const QByteArray module = uhf::moduleFrame(link.exchange(uhf::inventory()).reply);
     if (module.size() == uhf::kNoTagFrameBytes) {
         log(lineText(stamped(kNoCard)));
         return;
@@ -305,9 +298,9 @@ void EpcWritePage::Button66Click()
     if (epcbuf->text() == found)
         return; // the tag written last is still in the field
 
-    protocol::exchange(link, uhf::select(tag->epc), kModuleWaitMs);
-    const QByteArray written = uhf::moduleFrame(
-        protocol::exchange(link, uhf::writeEpc(password, tag->crc, hex::toBytes(number)), kModuleWaitMs));
+    link.exchange(uhf::select(tag->epc));
+    const QByteArray written =
+        uhf::moduleFrame(link.exchange(uhf::writeEpc(password, tag->crc, hex::toBytes(number))).reply);
     if (written.isEmpty()) {
         log(lineText(stampedCrLf(kNoDataUhf)));
         log(lineText(stampedCrLf(kOtherSum)));

@@ -26,9 +26,6 @@ public:
     void CheckBox20Click(); // Automatic card / Stop card
     void Button70Click();   // Clear interface
 
-    // How long a module exchange waits for the reader.
-    static constexpr int kModuleWaitMs = 500;
-    static constexpr int kModeWaitMs = 300;
     // Added to Edit61 between two passes of the automatic loop.
     static constexpr int kLoopExtraMs = 100;
     static constexpr int kMaxLoopPauseMs = 3600000;

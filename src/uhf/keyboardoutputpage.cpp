@@ -1,14 +1,13 @@
 #include "uhf/keyboardoutputpage.h"
 
-#include "link/errors.h"
-#include "link/hextext.h"
+#include "base/clock.h"
+#include "base/errors.h"
+#include "base/hex.h"
 #include "link/readerlink.h"
-#include "link/timestamp.h"
 #include "pagekit/guard.h"
 #include "pagekit/pagehost.h"
 #include "pagekit/replycheck.h"
 #include "pagekit/widgets.h"
-#include "protocol/call.h"
 #include "protocol/keyboard.h"
 
 #include <QGridLayout>
@@ -18,7 +17,6 @@
 namespace
 {
 
-constexpr int kKeyboardWaitMs = 300;
 constexpr int kCustomLength = -1; // RadioButton35: the code comes from Edit64
 
 struct Format {
@@ -139,7 +137,7 @@ void KeyboardOutputPage::Button24Click()
     settings.enter = CheckBox15->isChecked();
     settings.bigBuzzer = host().link().settings().bigBuzzer;
     settings.rssi = CheckBox21->isChecked();
-    const auto result = protocol::ack(protocol::exchange(host().link(), kb::setFormat(settings), kKeyboardWaitMs));
+    const auto result = protocol::ack(host().link().exchange(kb::setFormat(settings)).reply);
     report(result,
            {stampedCrLf(kNoDataWide), stampedCrLf(QStringLiteral("Set Up Success   ")),
             stamped(QStringLiteral("Set up format false   ")), stampedCrLf(kOtherData)},
@@ -149,7 +147,7 @@ void KeyboardOutputPage::Button24Click()
 void KeyboardOutputPage::Button25Click()
 {
     namespace kb = protocol::keyboard;
-    const auto r = kb::parseFormat(protocol::exchange(host().link(), kb::readFormat(), kKeyboardWaitMs));
+    const auto r = kb::parseFormat(host().link().exchange(kb::readFormat()).reply);
     const auto logLine = [this](const QString &l) { log(l); };
     if (!report(r,
                 {stampedCrLf(kNoDataWide), stamped(QStringLiteral("Read data success    ")),
@@ -171,8 +169,7 @@ void KeyboardOutputPage::Button25Click()
 
 void KeyboardOutputPage::setReadingMode(bool active, const QString &ok, const QString &fail)
 {
-    const auto result =
-        protocol::ack(protocol::exchange(host().link(), protocol::keyboard::readingMode(active), kKeyboardWaitMs));
+    const auto result = protocol::ack(host().link().exchange(protocol::keyboard::readingMode(active)).reply);
     report(result, {stampedCrLf(kNoDataWide), stamped(ok), stamped(fail), stampedCrLf(kOtherData)},
            [this](const QString &l) { log(l); });
 }
@@ -191,8 +188,7 @@ void KeyboardOutputPage::Button28Click()
 
 void KeyboardOutputPage::Button57Click()
 {
-    const auto result =
-        protocol::ack(protocol::exchange(host().link(), protocol::keyboard::factoryReset(), kKeyboardWaitMs));
+    const auto result = protocol::ack(host().link().exchange(protocol::keyboard::factoryReset()).reply);
     report(result,
            {stampedCrLf(kNoDataPlain), stampedCrLf(QStringLiteral("Restore factory settings Success    ")),
             stamped(QStringLiteral("Restore factory settings False    ")), stampedCrLf(kOtherData)},
@@ -202,7 +198,7 @@ void KeyboardOutputPage::Button57Click()
 void KeyboardOutputPage::Button63Click()
 {
     namespace kb = protocol::keyboard;
-    const auto r = kb::parseVersion(protocol::exchange(host().link(), kb::version(), kKeyboardWaitMs));
+    const auto r = kb::parseVersion(host().link().exchange(kb::version()).reply);
     if (!report(r,
                 {stampedCrLf(kNoDataPlain), plain(QStringLiteral("read version number success ")),
                  stamped(QStringLiteral("read version number false    ")), stampedCrLf(kOtherData)},
@@ -216,7 +212,7 @@ void KeyboardOutputPage::Button64Click()
 {
     // The voice switch always goes to address 00; no reply is awaited beyond the send.
     const bool closing = Button64->text() == QLatin1String("Close voice");
-    protocol::sendOnly(host().link(), protocol::keyboard::voice(!closing), ReaderLink::kDefaultReplyWaitMs);
+    host().link().exchange(protocol::keyboard::voice(!closing));
     if (closing) {
         Button64->setText(QStringLiteral("Open voice"));
         log(QStringLiteral("Send Buzzer Open Instruction..") + timeStamp());

@@ -1,14 +1,12 @@
 #include "uhf/outputdevicepage.h"
 
-#include "link/errors.h"
-#include "link/hexfield.h"
-#include "link/hextext.h"
+#include "base/errors.h"
+#include "base/hex.h"
 #include "link/readerlink.h"
 #include "pagekit/guard.h"
 #include "pagekit/pagehost.h"
 #include "pagekit/replycheck.h"
 #include "pagekit/widgets.h"
-#include "protocol/call.h"
 #include "protocol/outputdevice.h"
 
 #include <QButtonGroup>
@@ -20,8 +18,6 @@
 
 namespace
 {
-
-constexpr int kSettingWaitMs = 300;
 
 using EditMember = QLineEdit *OutputDevicePage::*;
 using ButtonMember = QPushButton *OutputDevicePage::*;
@@ -401,7 +397,7 @@ protocol::Request OutputDevicePage::requestFor(const QString &button) const
 void OutputDevicePage::send(const char *button)
 {
     const Setting &s = settingFor(QLatin1String(button));
-    const auto r = protocol::ack(protocol::exchange(host().link(), requestFor(QLatin1String(button)), kSettingWaitMs));
+    const auto r = protocol::ack(host().link().exchange(requestFor(QLatin1String(button))).reply);
     report(r, {stampedCrLf(kNoDataPlain), stampedCrLf(s.ok), stamped(s.fail), stampedCrLf(kOtherData)},
            [this](const QString &l) { host().log(l); });
 }

@@ -1,16 +1,14 @@
 #include "uhf/uhfworkmodesgroup.h"
 
-#include "link/errors.h"
-#include "link/hexfield.h"
-#include "link/hextext.h"
+#include "base/clock.h"
+#include "base/errors.h"
+#include "base/hex.h"
 #include "link/readerlink.h"
-#include "link/timestamp.h"
 #include "link/waits.h"
 #include "pagekit/guard.h"
 #include "pagekit/pagehost.h"
 #include "pagekit/replycheck.h"
 #include "pagekit/widgets.h"
-#include "protocol/call.h"
 #include "protocol/errorcodes.h"
 #include "protocol/workmodes.h"
 
@@ -22,7 +20,6 @@
 namespace
 {
 
-constexpr int kWorkModeWaitMs = 300;
 using protocol::workmodes::kMaxMode;
 using protocol::workmodes::kStatusByte;
 
@@ -130,19 +127,19 @@ QByteArray UhfWorkModesGroup::exchange(const protocol::Request &request)
     SerialLine &line = host_.serial();
     if (const QString gone = line.closedBecause(); !gone.isEmpty())
         throw UserError(gone);
-    ExchangeRecord record = protocol::serialRecord(request);
+    protocol::Exchange record = protocol::serialExchange(request);
     QElapsedTimer clock;
     clock.start();
     // Only a block that arrives after this send answers it; an older one is no reply.
     const quint64 before = line.blocksReceived();
     line.sendBlock(request.bytes);
-    waits::waitUntil(kWorkModeWaitMs, [&] { return line.blocksReceived() != before; });
+    waits::waitUntil(request.waitMs, [&] { return line.blocksReceived() != before; });
     record.latencyUs = clock.nsecsElapsed() / 1000;
     QByteArray reply;
     if (line.blocksReceived() != before) {
         reply = line.lastBlock();
         record.reply = reply;
-        record.outcome = ExchangeRecord::Outcome::Answered;
+        record.outcome = protocol::Exchange::Outcome::Answered;
     }
     host_.link().record(record);
     // Without its status byte a block is no reply either.

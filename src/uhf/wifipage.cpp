@@ -5,7 +5,6 @@
 #include "pagekit/pagehost.h"
 #include "pagekit/replycheck.h"
 #include "pagekit/widgets.h"
-#include "protocol/call.h"
 #include "protocol/wifi.h"
 
 #include <QFontMetrics>
@@ -19,8 +18,6 @@
 namespace
 {
 
-constexpr int kWifiWaitMs = 300;
-constexpr int kListWaitMs = 2000;
 constexpr int kColumns = 4;
 constexpr int kRows = 11;
 
@@ -160,8 +157,7 @@ void WifiPage::StringGrid1SelectCell(int column, int row)
 
 void WifiPage::Button78Click()
 {
-    const auto r = protocol::ack(
-        protocol::exchange(host().link(), protocol::wifi::join(Edit73->text(), Edit74->text()), kWifiWaitMs));
+    const auto r = protocol::ack(host().link().exchange(protocol::wifi::join(Edit73->text(), Edit74->text())).reply);
     report(r,
            texts(stampedCrLf(QStringLiteral("WiFi set successfully    ")), QStringLiteral("WiFi setting failed    ")),
            [this](const QString &l) { host().log(l); });
@@ -169,8 +165,7 @@ void WifiPage::Button78Click()
 
 void WifiPage::Button79Click()
 {
-    const auto r =
-        protocol::wifi::parseIpAddress(protocol::exchange(host().link(), protocol::wifi::ipAddress(), kWifiWaitMs));
+    const auto r = protocol::wifi::parseIpAddress(host().link().exchange(protocol::wifi::ipAddress()).reply);
     const auto log = [this](const QString &l) { host().log(l); };
     if (!report(r,
                 texts(stamped(QStringLiteral("Read IP address successfully    ")),
@@ -195,7 +190,7 @@ void WifiPage::Button80Click()
     QByteArray reply;
     Button80->setEnabled(false);
     try {
-        reply = protocol::exchange(host().link(), protocol::wifi::scan(), kListWaitMs);
+        reply = host().link().exchange(protocol::wifi::scan()).reply;
     } catch (...) {
         Button80->setEnabled(true);
         throw;

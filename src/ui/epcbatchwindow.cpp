@@ -1,10 +1,10 @@
 #include "ui/epcbatchwindow.h"
 
+#include "base/errors.h"
 #include "commission/batchsession.h"
 #include "commission/readertagport.h"
 #include "epc/epctext.h"
 #include "epc/gs1codec.h"
-#include "link/errors.h"
 #include "link/waits.h"
 #include "pagekit/guard.h"
 #include "pagekit/widgets.h"
@@ -182,8 +182,7 @@ void EpcBatchWindow::start()
     if (isRunning())
         return;
     const commission::BatchPlan p = plan();
-    auto port = std::make_unique<commission::ReaderTagPort>(link_, commission::ReaderTagPort::kDefaultWaitMs,
-                                                            commission::parsePassword(p.password));
+    auto port = std::make_unique<commission::ReaderTagPort>(link_, std::nullopt, commission::parsePassword(p.password));
     // Made before anything is shown as running: a wrong field or journal ends here, with its
     // message, and nothing was sent.
     auto session = std::make_unique<commission::BatchSession>(p, *port, [this](int ms) { pollWait(ms); });

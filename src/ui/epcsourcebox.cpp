@@ -1,7 +1,7 @@
 #include "ui/epcsourcebox.h"
 
+#include "base/errors.h"
 #include "epc/epctext.h"
-#include "link/errors.h"
 #include "pagekit/guard.h"
 #include "pagekit/widgets.h"
 #include "ui/filedialogs.h"

@@ -1,9 +1,9 @@
 #include "ui/filedialogs.h"
 
+#include "base/errors.h"
 #include "files/places.h"
 #include "files/read.h"
 #include "files/save.h"
-#include "link/errors.h"
 #include "ui/nameonlyiconprovider.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "ui/rawterminalgroup.h"
 
-#include "link/errors.h"
-#include "link/hextext.h"
+#include "base/errors.h"
+#include "base/hex.h"
 #include "link/readerlink.h"
 #include "pagekit/guard.h"
 #include "pagekit/pagehost.h"

@@ -1,9 +1,9 @@
 #include "ui/sessionlogswitch.h"
 
+#include "base/clock.h"
+#include "base/errors.h"
 #include "files/sessionlog.h"
 #include "files/sessionlogfolder.h"
-#include "link/errors.h"
-#include "link/timestamp.h"
 #include "pagekit/guard.h"
 #include "ui/appsettings.h"
 #include "ui/logpane.h"

@@ -1,11 +1,11 @@
 #include "ui/tform1.h"
 
+#include "base/clock.h"
 #include "hf/iso15693page.h"
 #include "hf/s50page.h"
 #include "hf/systempage.h"
 #include "hf/typebpage.h"
 #include "hf/ultralightpage.h"
-#include "link/timestamp.h"
 #include "link/waits.h"
 #include "pagekit/guard.h"
 #include "uhf/epcwritepage.h"

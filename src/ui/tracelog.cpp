@@ -4,7 +4,7 @@
 
 TraceLog::TraceLog(QObject *parent) : QAbstractTableModel(parent) {}
 
-void TraceLog::append(const ExchangeRecord &record)
+void TraceLog::append(const protocol::Exchange &record)
 {
     if (int(entries_.size()) >= kCapacity) {
         beginRemoveRows({}, 0, 0);
@@ -45,12 +45,12 @@ QVariant TraceLog::data(const QModelIndex &index, int role) const
         return QStringLiteral("Checks failed: ") + e.decoded.problems;
     if (role != Qt::DisplayRole)
         return {};
-    const ExchangeRecord &r = e.record;
+    const protocol::Exchange &r = e.record;
     switch (index.column()) {
     case Time:
         return r.time.toString(QStringLiteral("HH:mm:ss.zzz"));
     case Channel:
-        return r.channel == ExchangeRecord::Channel::Serial ? QStringLiteral("serial") : QStringLiteral("USB");
+        return r.channel == protocol::Exchange::Channel::Serial ? QStringLiteral("serial") : QStringLiteral("USB");
     case Family:
         return e.decoded.familyText;
     case Command:

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/exchangerecord.h"
+#include "protocol/exchange.h"
 #include "protocol/trace.h"
 
 #include <QAbstractTableModel>
@@ -19,7 +19,7 @@ public:
 
     explicit TraceLog(QObject *parent = nullptr);
 
-    void append(const ExchangeRecord &record);
+    void append(const protocol::Exchange &record);
     void clear();
 
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -32,7 +32,7 @@ public:
 
 private:
     struct Entry {
-        ExchangeRecord record;
+        protocol::Exchange record;
         protocol::DecodedExchange decoded;
     };
     std::deque<Entry> entries_;

@@ -1,10 +1,10 @@
+#include "base/errors.h"
 #include "cli/args.h"
 #include "cli/keyboardformat.h"
 #include "cli/output.h"
 #include "cli/outputsettings.h"
 #include "cli/registry.h"
 #include "cli/script.h"
-#include "link/errors.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,9 +1,9 @@
+#include "base/errors.h"
 #include "epc/commissioningjob.h"
 #include "epc/epctext.h"
 #include "epc/hexsequence.h"
 #include "epc/journal.h"
 #include "faketagport.h"
-#include "link/errors.h"
 #include "support/core/helpers.h"
 
 #include <QTemporaryDir>

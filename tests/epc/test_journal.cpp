@@ -1,7 +1,7 @@
+#include "base/clock.h"
+#include "base/errors.h"
 #include "epc/journal.h"
 #include "epc/journalreader.h"
-#include "link/errors.h"
-#include "link/timestamp.h"
 
 #include <QFile>
 #include <QTemporaryDir>

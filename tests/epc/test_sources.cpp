@@ -1,9 +1,9 @@
+#include "base/errors.h"
 #include "epc/epclistfile.h"
 #include "epc/epcnumber.h"
 #include "epc/epctext.h"
 #include "epc/gs1sequence.h"
 #include "epc/hexsequence.h"
-#include "link/errors.h"
 #include "support/fifo.h"
 
 #include <QFile>

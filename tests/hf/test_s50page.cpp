@@ -1,6 +1,6 @@
+#include "base/clock.h"
 #include "hf/s50page.h"
 #include "hf/systempage.h"
-#include "link/timestamp.h"
 #include "link/waits.h"
 #include "pagekit/guard.h"
 #include "pagekit/replycheck.h"

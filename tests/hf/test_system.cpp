@@ -1,5 +1,5 @@
+#include "base/clock.h"
 #include "hf/systempage.h"
-#include "link/timestamp.h"
 #include "link/waits.h"
 #include "pagekit/guard.h"
 #include "pagekit/repeatloop.h"

@@ -1,6 +1,6 @@
+#include "base/clock.h"
+#include "base/hex.h"
 #include "hf/typebpage.h"
-#include "link/hextext.h"
-#include "link/timestamp.h"
 #include "link/waits.h"
 #include "pagekit/guard.h"
 #include "support/faketransport.h"

@@ -1,6 +1,6 @@
+#include "base/clock.h"
 #include "hf/systempage.h"
 #include "hf/ultralightpage.h"
-#include "link/timestamp.h"
 #include "link/waits.h"
 #include "pagekit/guard.h"
 #include "protocol/errorcodes.h"

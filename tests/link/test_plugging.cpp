@@ -1,5 +1,6 @@
 #include "link/readerlink.h"
 #include "link/waits.h"
+#include "support/bodyrequest.h"
 #include "support/fakehid.h"
 
 #include <QEventLoop>
@@ -75,7 +76,7 @@ TEST(Plugging, EachCommandFindsTheReaderAsItIsNow)
         }
         lines.clear();
         failures.clear();
-        const QByteArray reply = link.exchange(QByteArray("\x80", 1), 200);
+        const QByteArray reply = link.exchange(bodyRequest(QByteArray("\x80", 1), 200)).reply;
         EXPECT_EQ(reply.isEmpty(), !s.answered) << s.what;
         EXPECT_EQ(link.presence(), s.presence) << s.what;
         EXPECT_EQ(link.presenceWhy(), s.why) << s.what;
@@ -95,7 +96,7 @@ TEST(Plugging, AProbeOvertakenByAnExchangeIsNotBelieved)
     HidTransport usb(std::move(owned));
     ReaderLink link(usb);
     link.probe();
-    EXPECT_EQ(link.exchange(QByteArray("\x80", 1), 200), kOkReply);
+    EXPECT_EQ(link.exchange(bodyRequest(QByteArray("\x80", 1), 200)).reply, kOkReply);
     waits::waitUntil(100, [] { return false; });
     EXPECT_EQ(link.presence(), ReaderPresence::Present);
 }

@@ -1,7 +1,7 @@
-#include "link/hextext.h"
+#include "base/hex.h"
 #include "link/readerlink.h"
-#include "link/timestamp.h"
 #include "link/waits.h"
+#include "support/bodyrequest.h"
 #include "support/faketransport.h"
 
 #include "support/fixedclock.h"
@@ -16,20 +16,6 @@ namespace
 
 using Stamp = FixedClockTest;
 
-TEST(TimeStamp, TwelveHourClockEdges)
-{
-    struct {
-        int h, m, s;
-        const char *text;
-    } cases[] = {{0, 5, 1, "12:05:01 AM"},
-                 {12, 0, 0, "12:00:00 PM"},
-                 {13, 5, 9, "01:05:09 PM"},
-                 {11, 59, 59, "11:59:59 AM"},
-                 {23, 1, 2, "11:01:02 PM"}};
-    for (const auto &c : cases)
-        EXPECT_EQ(timeStamp(QDateTime(QDate(2024, 1, 1), QTime(c.h, c.m, c.s))), c.text);
-}
-
 struct LinkTest : Stamp {
     FakeTransport usb;
     QStringList lines;
@@ -39,7 +25,10 @@ struct LinkTest : Stamp {
         Stamp::SetUp();
         QObject::connect(&link, &ReaderLink::notice, [this](const QString &l) { lines << l; });
     }
-    QByteArray send(const char *body) { return link.exchange(hex::toBytes(QString::fromLatin1(body)), 300); }
+    QByteArray send(const char *body)
+    {
+        return link.exchange(bodyRequest(hex::toBytes(QString::fromLatin1(body)), 300)).reply;
+    }
 };
 
 TEST_F(LinkTest, ReplyIsCutToItsLengthAndToTheReplyArea)
@@ -59,7 +48,7 @@ TEST_F(LinkTest, ReplyIsCutToItsLengthAndToTheReplyArea)
 TEST_F(LinkTest, NoReaderAndSilentReader)
 {
     usb.connected = false;
-    const QByteArray r = link.exchange(hex::toBytes("83"), 10);
+    const QByteArray r = link.exchange(bodyRequest(hex::toBytes("83"), 10)).reply;
     EXPECT_TRUE(r.isEmpty());
     EXPECT_EQ(lines, QStringList{kWriteFailed});
 
@@ -77,7 +66,7 @@ TEST_F(LinkTest, EchoAndOversizedFrames)
     send("83");
     EXPECT_EQ(lines, QStringList{"Receive...AA00010001BB"});
     lines.clear();
-    link.exchange(QByteArray(251, char(0xAA)), 300);
+    link.exchange(bodyRequest(QByteArray(251, char(0xAA)), 300));
     EXPECT_TRUE(usb.sent.size() == 1) << "a frame over 255 bytes must not be sent";
     ASSERT_EQ(lines.size(), 1);
     EXPECT_TRUE(link.ReplyHex().isEmpty());
@@ -91,7 +80,7 @@ TEST_F(LinkTest, HandlerKeepsItsOwnReplyWhenAnotherCommandRunsInItsWait)
         usb.reply("AA 00 01 00 01 BB");
         send("C0"); // a click inside the wait
     });
-    const QByteArray own = link.exchange(hex::toBytes("83"), 200);
+    const QByteArray own = link.exchange(bodyRequest(hex::toBytes("83"), 200)).reply;
     EXPECT_TRUE(own.isEmpty());
     EXPECT_FALSE(link.ReplyHex().isEmpty());
 }

@@ -1,4 +1,4 @@
-#include "link/hextext.h"
+#include "base/hex.h"
 #include "protocol/errorcodes.h"
 #include "protocol/iso15693.h"
 #include "protocol/keyboard.h"

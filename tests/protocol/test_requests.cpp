@@ -1,6 +1,6 @@
-#include "link/frames.h"
-#include "link/hextext.h"
+#include "base/hex.h"
 #include "protocol/commandtable.h"
+#include "protocol/frames.h"
 #include "protocol/iso15693.h"
 #include "protocol/keyboard.h"
 #include "protocol/mifare.h"
@@ -88,7 +88,7 @@ TEST(Requests, BodiesAndTheirRowsInTheCommandTable)
     };
     for (const Case &c : cases) {
         EXPECT_EQ(c.request.bytes, bytes(c.bytes)) << c.row;
-        const int row = commandRow(c.request);
+        const int row = c.request.row;
         ASSERT_GE(row, 0) << c.row;
         EXPECT_EQ(QString::fromLatin1(commandTable()[size_t(row)].name), c.row) << c.bytes;
         EXPECT_EQ(commandTable()[size_t(row)].family, c.request.family) << c.bytes;

@@ -1,6 +1,6 @@
-#include "link/frames.h"
-#include "link/hextext.h"
+#include "base/hex.h"
 #include "protocol/commandtable.h"
+#include "protocol/frames.h"
 #include "protocol/trace.h"
 
 #include <gtest/gtest.h>
@@ -11,9 +11,9 @@ namespace
 using namespace protocol;
 
 // A frame that carries a row's command: its code, its sub byte, two parameter bytes.
-ExchangeRecord exchangeFor(const CommandInfo &row)
+protocol::Exchange exchangeFor(const CommandInfo &row)
 {
-    ExchangeRecord r;
+    protocol::Exchange r;
     r.time = QDateTime(QDate(2024, 3, 5), QTime(13, 7, 9, 250));
     r.latencyUs = 12345;
     QByteArray params;
@@ -24,14 +24,14 @@ ExchangeRecord exchangeFor(const CommandInfo &row)
         r.sent = frames::hf(0, char(row.code) + params);
         r.reply = frames::hf(0, QByteArray("\x00\x11\x22", 3));
     } else if (row.family == Family::WorkModes) {
-        r.channel = ExchangeRecord::Channel::Serial;
+        r.channel = protocol::Exchange::Channel::Serial;
         r.sent = frames::module(row.code, params);
         r.reply = frames::module(row.code, QByteArray(1, '\0'));
     } else {
         r.sent = frames::uhf(0, frames::module(row.code, params));
         r.reply = frames::hf(0, '\0' + frames::module(row.code, QByteArray(1, '\0')));
     }
-    r.outcome = ExchangeRecord::Outcome::Answered;
+    r.outcome = protocol::Exchange::Outcome::Answered;
     return r;
 }
 
@@ -41,7 +41,7 @@ TEST(Trace, DecodesEveryCommandOfTheTable)
     ASSERT_GT(table.size(), 60u);
     for (size_t i = 0; i < table.size(); ++i) {
         const CommandInfo &row = table[i];
-        ExchangeRecord r = exchangeFor(row);
+        protocol::Exchange r = exchangeFor(row);
         const QString name = QString::fromLatin1(row.name);
         // Found by its bytes alone (shared codes give every family's name) ...
         const DecodedExchange found = decode(r);
@@ -49,7 +49,7 @@ TEST(Trace, DecodesEveryCommandOfTheTable)
         EXPECT_TRUE(found.familyText.contains(familyName(row.family))) << name.toStdString();
         EXPECT_TRUE(found.problems.isEmpty()) << name.toStdString() << ": " << found.problems.toStdString();
         // ... and exactly itself when the sender named its row.
-        r.command = int(i);
+        r.row = int(i);
         const DecodedExchange named = decode(r);
         EXPECT_EQ(named.name, name);
         EXPECT_EQ(named.family, row.family);
@@ -62,7 +62,7 @@ TEST(Trace, DecodesEveryCommandOfTheTable)
 
 TEST(Trace, SaysWhatIsWrongWithAFrameAndWhatIsUnknown)
 {
-    ExchangeRecord r;
+    protocol::Exchange r;
     r.sent = frames::hf(0, QByteArray("\x20\x00\x01\x10", 4));
     r.reply = hex::toBytes("AA 00 01 00 07 BC");
     const DecodedExchange d = decode(r);
@@ -71,7 +71,7 @@ TEST(Trace, SaysWhatIsWrongWithAFrameAndWhatIsUnknown)
 
     r.sent = frames::hf(0, QByteArray(1, char(0x77)));
     r.reply.clear();
-    r.outcome = ExchangeRecord::Outcome::NoAnswer;
+    r.outcome = protocol::Exchange::Outcome::NoAnswer;
     const DecodedExchange unknown = decode(r);
     EXPECT_EQ(unknown.familyText, "?");
     EXPECT_EQ(unknown.name, "unknown command 77");

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "link/frames.h"
-#include "link/hextext.h"
+#include "base/hex.h"
+#include "protocol/frames.h"
 #include "sim/simulatedreader.h"
 
 #include <QString>

@@ -1,7 +1,7 @@
+#include "base/clock.h"
 #include "hf/s50page.h"
 #include "hf/systempage.h"
 #include "hf/ultralightpage.h"
-#include "link/timestamp.h"
 #include "link/waits.h"
 #include "pagekit/guard.h"
 #include "pagekit/replycheck.h"

@@ -1,6 +1,6 @@
 #include "support/faketransport.h"
 
-#include "link/hextext.h"
+#include "base/hex.h"
 
 void FakeTransport::reply(const QString &hexText)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/timestamp.h"
+#include "base/clock.h"
 #include "link/waits.h"
 
 #include <QDateTime>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "link/hextext.h"
-#include "link/timestamp.h"
+#include "base/hex.h"
+#include "base/clock.h"
 #include "link/waits.h"
 #include "support/faketransport.h"
 #include "pagekit/guard.h"

@@ -1,6 +1,6 @@
+#include "base/clock.h"
+#include "base/hex.h"
 #include "epc/epcnumber.h"
-#include "link/hextext.h"
-#include "link/timestamp.h"
 #include "link/waits.h"
 #include "pagekit/guard.h"
 #include "support/core/helpers.h"

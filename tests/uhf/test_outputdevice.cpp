@@ -1,5 +1,5 @@
-#include "link/hextext.h"
-#include "link/timestamp.h"
+#include "base/clock.h"
+#include "base/hex.h"
 #include "link/waits.h"
 #include "pagekit/guard.h"
 #include "pagekit/pagehost.h"

@@ -1,6 +1,6 @@
-#include "link/hextext.h"
+#include "base/clock.h"
+#include "base/hex.h"
 #include "link/readerlink.h"
-#include "link/timestamp.h"
 #include "link/waits.h"
 #include "pagekit/guard.h"
 #include "serial/portscan.h"

@@ -1,4 +1,4 @@
-#include "link/errors.h"
+#include "base/errors.h"
 #include "pagekit/guard.h"
 #include "ui/filedialogs.h"
 #include "ui/logpane.h"

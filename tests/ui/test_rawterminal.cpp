@@ -1,4 +1,4 @@
-#include "link/timestamp.h"
+#include "base/clock.h"
 #include "link/waits.h"
 #include "pagekit/guard.h"
 #include "support/faketransport.h"

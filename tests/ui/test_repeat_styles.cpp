@@ -1,4 +1,4 @@
-#include "link/hextext.h"
+#include "base/hex.h"
 #include "link/readerlink.h"
 #include "link/waits.h"
 #include "pagekit/guard.h"

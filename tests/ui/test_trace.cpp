@@ -1,5 +1,5 @@
-#include "link/frames.h"
-#include "link/hextext.h"
+#include "base/hex.h"
+#include "protocol/frames.h"
 #include "support/windowtest.h"
 #include "uhf/keyboardoutputpage.h"
 #include "uhf/outputdevicepage.h"
@@ -45,7 +45,7 @@ TEST_F(Trace, ListsEveryExchangeDecodedAndFiltersByFamily)
 TEST(TraceLog, KeepsTheLastTenThousand)
 {
     TraceLog log;
-    ExchangeRecord r;
+    protocol::Exchange r;
     const auto frame = [](int i) { return frames::hf(0, QByteArray(1, char(0x80)) + QByteArray::number(i)); };
     for (int i = 0; i < TraceLog::kCapacity + 5; ++i) {
         r.sent = frame(i);

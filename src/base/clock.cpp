@@ -1,6 +1,7 @@
-#include "link/timestamp.h"
+#include "base/clock.h"
 
-namespace {
+namespace
+{
 std::function<QDateTime()> &source()
 {
     static std::function<QDateTime()> s;
@@ -8,7 +9,8 @@ std::function<QDateTime()> &source()
 }
 } // namespace
 
-namespace appclock {
+namespace appclock
+{
 QDateTime now()
 {
     return source() ? source()() : QDateTime::currentDateTime();

@@ -1,15 +1,9 @@
-#include "link/hextext.h"
+#include "base/hex.h"
 
-#include "link/errors.h"
+#include "base/errors.h"
 
 namespace hex
 {
-
-static bool isHexDigit(QChar c)
-{
-    const char16_t u = c.unicode();
-    return (u >= '0' && u <= '9') || (u >= 'a' && u <= 'f') || (u >= 'A' && u <= 'F');
-}
 
 int digitValue(QChar c)
 {
@@ -23,12 +17,22 @@ int digitValue(QChar c)
     return -1;
 }
 
+bool onlyDigits(QStringView text)
+{
+    if (text.isEmpty())
+        return false;
+    for (const QChar c : text)
+        if (digitValue(c) < 0)
+            return false;
+    return true;
+}
+
 QString filter(const QString &text)
 {
     QString out;
     out.reserve(text.size());
     for (QChar c : text)
-        if (isHexDigit(c))
+        if (digitValue(c) >= 0)
             out.append(c);
     return out;
 }
@@ -51,36 +55,6 @@ QString cdate(const QString &text)
     return out;
 }
 
-QString Getchr(const QString &text)
-{
-    QString out;
-    const qsizetype n = text.size() / 2;
-    for (qsizetype i = 0; i < n; ++i) {
-        const int hi = digitValue(text[2 * i]);
-        const int lo = digitValue(text[2 * i + 1]);
-        if (hi < 0 || lo < 0)
-            throw UserError(QStringLiteral("'$%1' is not a valid integer value").arg(text.mid(2 * i, 2)));
-        out.append(QChar(char16_t(hi * 16 + lo)));
-    }
-    return out;
-}
-
-void GetAscii(const QString &text, QString &out)
-{
-    // The reader expects the bytes of the system code page, which is UTF-8 here.
-    for (char b : text.toUtf8())
-        out += byteText(static_cast<unsigned char>(b));
-}
-
-int32_t adddate(const QString &text)
-{
-    const QString digits = checkdata(text);
-    int32_t sum = 0;
-    for (qsizetype i = 0; i + 1 < digits.size(); i += 2)
-        sum += digitValue(digits[i]) * 16 + digitValue(digits[i + 1]);
-    return sum;
-}
-
 QByteArray toBytes(const QString &text)
 {
     const QString digits = checkdata(text);
@@ -101,13 +75,6 @@ QString byteText(int value)
     return QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
 }
 
-QString pairAt(const QString &hex, int k)
-{
-    if (k < 0)
-        return {};
-    return hex.mid(qsizetype(k) * 2, 2);
-}
-
 static int parseInt(const QString &text, int base)
 {
     const QString t = text.trimmed();
@@ -119,7 +86,7 @@ static int parseInt(const QString &text, int base)
         const QChar c = t[i];
         if (i == 0 && (c == QLatin1Char('-') || c == QLatin1Char('+')) && t.size() > 1)
             continue;
-        plain = base == 10 ? c.isDigit() && c.unicode() < 128 : isHexDigit(c);
+        plain = base == 10 ? c.isDigit() && c.unicode() < 128 : digitValue(c) >= 0;
     }
     if (plain)
         value = t.toInt(&ok, base);
@@ -136,6 +103,53 @@ int StrToInt(const QString &text)
 int HexToInt(const QString &text)
 {
     return parseInt(text, 16);
+}
+
+static bool isSeparator(char16_t u)
+{
+    return u == ' ' || u == '\t' || u == ',' || u == ':' || u == '-';
+}
+
+static QString expectation(int minBytes, int maxBytes)
+{
+    const auto bytes = [](int n) { return n == 1 ? QStringLiteral("1 byte") : QStringLiteral("%1 bytes").arg(n); };
+    if (minBytes == maxBytes)
+        return bytes(minBytes);
+    if (minBytes <= 0)
+        return QStringLiteral("at most %1").arg(bytes(maxBytes));
+    return QStringLiteral("%1 to %2").arg(minBytes).arg(bytes(maxBytes));
+}
+
+QByteArray bytesField(const QString &text, const QString &field, int minBytes, int maxBytes)
+{
+    QByteArray out;
+    out.reserve(text.size() / 2);
+    int high = -1;
+    bool valid = true;
+    for (const QChar c : text) {
+        if (isSeparator(c.unicode()))
+            continue;
+        const int d = digitValue(c);
+        if (d < 0) {
+            valid = false;
+            break;
+        }
+        if (high < 0) {
+            high = d;
+        } else {
+            out.append(char(high * 16 + d));
+            high = -1;
+        }
+    }
+    if (!valid || high >= 0 || out.size() < minBytes || out.size() > maxBytes)
+        throw UserError(QStringLiteral("%1 must be %2 of hexadecimal digits, two per byte, not '%3'.")
+                            .arg(field, expectation(minBytes, maxBytes), text));
+    return out;
+}
+
+uint8_t byteField(const QString &text, const QString &field)
+{
+    return uint8_t(bytesField(text, field, 1, 1)[0]);
 }
 
 } // namespace hex

@@ -1,7 +1,5 @@
-#include "link/errors.h"
-#include "link/frames.h"
-#include "link/hexfield.h"
-#include "link/hextext.h"
+#include "base/hex.h"
+#include "protocol/frames.h"
 
 #include <array>
 #include <gtest/gtest.h>
@@ -12,40 +10,6 @@ namespace
 QString spaced(const QString &frameText)
 {
     return QString::fromLatin1(hex::toBytes(frameText).toHex(' ').toUpper());
-}
-
-TEST(HexText, Conversions)
-{
-    EXPECT_EQ(hex::checkdata("AA 00 03 85 01 78 ff BB"), "AA0003850178ffBB");
-    EXPECT_EQ(hex::checkdata("12 3"), "12");
-    EXPECT_EQ(hex::checkdata("x1y2z"), "12");
-    EXPECT_EQ(hex::checkdata(""), "");
-    EXPECT_EQ(hex::cdate("E0040100"), "00 01 04 E0 ");
-    EXPECT_EQ(hex::cdate("12345"), "45 23 ");
-    EXPECT_EQ(hex::Getchr("414243"), "ABC");
-    EXPECT_EQ(hex::Getchr("41424"), "AB");
-    QString out;
-    hex::GetAscii("AB", out);
-    EXPECT_EQ(out, "4142");
-    hex::GetAscii("", out);
-    EXPECT_EQ(out, "4142");
-    EXPECT_EQ(hex::adddate("  00 39 00  09 00 00 00  00 01 00 00  00 08 "), 0x4B);
-    EXPECT_EQ(hex::adddate("FF FF"), 510);
-}
-
-TEST(HexText, ConversionErrorsCarryTheFrameworkText)
-{
-    try {
-        hex::Getchr("4G");
-        FAIL() << "no error";
-    } catch (const UserError &e) {
-        EXPECT_EQ(e.message(), "'$4G' is not a valid integer value");
-    }
-    for (const char *bad : {"", "abc", "1.5", "0x10", " - "})
-        EXPECT_THROW(hex::StrToInt(bad), UserError) << bad;
-    EXPECT_EQ(hex::StrToInt(" 42 "), 42);
-    EXPECT_EQ(hex::StrToInt("-5"), -5);
-    EXPECT_EQ(hex::HexToInt("0A"), 10);
 }
 
 TEST(Frames, HfAndUhfFramesByteForByte)
@@ -114,44 +78,6 @@ TEST(Frames, ChecksOfUntrustedFrames)
     EXPECT_EQ(frames::cutReply(hex::toBytes("AA 00 01 00 01 BB 99")).size(), 6);
     EXPECT_EQ(frames::cutReply(hex::toBytes("AA 00 09 00")).size(), 4);
     EXPECT_EQ(frames::cutReply(QByteArray(300, char(0xF5))).size(), 245);
-}
-
-// One check for every hex field of the pages and the command line: whole bytes, the allowed
-// separators, the count, and a message naming the field and what it expects.
-TEST(HexField, WholeBytesOrAMessageNamingTheField)
-{
-    struct Case {
-        const char *text;
-        int min, max;
-        const char *bytes; // nullptr: refused
-    } cases[] = {
-        {"FF FF", 2, 2, "FFFF"},
-        {"0a:0B", 2, 2, "0A0B"},
-        {"e2-00,01", 1, 4, "E20001"},
-        {"", 0, 4, ""},
-        {"123", 1, 4, nullptr},
-        {"1", 1, 1, nullptr},
-        {"GG", 1, 1, nullptr},
-        {"0x10", 1, 2, nullptr},
-        {"01 02 03", 1, 2, nullptr},
-        {"", 1, 1, nullptr},
-        {"\xEF\xBC\x90\xEF\xBC\x90", 1, 1, nullptr},
-    };
-    for (const Case &c : cases) {
-        const QString text = QString::fromUtf8(c.text);
-        if (c.bytes) {
-            EXPECT_EQ(hex::fromBytes(hex::bytesField(text, "The key", c.min, c.max)), c.bytes) << c.text;
-            continue;
-        }
-        try {
-            hex::bytesField(text, "The key", c.min, c.max);
-            ADD_FAILURE() << "accepted " << c.text;
-        } catch (const UserError &e) {
-            EXPECT_TRUE(e.message().startsWith("The key must be ")) << e.message().toStdString();
-            EXPECT_TRUE(e.message().contains("'" + text + "'")) << e.message().toStdString();
-        }
-    }
-    EXPECT_EQ(hex::byteField("0a", "The block"), 0x0A);
 }
 
 } // namespace

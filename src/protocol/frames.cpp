@@ -1,4 +1,4 @@
-#include "link/frames.h"
+#include "protocol/frames.h"
 
 namespace frames
 {
