@@ -15,7 +15,8 @@
 namespace
 {
 
-constexpr unsigned long kStopWaitMs = 10000;
+// How long closing waits for a thread to end before it waits without a limit.
+constexpr unsigned long kThreadStopTimeoutMs = 10000;
 // Posted by ClosePort behind the threads' last notices.
 constexpr int kClosedMark = 0x4FF;
 
@@ -31,7 +32,7 @@ template <class T> void stopThread(std::unique_ptr<T> &thread)
         return;
     // The close event ends every wait of the threads, so the second wait only covers a
     // machine too busy to schedule them within the first.
-    if (!thread->wait(kStopWaitMs))
+    if (!thread->wait(kThreadStopTimeoutMs))
         thread->wait();
     // A thread that never ran has nothing to order; one that ran has set its flag.
     [[maybe_unused]] const bool ended = thread->exited.isSet();
