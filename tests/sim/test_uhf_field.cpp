@@ -87,12 +87,12 @@ TEST(UhfField, InventoryOverRoundsHearsEveryTagWithItsSignal)
 {
     struct Case {
         int tags;
-        int maxRounds; // a reply carries up to 9 tags of 96 bits; slots collide
+        int maxRounds; // a reply carries up to 9 tags of 96 bits; slots collide; 12 in 20 for rfidctl
     };
     for (const Case c : {Case{0, 3}, Case{1, 1}, Case{12, 20}, Case{500, 200}}) {
         SimulatedReader r;
         int64_t nowMs = 0;
-        r.uhf().fillField(c.tags, 7);
+        r.uhf().fillField(c.tags); // the seed RFID_SIM_FIELD fills with
         r.uhf().setFieldClock([&] { return nowMs; });
         const UhfField &field = *r.uhf().field();
         std::map<QByteArray, int> byEpc;
