@@ -10,6 +10,7 @@
 #include <QSpinBox>
 #include <gtest/gtest.h>
 #include <map>
+#include <random>
 #include <set>
 
 namespace
@@ -297,6 +298,33 @@ TEST(UhfField, SignalDriftsAsTagsMoveAndRepeatsForASeed)
         EXPECT_GE(high - low, 3) << "tag " << i << " stands still";
     }
     EXPECT_TRUE(differs);
+}
+
+// Module frames of random parameters against a full field: a whole reply every time, within the
+// reply area, whatever the select's pointer and mask or the bank, address and count.
+TEST(UhfField, RandomModuleFramesGetWholeReplies)
+{
+    std::mt19937 rng(20241120);
+    SimulatedReader r;
+    r.uhf().fillField(UhfField::kMaxTags);
+    const uint8_t commands[] = {0x22, 0x0C, 0x39, 0x49};
+    for (int i = 0; i < 4000; ++i) {
+        QByteArray params(int(rng() % 40), '\0');
+        for (char &c : params)
+            c = char(rng());
+        const uint8_t command = commands[rng() % std::size(commands)];
+        if (command == 0x0C && params.size() >= 7) // a mask as long as its length says
+            params = params.left(7 + (uint8_t(params[5]) + 7) / 8).leftJustified(7 + (uint8_t(params[5]) + 7) / 8, 'A');
+        if (command == 0x22)
+            params.clear();
+        r.write(frames::uhf(0x00, frames::module(command, params)));
+        const QByteArray reply = r.read(0);
+        ASSERT_TRUE(frames::checkReaderFrame(reply).ok()) << i;
+        const QByteArray module = protocol::uhf::moduleFrame(reply);
+        if (reply.at(3) == 0) {
+            EXPECT_TRUE(protocol::uhf::splitModuleFrames(module).rest.isEmpty()) << i;
+        }
+    }
 }
 
 TEST(UhfField, SizeFromTheEnvironment)
