@@ -1,4 +1,4 @@
-#include "link/errors.h"
+#include "base/errors.h"
 #include "link/hidtransport.h"
 #include "simulatedsetup.h"
 #include "ui/connectiontools.h"

@@ -1,6 +1,6 @@
 #include "sim/uhffield.h"
 
-#include "link/errors.h"
+#include "base/errors.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,5 +1,5 @@
 #include "epc/gs1codec.h"
-#include "link/errors.h"
+#include "base/errors.h"
 #include "protocol/tidchips.h"
 #include "protocol/uhf.h"
 #include "sim/simulatorwindow.h"
