@@ -77,7 +77,7 @@ TEST(Requests, BodiesAndTheirRowsInTheCommandTable)
         {wifi::scan(), "8C", "list WiFi networks"},
         {uhf::readerMode(uhf::ReaderMode::Tid), "0F 04", "reader mode: TID"},
         {uhf::memorySectorMode(3, bytes("00 00 00 00"), 0, 8), "BC 03 00 00 00 00 00 08", "reader mode: memory sector"},
-        {uhf::inventory(), "BB 00 22 00 00 22 7E", "inventory (one tag)"},
+        {uhf::inventory(), "BB 00 22 00 00 22 7E", "inventory"},
         {uhf::readEpcBank(), "BB 00 39 00 09 00 00 00 00 01 00 00 00 08 4B 7E", "read memory"},
         {uhf::readBank(uhf::kBankTid, 0, 6, bytes("11 22 33 44")), "BB 00 39 00 09 11 22 33 44 02 00 00 00 06 F4 7E",
          "read memory"},
