@@ -46,22 +46,26 @@ void CsvVerifiedRows::forEach(const std::optional<QDateTime> &since,
 {
     if (!QFileInfo::exists(path_))
         throw UserError(QStringLiteral("journal %1 does not exist").arg(path_));
+    mapJournal(path_, [&](QByteArrayView data) { forEachIn(data, path_, since, each); });
+}
+
+void CsvVerifiedRows::forEachIn(QByteArrayView journalText, const QString &name, const std::optional<QDateTime> &since,
+                                const std::function<void(const VerifiedTag &)> &each)
+{
     QSet<qint64> seen;
     VerifiedTag tag;
     // A file without its whole header (cut right after it was made) has no rows; any other
     // first line is refused by the scan.
-    mapJournal(path_, [&](QByteArrayView data) {
-        scanJournal(data, path_, [&](const JournalRowView &row) {
-            if (row.result != TagResult::Verified || seen.contains(row.index))
-                return;
-            seen.insert(row.index);
-            tag.time = rowTime(row.time, path_, row.line);
-            if (since && tag.time < *since)
-                return;
-            tag.index = row.index;
-            tag.epc = row.epc.toByteArray();
-            each(tag);
-        });
+    scanJournal(journalText, name, [&](const JournalRowView &row) {
+        if (row.result != TagResult::Verified || seen.contains(row.index))
+            return;
+        seen.insert(row.index);
+        tag.time = rowTime(row.time, name, row.line);
+        if (since && tag.time < *since)
+            return;
+        tag.index = row.index;
+        tag.epc = row.epc.toByteArray();
+        each(tag);
     });
 }
 

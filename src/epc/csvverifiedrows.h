@@ -18,6 +18,10 @@ public:
     void forEach(const std::optional<QDateTime> &since,
                  const std::function<void(const VerifiedTag &)> &each) const override;
 
+    // forEach over the text of a journal, named name in messages.
+    static void forEachIn(QByteArrayView journalText, const QString &name, const std::optional<QDateTime> &since,
+                          const std::function<void(const VerifiedTag &)> &each);
+
 private:
     QString path_;
 };
