@@ -1,10 +1,14 @@
 #!/usr/bin/env python3
 """Validates an EPCIS document against GS1's schemas in SCHEMAS: JSON against the JSON
-Schema (with its URI formats checked), XML against the XML Schema through xmllint.
-Usage: epcis_validate.py SCHEMAS json|xml FILE. Prints the faults; exit status 1 when any."""
+Schema (with its URI formats checked), XML against the XML Schema through xmllint. Prints
+the faults on standard error (exit status 1 when any), else each ObjectEvent on a line of
+its own: EPC, time, offset, read point, business location, action, business step and
+disposition, separated by tabs.
+Usage: epcis_validate.py SCHEMAS json|xml FILE"""
 import json
 import subprocess
 import sys
+import xml.etree.ElementTree as ElementTree
 
 schemas, kind, path = sys.argv[1:4]
 if kind == "json":
@@ -17,9 +21,17 @@ if kind == "json":
         document = json.load(f)
     validator = jsonschema.Draft7Validator(schema, format_checker=jsonschema.FormatChecker())
     faults = [f"{list(e.absolute_path)}: {e.message}" for e in validator.iter_errors(document)]
-    print("\n".join(faults))
-    sys.exit(1 if faults else 0)
+    if faults:
+        sys.exit("\n".join(faults))
+    for e in document["epcisBody"]["eventList"]:
+        print("\t".join([e["epcList"][0], e["eventTime"], e["eventTimeZoneOffset"],
+                         e.get("readPoint", {}).get("id", ""), e.get("bizLocation", {}).get("id", ""),
+                         e["action"], e["bizStep"], e["disposition"]]))
+    sys.exit(0)
 result = subprocess.run(["xmllint", "--noout", "--schema", f"{schemas}/EPCglobal-epcis-2_0.xsd", path],
                         capture_output=True, text=True)
-print(result.stderr, end="")
-sys.exit(result.returncode)
+if result.returncode != 0:
+    sys.exit(result.stderr)
+for e in ElementTree.parse(path).getroot().iter("ObjectEvent"):
+    print("\t".join(e.findtext(p, "") for p in ["epcList/epc", "eventTime", "eventTimeZoneOffset", "readPoint/id",
+                                                "bizLocation/id", "action", "bizStep", "disposition"]))
