@@ -3,7 +3,7 @@
 #include "epc/epcisjsonwriter.h"
 #include "epc/epcisxmlwriter.h"
 #include "epc/gs1codec.h"
-#include "link/errors.h"
+#include "base/errors.h"
 
 #include <cstddef>
 #include <cstdint>

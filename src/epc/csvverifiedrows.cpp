@@ -1,7 +1,7 @@
 #include "epc/csvverifiedrows.h"
 
 #include "epc/journalreader.h"
-#include "link/errors.h"
+#include "base/errors.h"
 
 #include <QFileInfo>
 #include <QSet>

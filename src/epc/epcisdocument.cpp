@@ -4,7 +4,7 @@
 #include "epc/epcisxmlwriter.h"
 #include "epc/epctext.h"
 #include "epc/gs1codec.h"
-#include "link/timestamp.h"
+#include "base/clock.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 #include "epc/isotime.h"
 
-#include "link/errors.h"
+#include "base/errors.h"
 
 #include <cstdlib>
 

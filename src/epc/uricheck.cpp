@@ -1,6 +1,6 @@
 #include "epc/uricheck.h"
 
-#include "link/errors.h"
+#include "base/errors.h"
 
 namespace epc
 {

@@ -2,7 +2,7 @@
 
 #include "epc/epcisdocument.h"
 #include "files/save.h"
-#include "link/errors.h"
+#include "base/errors.h"
 #include "ui/filedialogs.h"
 
 #include <QApplication>

@@ -7,7 +7,7 @@
 #include "epc/isotime.h"
 #include "epc/journalrow.h"
 #include "epc/uricheck.h"
-#include "link/errors.h"
+#include "base/errors.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
