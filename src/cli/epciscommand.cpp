@@ -15,7 +15,7 @@ namespace
 {
 
 // A repository takes a while for a large document; --timeout replaces this.
-constexpr int kCaptureWaitMs = 30000;
+constexpr int kCaptureTimeoutMs = 30000;
 
 // Where the document goes: standard output, a file, or a repository's capture endpoint.
 struct Destination {
@@ -112,7 +112,7 @@ Record capture(const Export &e, Session &s)
                                 .arg(file.fileName(), file.errorString()));
     const QString url = e.to.captureEndpoint.toString();
     const epcis::Accepted accepted =
-        epcis::post(e.to.captureEndpoint, file, file.size(), epc::mediaType(e.request.format), s.wait(kCaptureWaitMs));
+        epcis::post(e.to.captureEndpoint, file, file.size(), epc::mediaType(e.request.format), s.options().timeoutMs.value_or(kCaptureTimeoutMs));
     Record r = report(e, events, QStringLiteral("captured by %1: %2").arg(url, accepted.status));
     r.data(QStringLiteral("capture"), url);
     r.data(QStringLiteral("status"), accepted.status);
