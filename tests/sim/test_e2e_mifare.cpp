@@ -158,10 +158,16 @@ TEST_F(E2eMifare, WriteThenReadRepeatRunsUntilUnticked)
     s50()->ComboBox7->setCurrentText("05");
     s50()->ComboBox3->setCurrentText("05");
     s50()->ComboBox6->setCurrentText("01");
-    QTimer::singleShot(120, [this] { s50()->CheckBox12->setChecked(false); });
+    const QString readBack = "卡的数据为:" + QString(32, 'F');
+    // Unticked once the second pass has read back, while the loop waits.
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [this, &readBack] {
+        if (form->RichEdit1->lines().count(readBack) >= 2)
+            s50()->CheckBox12->setChecked(false);
+    });
+    watch.start(5);
     s50()->CheckBox12->click();
     const QStringList lines = take();
-    const QString readBack = "卡的数据为:" + QString(32, 'F');
     EXPECT_GE(lines.count(readBack), 2);
     EXPECT_EQ(lines.first(), "操作成功   " + kTime);
     EXPECT_TRUE(errors.isEmpty());
