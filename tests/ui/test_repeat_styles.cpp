@@ -4,6 +4,7 @@
 #include "pagekit/guard.h"
 #include "pagekit/repeatloop.h"
 #include "support/faketransport.h"
+#include "support/waitlog.h"
 #include "ui/styles.h"
 
 #include <QApplication>
@@ -28,14 +29,25 @@ struct Repeat : ::testing::Test {
 TEST_F(Repeat, RunsWhileTickedAndEndsAfterTheWaitInWhichItWasCleared)
 {
     QCheckBox box;
-    int passes = 0;
-    bindRepeat(&box, link, {[&] { ++passes; }, [] { return 30; }, 10, RepeatBox::Wait::Plain});
-    QTimer::singleShot(100, [&] { box.setChecked(false); });
+    int passes = 0, passesWhenCleared = -1;
+    const auto clear = [&] {
+        passesWhenCleared = passes;
+        box.setChecked(false);
+    };
+    bindRepeat(&box, link,
+               {[&] {
+                    if (++passes == 1)
+                        QTimer::singleShot(100, clear); // after the first wait's 40 ms
+                },
+                [] { return 30; }, 10, RepeatBox::Wait::Plain});
+    WaitLog waited;
     QElapsedTimer t;
     t.start();
     box.click(); // ticks the box and runs the loop inside the click
     EXPECT_GE(passes, 2);
-    EXPECT_LE(passes, 4);
+    EXPECT_EQ(passes, passesWhenCleared) << "no pass after the wait in which the box was cleared";
+    EXPECT_EQ(waited.records, QList<waits::Record>(passes, {40, waits::End::Time}))
+        << "every pass waits the pause and the extra time, the last one too";
     EXPECT_GE(t.elapsed(), 100) << "the loop ends after its wait, not at once";
 }
 
@@ -61,10 +73,9 @@ TEST_F(Repeat, ClosingTheProgramEndsAllLoopsAndAPauseErrorEndsOne)
     int passes = 0;
     bindRepeat(&box, link, {[&] { ++passes; }, [] { return 1000; }, 0, RepeatBox::Wait::Plain});
     QTimer::singleShot(30, [] { waits::cancelAll(); });
-    QElapsedTimer t;
-    t.start();
+    WaitLog waited;
     box.click();
-    EXPECT_LT(t.elapsed(), 500);
+    EXPECT_EQ(waited.records, (QList<waits::Record>{{1000, waits::End::Cancelled}}));
     EXPECT_EQ(passes, 1);
     EXPECT_TRUE(box.isChecked());
 }
@@ -83,14 +94,16 @@ TEST_F(Repeat, ReplyAwareWaitEndsAtOnceWhileAReplyIsHeldThePlainOneDoesNot)
                             box.setChecked(false);
                     },
                     [] { return 100; }, 0, kind});
+        WaitLog waited;
         QElapsedTimer t;
         t.start();
         box.click();
         EXPECT_EQ(passes, 3);
-        if (kind == RepeatBox::Wait::ReplyAware)
-            EXPECT_LT(t.elapsed(), 150);
-        else
+        const waits::End end = kind == RepeatBox::Wait::ReplyAware ? waits::End::Condition : waits::End::Time;
+        EXPECT_EQ(waited.records, QList<waits::Record>(3, {100, end}));
+        if (kind == RepeatBox::Wait::Plain) {
             EXPECT_GE(t.elapsed(), 290);
+        }
     }
 }
 
@@ -109,28 +122,38 @@ TEST_F(Repeat, APauseErrorEndsTheLoopWithOneMessage)
 
 TEST(RepeatTable, EveryBoxOfTheToolWithItsExtraTimeAndWait)
 {
+    using Id = RepeatBoxId;
     const struct {
+        Id id;
         const char *box;
         int extraMs;
         RepeatBox::Wait wait;
+        bool endsOnTabChange;
     } rows[] = {
-        {"CheckBox3", 0, RepeatBox::Wait::ReplyAware},   {"CheckBox2", 0, RepeatBox::Wait::Plain},
-        {"CheckBox1", 10, RepeatBox::Wait::Plain},       {"CheckBox4", 10, RepeatBox::Wait::ReplyAware},
-        {"CheckBox12", 10, RepeatBox::Wait::Plain},      {"CheckBox8", 10, RepeatBox::Wait::ReplyAware},
-        {"CheckBox9", 50, RepeatBox::Wait::ReplyAware},  {"CheckBox10", 100, RepeatBox::Wait::Plain},
-        {"CheckBox11", 10, RepeatBox::Wait::ReplyAware}, {"CheckBox13", 0, RepeatBox::Wait::Plain},
-        {"CheckBox14", 0, RepeatBox::Wait::Plain},       {"CheckBox5", 10, RepeatBox::Wait::ReplyAware},
-        {"CheckBox6", 10, RepeatBox::Wait::ReplyAware},  {"CheckBox7", 10, RepeatBox::Wait::ReplyAware},
+        {Id::RawSend, "CheckBox3", 0, RepeatBox::Wait::ReplyAware, true},
+        {Id::S50Read, "CheckBox2", 0, RepeatBox::Wait::Plain, true},
+        {Id::S50Write, "CheckBox1", 10, RepeatBox::Wait::Plain, true},
+        {Id::S50CardNumber, "CheckBox4", 10, RepeatBox::Wait::ReplyAware, true},
+        {Id::S50WriteRead, "CheckBox12", 10, RepeatBox::Wait::Plain, false},
+        {Id::UltralightSerial, "CheckBox8", 10, RepeatBox::Wait::ReplyAware, true},
+        {Id::UltralightRead, "CheckBox9", 50, RepeatBox::Wait::ReplyAware, true},
+        {Id::UltralightWrite, "CheckBox10", 100, RepeatBox::Wait::Plain, true},
+        {Id::TypeBRequest, "CheckBox11", 10, RepeatBox::Wait::ReplyAware, true},
+        {Id::IdNumber, "CheckBox13", 0, RepeatBox::Wait::Plain, false},
+        {Id::IdFileId, "CheckBox14", 0, RepeatBox::Wait::Plain, false},
+        {Id::IsoInventory, "CheckBox5", 10, RepeatBox::Wait::ReplyAware, true},
+        {Id::IsoRead, "CheckBox6", 10, RepeatBox::Wait::ReplyAware, true},
+        {Id::IsoWrite, "CheckBox7", 10, RepeatBox::Wait::ReplyAware, true},
     };
     for (const auto &r : rows) {
-        const RepeatDef *d = repeatDef(r.box);
-        ASSERT_NE(d, nullptr) << r.box;
-        EXPECT_EQ(d->extraMs, r.extraMs) << r.box;
-        EXPECT_EQ(d->wait, r.wait) << r.box;
+        const RepeatDef &d = repeatDef(r.id);
+        EXPECT_STREQ(d.box, r.box);
+        EXPECT_EQ(d.extraMs, r.extraMs) << r.box;
+        EXPECT_EQ(d.wait, r.wait) << r.box;
+        EXPECT_EQ(d.endsOnTabChange, r.endsOnTabChange) << r.box;
     }
-    EXPECT_EQ(repeatDef("CheckBox15"), nullptr);
-    EXPECT_EQ(QString::fromUtf8(repeatDef("CheckBox1")->caption), QString::fromUtf8("连续写        "));
-    EXPECT_EQ(QString::fromUtf8(repeatDef("CheckBox5")->caption), QString::fromUtf8("连续读   "));
+    EXPECT_EQ(QString::fromUtf8(repeatDef(Id::S50Write).caption), QString::fromUtf8("连续写        "));
+    EXPECT_EQ(QString::fromUtf8(repeatDef(Id::IsoInventory).caption), QString::fromUtf8("连续读   "));
 
     // A pause near the largest integer must not overflow into a negative wait.
     EXPECT_EQ(repeatWaitMs(100, 10), 110);
