@@ -37,7 +37,7 @@ std::optional<qint64> BatchSession::total() const
 {
     std::optional<qint64> n = source_->count();
     if (const auto *list = dynamic_cast<const epc::EpcListFile *>(source_.get()))
-        n = n ? std::min(*n, list->size()) : list->size();
+        n = n ? std::min(*n, *list->size()) : *list->size();
     return n;
 }
 

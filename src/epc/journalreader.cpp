@@ -114,12 +114,23 @@ const char *takeRow(QByteArrayView line, JournalContents &c, QByteArray &epc, QB
         return "tid is not hex of whole bytes";
     if (!parseCount(f[5], 9, attempts))
         return "attempts is not a number";
-    if (f[4] == "verified" || f[4] == "written") {
+    const std::optional<TagResult> result = resultOfWord(f[4]);
+    if (!result)
+        return "result is none of verified, written, failed, intent, seen";
+    switch (*result) {
+    case TagResult::Verified:
+    case TagResult::Written:
         c.state.add(index, epc, tid);
-    } else if (f[4] == "failed") {
+        break;
+    case TagResult::Failed:
         ++c.failedRows;
-    } else {
-        return "result is none of verified, written, failed";
+        break;
+    case TagResult::Intent:
+        c.state.addIntent(index, epc, tid);
+        break;
+    case TagResult::Seen:
+        c.state.addSeen(index, epc, tid);
+        break;
     }
     ++c.rows;
     return nullptr;
