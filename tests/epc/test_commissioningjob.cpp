@@ -347,8 +347,9 @@ TEST(CommissioningJob, SeenAndUnknownValuesGoToNoOtherTag)
         QHash<QByteArray, bool> onTags;
         for (const auto *tags : {&port.removed, &port.field})
             for (const FakeTag &t : *tags)
-                if (t.epc.startsWith('0'))
+                if (t.epc.startsWith('0')) {
                     EXPECT_FALSE(std::exchange(onTags[t.epc], true)) << c.name;
+                }
         EXPECT_EQ(readJournal(path).state.openIntents().size(), c.openAfter) << c.name;
     }
 }
