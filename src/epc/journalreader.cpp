@@ -94,8 +94,10 @@ bool looksLikeTime(QByteArrayView t)
     return true;
 }
 
+using EachRow = std::function<void(const JournalRow &, QByteArrayView)>;
+
 // Checks one row and adds it to contents; returns the fault or nullptr.
-const char *takeRow(QByteArrayView line, JournalContents &c, QByteArray &epc, QByteArray &tid)
+const char *takeRow(QByteArrayView line, JournalContents &c, QByteArray &epc, QByteArray &tid, const EachRow &each)
 {
     QByteArrayView f[kFields];
     int count = 0;
@@ -133,12 +135,17 @@ const char *takeRow(QByteArrayView line, JournalContents &c, QByteArray &epc, QB
         break;
     }
     ++c.rows;
+    if (each) {
+        // A quoted field still has its quotes doubled; formatRow quotes every detail with one.
+        const QByteArray detail = f[6].toByteArray().replace("\"\"", "\"");
+        each(JournalRow{index, epc, tid, *result, int(attempts), QString::fromUtf8(detail)}, f[0]);
+    }
     return nullptr;
 }
 
 } // namespace
 
-JournalContents parseJournal(QByteArrayView data, const QString &name)
+JournalContents parseJournal(QByteArrayView data, const QString &name, const EachRow &each)
 {
     JournalContents c;
     const QByteArrayView header(kJournalHeader);
@@ -174,13 +181,13 @@ JournalContents parseJournal(QByteArrayView data, const QString &name)
         }
         if (line.isEmpty())
             continue;
-        if (const char *fault = takeRow(line, c, epc, tid))
+        if (const char *fault = takeRow(line, c, epc, tid, each))
             throw UserError(QStringLiteral("journal %1, line %2: %3").arg(name).arg(lineNo).arg(QLatin1String(fault)));
     }
     return c;
 }
 
-JournalContents readJournal(const QString &path)
+JournalContents readJournal(const QString &path, const EachRow &each)
 {
     QFile file(path);
     if (!file.exists())
@@ -192,8 +199,8 @@ JournalContents readJournal(const QString &path)
     if (size == 0)
         return {};
     if (const uchar *map = file.map(0, size))
-        return parseJournal(QByteArrayView(reinterpret_cast<const char *>(map), size), path);
-    return parseJournal(file.readAll(), path);
+        return parseJournal(QByteArrayView(reinterpret_cast<const char *>(map), size), path, each);
+    return parseJournal(file.readAll(), path, each);
 }
 
 } // namespace epc

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "epc/journalrow.h"
 #include "epc/journalstate.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace epc
@@ -30,9 +32,12 @@ struct JournalContents {
 // Reads the text of a journal. The first line must be the header (or the start of it, when
 // a crash cut the file right after it was made). A cut last line is ignored and reported in
 // cut; a malformed complete line is a UserError naming the file (name) and the line.
-JournalContents parseJournal(QByteArrayView data, const QString &name);
+// each, when given, sees every complete row in order, with its time as written.
+JournalContents parseJournal(QByteArrayView data, const QString &name,
+                             const std::function<void(const JournalRow &, QByteArrayView time)> &each = {});
 
 // Reads the journal file at path; a file that is not there reads as empty.
-JournalContents readJournal(const QString &path);
+JournalContents readJournal(const QString &path,
+                            const std::function<void(const JournalRow &, QByteArrayView time)> &each = {});
 
 } // namespace epc
