@@ -3,7 +3,7 @@
 set -euo pipefail
 pkgs=(build-essential cmake ninja-build pkg-config qt6-base-dev libhidapi-dev libjpeg62-turbo-dev
       libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev fonts-wqy-zenhei xvfb xauth unrtf
-      desktop-file-utils appstream dpkg-dev file man-db)
+      desktop-file-utils appstream dpkg-dev file man-db libpq-dev postgresql)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

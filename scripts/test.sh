@@ -13,6 +13,13 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
+
+# One throwaway PostgreSQL server for the shared journal's tests (a Unix socket in a temporary
+# folder, no TCP), stopped at the end whatever happens; each test makes a database of its own.
+pgdir=$(mktemp -d /tmp/rfid-pg-XXXXXX)
+trap 'bash scripts/pg-test-server.sh stop "$pgdir"; rm -rf "$pgdir"' EXIT
+RFID_TEST_PG_URI=$(bash scripts/pg-test-server.sh start "$pgdir")
+export RFID_TEST_PG_URI
 sanitized=(-DCMAKE_BUILD_TYPE=Debug -DCMAKE_UNITY_BUILD=ON -DCMAKE_CXX_FLAGS_DEBUG=-g1)
 
 dir=build-test-plain

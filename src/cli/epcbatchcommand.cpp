@@ -312,8 +312,8 @@ std::optional<Record> runBatch(Batch &batch, Session &s)
         if (result.complete)
             return r;
         throw ReaderFailure(QStringLiteral("failed"),
-                            QStringLiteral("%1 of the tags failed; the journal %2 says why. --resume writes them "
-                                           "again on new tags.")
+                            QStringLiteral("%1 of the tags failed; the journal %2 says why. --resume writes again "
+                                           "those whose EPC no tag holds.")
                                 .arg(result.progress.failed)
                                 .arg(batch.journal),
                             std::nullopt, r);
