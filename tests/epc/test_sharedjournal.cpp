@@ -1,8 +1,12 @@
 #include "epc/hexsequence.h"
 #include "epc/sharedjournal.h"
+#include "epc/verifiedrows.h"
+#include "link/timestamp.h"
 #include "pgtestserver.h"
 
+#include <QFile>
 #include <QSet>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace
@@ -174,6 +178,58 @@ TEST_F(SharedJournalTest, RefusesWhatTheDatabaseHolds)
         ADD_FAILURE() << "a newer schema was taken";
     } catch (const UserError &e) {
         EXPECT_TRUE(e.message().contains(QLatin1String("version 2, made by a newer program")));
+    }
+}
+
+// The verified rows of either journal, with each row's time and offset, from a time on.
+TEST_F(SharedJournalTest, VerifiedRowsOfEitherJournal)
+{
+    QTemporaryDir dir;
+    const QString csv = dir.filePath(QStringLiteral("j.csv"));
+    QFile f(csv);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("time,index,epc,tid,result,attempts,detail\n"
+            "2026-05-01T10:00:00.000+02:00,0,3000,E2801100,intent,0,\n"
+            "2026-05-01T10:00:00.500+02:00,0,3000,E2801100,verified,1,\n"
+            "2026-05-01T09:00:01.000Z,1,3001,E2801101,failed,3,x\n"
+            "2026-05-01T09:00:02.000Z,2,3002,E2801102,verified,1,\n");
+    f.close();
+    {
+        // The same rows in a shared journal, stamped by stations two hours east and at UTC.
+        SharedJournal j(uri, kBatch, station("a", 3));
+        HexSequence source(QByteArray::fromHex("3000"), QStringLiteral("1"), false, std::nullopt);
+        const auto at = [](const char *t) { return QDateTime::fromString(QString::fromLatin1(t), Qt::ISODateWithMs); };
+        for (const auto &[index, time, result] : {std::tuple{0, "2026-05-01T10:00:00.500+02:00", TagResult::Verified},
+                                                  std::tuple{1, "2026-05-01T09:00:01.000Z", TagResult::Failed},
+                                                  std::tuple{2, "2026-05-01T09:00:02.000Z", TagResult::Verified}}) {
+            j.nextIndex(source);
+            appclock::setSource([&, t = at(time)] { return t; });
+            JournalRow row{index, epcOf(index), QByteArray::fromHex("E28011") + char(index), result, 1, {}};
+            j.append(row);
+        }
+        appclock::setSource({});
+        j.finish();
+    }
+    struct Case {
+        QString journal;
+        const char *since;
+        QStringList rows; // index@time
+    } cases[] = {
+        {csv, nullptr, {"0@2026-05-01T10:00:00.500+02:00", "2@2026-05-01T09:00:02.000Z"}},
+        {csv, "2026-05-01T09:00:01Z", {"2@2026-05-01T09:00:02.000Z"}},
+        {uri, nullptr, {"0@2026-05-01T10:00:00.500+02:00", "2@2026-05-01T09:00:02.000Z"}},
+        {uri, "2026-05-01T08:00:01Z", {"2@2026-05-01T09:00:02.000Z"}},
+    };
+    for (const Case &c : cases) {
+        QStringList got;
+        std::optional<QDateTime> since;
+        if (c.since)
+            since = QDateTime::fromString(QString::fromLatin1(c.since), Qt::ISODate);
+        readVerifiedRows(c.journal, since, [&](const VerifiedRow &r) {
+            got << QStringLiteral("%1@%2").arg(r.index).arg(r.time.toString(Qt::ISODateWithMs));
+            EXPECT_EQ(r.epc, epcOf(r.index));
+        });
+        EXPECT_EQ(got, c.rows) << c.journal.toStdString() << " " << (c.since ? c.since : "");
     }
 }
 
