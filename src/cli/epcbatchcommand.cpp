@@ -8,6 +8,7 @@
 #include "epc/epctext.h"
 #include "epc/hexsequence.h"
 #include "epc/pgconnection.h"
+#include "epc/sharedjournal.h"
 #include "link/readerlink.h"
 #include "link/waits.h"
 #include "protocol/uhf.h"
@@ -148,7 +149,8 @@ commission::BatchPlan readPlan(CommandArgs &args)
             args.fail(QStringLiteral("--%1 belongs to a shared journal: --journal postgresql://...").arg(o));
     if (const auto station = args.value(QStringLiteral("station"))) {
         if (station->trimmed().isEmpty() || station->size() > 200)
-            args.fail(QStringLiteral("--station must name this station (1 to 200 characters), not '%1'.").arg(*station));
+            args.fail(
+                QStringLiteral("--station must name this station (1 to 200 characters), not '%1'.").arg(*station));
         plan.station = station->trimmed();
     }
     if (const auto n = args.value(QStringLiteral("lease-size")))
@@ -226,6 +228,10 @@ Record report(const Batch &batch, const epc::JobResult &result, double seconds)
     r.data(QStringLiteral("skipped"), double(p.skipped));
     r.data(QStringLiteral("end"), endWord(result));
     r.data(QStringLiteral("seconds"), std::round(seconds * 1000) / 1000);
+    if (const auto *shared = dynamic_cast<const epc::SharedJournal *>(&batch.session->journal())) {
+        r.data(QStringLiteral("leases"), double(shared->leasesTaken()));
+        r.data(QStringLiteral("lease_seconds"), std::round(shared->leaseSeconds() * 1e6) / 1e6);
+    }
     const QString summary = commission::summary(result);
     r.data(QStringLiteral("summary"), summary);
     const QString took =
@@ -369,7 +375,8 @@ Action batch()
             "holds. Before each write an intent row (index, EPC, TID) is recorded; after a failed write the "
             "value read back from the tag is recorded as a seen row; no EPC a tag holds, was seen with, or may "
             "carry after a write of unknown outcome (a crash between write and row, a tag pulled away) goes "
-            "to another tag. Placed again, such a tag is read and settles its index. Ctrl+C stops after the tag in hand, with the journal whole (a second Ctrl+C ends at once; "
+            "to another tag. Placed again, such a tag is read and settles its index. Ctrl+C stops after the tag in "
+            "hand, with the journal whole (a second Ctrl+C ends at once; "
             "the journal loses at most the row being written). With --simulate a new blank "
             "tag arrives after each one is taken away; the environment variable RFID_SIM_TAG_FAULTS gives the "
             "tags laid, in order, a fault each, to see how a batch meets them: a comma-separated list of none, "

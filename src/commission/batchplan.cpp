@@ -60,8 +60,7 @@ std::unique_ptr<epc::EpcSource> makeSource(const BatchPlan &plan, bool shared)
     switch (plan.source) {
     case SourceKind::Gs1: {
         const auto count = checkedCount(plan, "GS1 sequence");
-        return std::make_unique<epc::Gs1Sequence>(firstGs1(plan.first, plan.filter),
-                                                  shared ? std::nullopt : count);
+        return std::make_unique<epc::Gs1Sequence>(firstGs1(plan.first, plan.filter), shared ? std::nullopt : count);
     }
     case SourceKind::Hex: {
         const std::optional<qint64> count = checkedCount(plan, "hex sequence");

@@ -28,7 +28,7 @@ struct BatchPlan {
     bool reverse = false;               // Hex: reverse addition
     QString listPath;                   // List
     std::optional<qint64> count;        // how many EPCs; nothing for the whole list (a sequence needs one)
-    QString journalPath; // a CSV file, or a PostgreSQL URI for a journal shared by several stations
+    QString journalPath;                // a CSV file, or a PostgreSQL URI for a journal shared by several stations
     // A shared journal only: this station's name, the indexes leased at a time, how long an
     // unrenewed lease lasts, and the batch's name (empty: made from the source).
     QString station;

@@ -36,7 +36,8 @@ epc::SharedBatch sharedBatchOf(const BatchPlan &plan, epc::EpcSource &source)
             hash.addData(QByteArray(1, char(epc.size())) + epc);
         }
         batch.name = QStringLiteral("list:") + QFileInfo(plan.listPath).fileName();
-        batch.source = QStringLiteral("list of %1 EPCs, SHA-256 %2").arg(n).arg(QString::fromLatin1(hash.result().toHex()));
+        batch.source =
+            QStringLiteral("list of %1 EPCs, SHA-256 %2").arg(n).arg(QString::fromLatin1(hash.result().toHex()));
         break;
     }
     }

@@ -144,7 +144,11 @@ CommissioningJob::Step CommissioningJob::commission(const SourceItem &item)
             failedTids_.insert(row.tid);
         QString text = QStringLiteral("Index %1 failed: %2. Remove the tag").arg(item.index).arg(row.detail);
         if (known && row.attempts > 0) {
-            JournalRow seen{item.index, *known, tag.tid, TagResult::Seen, row.attempts,
+            JournalRow seen{item.index,
+                            *known,
+                            tag.tid,
+                            TagResult::Seen,
+                            row.attempts,
                             QStringLiteral("the tag carries this value after the failed write of EPC %1: put it "
                                            "aside or rewrite it")
                                 .arg(toHex(item.epc))};
@@ -319,7 +323,7 @@ PortStatus CommissioningJob::singleTag(FieldTag &tag)
 }
 
 CommissioningJob::Step CommissioningJob::write(const SourceItem &item, FieldTag &tag, JournalRow &row,
-                                                std::optional<QByteArray> &known)
+                                               std::optional<QByteArray> &known)
 {
     QString fault; // why the last attempt did not succeed
     // A fault that ends the try at this tag; the row keeps it.

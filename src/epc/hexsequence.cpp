@@ -54,11 +54,12 @@ QString multiply(const QString &step, quint64 n)
 std::optional<QByteArray> HexSequence::produce(qint64 index)
 {
     const auto outgrown = [&](const QString &after) {
-        return UserError(QStringLiteral("the hex sequence from %1 with step %2 outgrows %3 bytes at index %4 (after %5)")
-                             .arg(first_, step_)
-                             .arg(first_.size() / 2)
-                             .arg(index)
-                             .arg(after));
+        return UserError(
+            QStringLiteral("the hex sequence from %1 with step %2 outgrows %3 bytes at index %4 (after %5)")
+                .arg(first_, step_)
+                .arg(first_.size() / 2)
+                .arg(index)
+                .arg(after));
     };
     QString next;
     if (index == 0) {

@@ -47,10 +47,7 @@ public:
         return state().epcHolder(epc);
     }
     std::optional<qint64> tidIndex(const QByteArray &tid) const override { return state().tidIndex(tid); }
-    std::optional<JournalState::TidHold> tidHold(const QByteArray &tid) const override
-    {
-        return state().tidHold(tid);
-    }
+    std::optional<JournalState::TidHold> tidHold(const QByteArray &tid) const override { return state().tidHold(tid); }
     // One station: the job's own checks are the whole truth, so an intent is always taken.
     std::optional<IntentRefusal> recordIntent(const JournalRow &row) override;
     QString append(JournalRow &row) override;

@@ -88,8 +88,8 @@ ImportResult importJournal(const QString &csvPath, const QString &uri, const QSt
                     "INSERT INTO rfid_row (batch_id, station, time, utc_offset, idx, epc, tid, result, attempts, "
                     "detail) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10) ON CONFLICT "
                     "(batch_id, station, idx, result, time) DO NOTHING RETURNING id",
-                    {id, station, f.time, time.isValid() ? time.offsetFromUtc() : 0, f.row.index, f.row.epc,
-                     f.row.tid, QString::fromLatin1(resultWord(f.row.result)), f.row.attempts, f.row.detail});
+                    {id, station, f.time, time.isValid() ? time.offsetFromUtc() : 0, f.row.index, f.row.epc, f.row.tid,
+                     QString::fromLatin1(resultWord(f.row.result)), f.row.attempts, f.row.detail});
                 db.run("RELEASE SAVEPOINT one_row");
                 if (!added.count()) {
                     ++result.already;

@@ -21,13 +21,13 @@ JournalStatus journalStatus(const QString &uri)
     for (int i = 0; i < batches.count(); ++i)
         status.batches << BatchState{batches.text(i, 0), batches.text(i, 1), batches.number(i, 2),
                                      batches.number(i, 3)};
-    const PgRows stations = db.exec(
-        "SELECT station, count(*) FILTER (WHERE result IN ('verified', 'written')), "
-        "count(*) FILTER (WHERE result = 'verified'), count(*) FILTER (WHERE result = 'failed'), "
-        "count(*) FILTER (WHERE result = 'returned'), count(*) FILTER (WHERE result = 'seen'), "
-        "(SELECT count(*) FROM rfid_hold h WHERE h.station = r.station AND h.kind = 'intent'), "
-        "to_char(max(time) AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS\"Z\"') "
-        "FROM rfid_row r GROUP BY station ORDER BY station");
+    const PgRows stations =
+        db.exec("SELECT station, count(*) FILTER (WHERE result IN ('verified', 'written')), "
+                "count(*) FILTER (WHERE result = 'verified'), count(*) FILTER (WHERE result = 'failed'), "
+                "count(*) FILTER (WHERE result = 'returned'), count(*) FILTER (WHERE result = 'seen'), "
+                "(SELECT count(*) FROM rfid_hold h WHERE h.station = r.station AND h.kind = 'intent'), "
+                "to_char(max(time) AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS\"Z\"') "
+                "FROM rfid_row r GROUP BY station ORDER BY station");
     for (int i = 0; i < stations.count(); ++i) {
         StationCounts c;
         c.station = stations.text(i, 0);
@@ -46,9 +46,12 @@ JournalStatus journalStatus(const QString &uri)
         "to_char(l.expires AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS\"Z\"'), l.expires > now() "
         "FROM rfid_lease l JOIN rfid_batch b ON b.id = l.batch_id WHERE l.ended IS NULL ORDER BY l.station, l.id");
     for (int i = 0; i < leases.count(); ++i)
-        status.leases << LeaseState{leases.text(i, 0),   leases.text(i, 1),
-                                    leases.number(i, 2), leases.number(i, 3),
-                                    leases.number(i, 4), leases.text(i, 5),
+        status.leases << LeaseState{leases.text(i, 0),
+                                    leases.text(i, 1),
+                                    leases.number(i, 2),
+                                    leases.number(i, 3),
+                                    leases.number(i, 4),
+                                    leases.text(i, 5),
                                     leases.text(i, 6) == QLatin1String("t")};
     return status;
 }

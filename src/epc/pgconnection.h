@@ -23,8 +23,7 @@ bool isDatabaseUri(const QString &text);
 class PgConstraintError : public UserError
 {
 public:
-    PgConstraintError(const QString &message, const QString &constraint)
-        : UserError(message), constraint_(constraint)
+    PgConstraintError(const QString &message, const QString &constraint) : UserError(message), constraint_(constraint)
     {
     }
     const QString &constraint() const { return constraint_; }

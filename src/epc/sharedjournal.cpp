@@ -4,6 +4,9 @@
 #include "epc/journalschema.h"
 #include "base/clock.h"
 
+#include <QElapsedTimer>
+#include <QScopeGuard>
+
 namespace epc
 {
 namespace
@@ -38,7 +41,8 @@ SharedJournal::SharedJournal(const QString &uri, const SharedBatch &batch, const
               {batch.name, batch.source, size});
     const PgRows found = db_->exec("SELECT id, source FROM rfid_batch WHERE name = $1", {batch.name});
     if (found.count() != 1)
-        throw UserError(QStringLiteral("the journal database %1 lost batch %2 while it was made").arg(name(), batch.name));
+        throw UserError(
+            QStringLiteral("the journal database %1 lost batch %2 while it was made").arg(name(), batch.name));
     if (found.text(0, 1) != batch.source)
         throw UserError(QStringLiteral("batch %1 in the journal database %2 has another source: it holds \"%3\", this "
                                        "station gives \"%4\". Stations share a batch only with the same source; "
@@ -69,8 +73,8 @@ void SharedJournal::adoptOwnLeases()
         // unless another station's lease took their numbers back already.
         for (int r = 0; r < open.count(); ++r) {
             const qint64 id = open.number(r, 0);
-            const PgRows numbers = db_->exec(
-                "SELECT idx FROM rfid_number WHERE lease_id = $1 AND state = 'leased' ORDER BY idx", {id});
+            const PgRows numbers =
+                db_->exec("SELECT idx FROM rfid_number WHERE lease_id = $1 AND state = 'leased' ORDER BY idx", {id});
             for (int n = 0; n < numbers.count(); ++n)
                 leased_.push_back(Leased{numbers.number(n, 0), id});
             adopted_ += numbers.count();
@@ -85,13 +89,15 @@ void SharedJournal::adoptOwnLeases()
 
 void SharedJournal::lease()
 {
-    const qint64 want = options_.count ? std::min<qint64>(options_.leaseSize, *options_.count - taken_)
-                                       : qint64(options_.leaseSize);
+    const qint64 want =
+        options_.count ? std::min<qint64>(options_.leaseSize, *options_.count - taken_) : qint64(options_.leaseSize);
     if (want <= 0)
         return;
+    QElapsedTimer clock;
+    clock.start();
+    const auto timed = qScopeGuard([&] { leaseNs_ += clock.nsecsElapsed(); });
     db_->transaction([&] {
-        const PgRows batch =
-            db_->exec("SELECT next_index, size FROM rfid_batch WHERE id = $1 FOR UPDATE", {batchId_});
+        const PgRows batch = db_->exec("SELECT next_index, size FROM rfid_batch WHERE id = $1 FOR UPDATE", {batchId_});
         // Numbers of leases that were not renewed in time are free for anyone.
         db_->exec("WITH gone AS (UPDATE rfid_lease SET ended = now() WHERE batch_id = $1 AND ended IS NULL AND "
                   "expires < now() RETURNING id) "
@@ -231,8 +237,8 @@ std::optional<IntentRefusal> SharedJournal::recordIntent(const JournalRow &row)
                                        "JOIN rfid_batch b ON b.id = h.batch_id WHERE h.epc = $1",
                                        {row.epc});
             const QString how = h.text(0, 2) == QLatin1String("intent") ? QStringLiteral("meant for")
-                                : h.text(0, 2) == QLatin1String("seen")   ? QStringLiteral("seen on")
-                                                                          : QStringLiteral("written to");
+                                : h.text(0, 2) == QLatin1String("seen") ? QStringLiteral("seen on")
+                                                                        : QStringLiteral("written to");
             return IntentRefusal{IntentRefusal::Kind::EpcHeld,
                                  QStringLiteral("the journal holds EPC %1 as %2 the tag%3 of index %4 of batch %5 at "
                                                 "station %6")

@@ -61,6 +61,8 @@ public:
 
     // Leases taken in this run, and indexes taken over from this station's earlier run.
     qint64 leasesTaken() const { return leasesTaken_; }
+    // Wall time spent taking leases, for the figures.
+    double leaseSeconds() const { return double(leaseNs_) / 1e9; }
     qint64 adopted() const { return adopted_; }
 
 private:
@@ -76,11 +78,12 @@ private:
     std::unique_ptr<PgConnection> db_;
     SharedJournalOptions options_;
     qint64 batchId_ = 0;
-    std::deque<Leased> leased_;      // this station's numbers, in the order it uses them
+    std::deque<Leased> leased_;     // this station's numbers, in the order it uses them
     std::optional<Leased> current_; // the one handed to the job last
-    QList<qint64> leaseIds_;    // the leases it holds
-    qint64 taken_ = 0;          // indexes handed to the job
+    QList<qint64> leaseIds_;        // the leases it holds
+    qint64 taken_ = 0;              // indexes handed to the job
     qint64 leasesTaken_ = 0;
+    qint64 leaseNs_ = 0;
     qint64 adopted_ = 0;
     bool exhausted_ = false; // the source has no index left to lease
 };

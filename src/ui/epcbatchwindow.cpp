@@ -176,8 +176,8 @@ commission::BatchPlan EpcBatchWindow::plan() const
 
 void EpcBatchWindow::setRunning(bool running)
 {
-    for (QWidget *w : std::initializer_list<QWidget *>{source, count, journalPath, journalChoose, station, resume, verify,
-                                                       password, startButton})
+    for (QWidget *w : std::initializer_list<QWidget *>{source, count, journalPath, journalChoose, station, resume,
+                                                       verify, password, startButton})
         w->setEnabled(!running);
     pauseButton->setEnabled(running);
     pauseButton->setText(QStringLiteral("Pause"));

@@ -208,7 +208,8 @@ TEST(Epc, FaultyTagsFailTheirIndexAndResumeWritesThoseNoTagMayCarry)
 
     const Outcome resumed = rfidctl(batch + QStringList{QStringLiteral("--resume")});
     EXPECT_EQ(resumed.exit, 1) << resumed.err.toStdString();
-    EXPECT_TRUE(results().endsWith(QStringLiteral("4:verified 0:failed 1:verified 3:failed"))) << results().toStdString();
+    EXPECT_TRUE(results().endsWith(QStringLiteral("4:verified 0:failed 1:verified 3:failed")))
+        << results().toStdString();
     // 3000 is on the tag that kept it; 3003 may be on the one pulled away: neither went to another.
     for (const QByteArray &line : outcomeLines(readFile(journal)))
         if (line.contains(",verified,"))

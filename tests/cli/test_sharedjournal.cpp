@@ -1,8 +1,8 @@
 #include "epc/pgconnection.h"
 #include "epc/pgtestserver.h"
 
-#include <QJsonArray>
 #include "rfidctl.h"
+#include <QJsonArray>
 
 #include <QFile>
 #include <QProcess>
@@ -52,8 +52,8 @@ TEST(SharedJournal, FourStationsShareOneNumberSpace)
         EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().constData();
     }
     PgConnection db(uri);
-    const epc::PgRows verified = db.exec(
-        "SELECT count(*), count(DISTINCT epc), count(DISTINCT tid) FROM rfid_row WHERE result = 'verified'");
+    const epc::PgRows verified =
+        db.exec("SELECT count(*), count(DISTINCT epc), count(DISTINCT tid) FROM rfid_row WHERE result = 'verified'");
     EXPECT_EQ(verified.number(0, 0), 160);
     EXPECT_EQ(verified.number(0, 1), 160);
     EXPECT_EQ(verified.number(0, 2), 160);
@@ -61,14 +61,15 @@ TEST(SharedJournal, FourStationsShareOneNumberSpace)
     QTemporaryDir dir;
     const QString csv = dir.filePath(QStringLiteral("old.csv"));
     ASSERT_EQ(rfidctl(batchArgs(csv, QStringLiteral("--first-hex 3000 --count 3"))).exit, 0);
-    const QStringList import{QStringLiteral("epc"), QStringLiteral("journal"), QStringLiteral("import"), csv,
-                             QStringLiteral("--journal"), uri, QStringLiteral("--station"), QStringLiteral("old")};
+    const QStringList import{QStringLiteral("epc"),       QStringLiteral("journal"),
+                             QStringLiteral("import"),    csv,
+                             QStringLiteral("--journal"), uri,
+                             QStringLiteral("--station"), QStringLiteral("old")};
     EXPECT_TRUE(rfidctl(import).out.contains(QStringLiteral("6 added, 0 there already, 0 refused")));
     EXPECT_TRUE(rfidctl(import).out.contains(QStringLiteral("0 added, 6 there already, 0 refused")));
 
-    const Outcome status = rfidctl(
-        {QStringLiteral("--json"), QStringLiteral("epc"), QStringLiteral("journal"), QStringLiteral("status"),
-         QStringLiteral("--journal"), uri});
+    const Outcome status = rfidctl({QStringLiteral("--json"), QStringLiteral("epc"), QStringLiteral("journal"),
+                                    QStringLiteral("status"), QStringLiteral("--journal"), uri});
     ASSERT_EQ(status.exit, 0) << status.err.toStdString();
     const QJsonArray rows = status.json().value(0).value(QStringLiteral("stations")).toArray();
     ASSERT_EQ(rows.size(), 5);
@@ -150,8 +151,7 @@ TEST(SharedJournal, ALostConnectionStopsTheStationAndResumeGoesOn)
         << err.toStdString();
     EXPECT_FALSE(err.contains(QStringLiteral("s3cret")) || p.readAllStandardOutput().contains("s3cret"));
 
-    const Outcome resumed =
-        rfidctl(batchArgs(uri, QStringLiteral("--first-hex 3000 --count 3 --station l --resume")));
+    const Outcome resumed = rfidctl(batchArgs(uri, QStringLiteral("--first-hex 3000 --count 3 --station l --resume")));
     EXPECT_EQ(resumed.exit, 0) << resumed.err.toStdString();
     EXPECT_FALSE(resumed.err.contains(QStringLiteral("s3cret")));
     const epc::PgRows rows = db.exec("SELECT count(*), count(DISTINCT epc), count(DISTINCT (idx, result, time)) "

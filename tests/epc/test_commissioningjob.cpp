@@ -277,10 +277,10 @@ TEST(CommissioningJob, SeenAndUnknownValuesGoToNoOtherTag)
         QByteArray before; // journal rows already there
         std::vector<std::vector<FakeTag>> tags;
         int count;
-        QStringList rows;         // every row this run appends
-        QList<int> written;       // indexes whose EPC was sent to a tag, in order
-        const char *text;         // in a cue
-        int openAfter;            // writes of unknown outcome the journal holds after the run
+        QStringList rows;   // every row this run appends
+        QList<int> written; // indexes whose EPC was sent to a tag, in order
+        const char *text;   // in a cue
+        int openAfter;      // writes of unknown outcome the journal holds after the run
     } cases[] = {
         {"a tag that keeps the next index's EPC: that index is not written",
          {},
@@ -342,7 +342,7 @@ TEST(CommissioningJob, SeenAndUnknownValuesGoToNoOtherTag)
             written << epcAt(i);
         EXPECT_EQ(port.writes, written) << c.name;
         EXPECT_TRUE(run.texts.join(u'\n').contains(QLatin1String(c.text))) << c.name << "\n"
-                                                                          << run.texts.join(u'\n').toStdString();
+                                                                           << run.texts.join(u'\n').toStdString();
         // However the run went, no EPC of the batch is on two tags.
         QHash<QByteArray, bool> onTags;
         for (const auto *tags : {&port.removed, &port.field})

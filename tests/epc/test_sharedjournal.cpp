@@ -127,10 +127,11 @@ TEST_F(SharedJournalTest, RefusesWhatTheDatabaseHolds)
         const char *error; // in the UserError; empty: none
     } cases[] = {
         {"another source under the batch's name",
-         [&] { SharedJournal(uri, {kBatch.name, QStringLiteral("hex 3000 step 2"), {}}, station("b", 1)); },
+         [&] {
+             SharedJournal(uri, {kBatch.name, QStringLiteral("hex 3000 step 2"), {}}, station("b", 1));
+         },
          "has another source"},
-        {"a second process as a station with a live lease",
-         [&] { SharedJournal(uri, kBatch, station("a", 1)); },
+        {"a second process as a station with a live lease", [&] { SharedJournal(uri, kBatch, station("a", 1)); },
          "holds a live lease"},
         {"--resume takes it over",
          [&] {
@@ -161,7 +162,8 @@ TEST_F(SharedJournalTest, RefusesWhatTheDatabaseHolds)
     const auto held = other.recordIntent({1, epcOf(0), tidOf(100), TagResult::Intent, 0, {}});
     ASSERT_TRUE(held);
     EXPECT_EQ(held->kind, IntentRefusal::Kind::EpcHeld);
-    EXPECT_TRUE(held->text.contains(QLatin1String("written to the tag (TID E280110000000001)"))) << held->text.toStdString();
+    EXPECT_TRUE(held->text.contains(QLatin1String("written to the tag (TID E280110000000001)")))
+        << held->text.toStdString();
     JournalRow twice{1, epcOf(0), tidOf(101), TagResult::Verified, 1, {}};
     EXPECT_TRUE(other.append(twice).contains(QLatin1String("second verified row of EPC 3000")));
     EXPECT_EQ(twice.result, TagResult::Failed);
