@@ -72,7 +72,7 @@ ImportResult importJournal(const QString &csvPath, const QString &uri, const QSt
     result.rows = qint64(rows.size());
     db.transaction([&] {
         db.exec("INSERT INTO rfid_batch (name, source) VALUES ($1, $2) ON CONFLICT (name) DO NOTHING", {batch, source});
-        const PgRows b = db.exec("SELECT id, source FROM rfid_batch WHERE name = $1 FOR UPDATE", {batch});
+        const PgRows b = db.exec("SELECT id, source FROM rfid_batch WHERE name = $1 FOR NO KEY UPDATE", {batch});
         if (b.text(0, 1) != source)
             throw UserError(QStringLiteral("batch %1 in the journal database %2 holds \"%3\", not rows imported from "
                                            "%4: give another batch name")

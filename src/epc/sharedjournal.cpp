@@ -97,7 +97,10 @@ void SharedJournal::lease()
     clock.start();
     const auto timed = qScopeGuard([&] { leaseNs_ += clock.nsecsElapsed(); });
     db_->transaction([&] {
-        const PgRows batch = db_->exec("SELECT next_index, size FROM rfid_batch WHERE id = $1 FOR UPDATE", {batchId_});
+        // NO KEY UPDATE: leases wait for each other, while the rows every tag inserts (whose
+        // foreign keys share-lock this row's key) go on meanwhile.
+        const PgRows batch =
+            db_->exec("SELECT next_index, size FROM rfid_batch WHERE id = $1 FOR NO KEY UPDATE", {batchId_});
         // Numbers of leases that were not renewed in time are free for anyone.
         db_->exec("WITH gone AS (UPDATE rfid_lease SET ended = now() WHERE batch_id = $1 AND ended IS NULL AND "
                   "expires < now() RETURNING id) "
@@ -160,10 +163,14 @@ std::optional<qint64> SharedJournal::nextIndex(const EpcSource &)
 
 std::optional<JournalState::Holder> SharedJournal::epcHolder(const QByteArray &epc) const
 {
+    if (epcAsked_ && epcAsked_->first == epc)
+        return epcAsked_->second;
     const PgRows r = db_->exec("SELECT idx, tid, kind FROM rfid_hold WHERE epc = $1", {epc});
-    if (!r.count())
-        return std::nullopt;
-    return JournalState::Holder{r.number(0, 0), r.bytes(0, 1), holdKind(r.text(0, 2))};
+    std::optional<JournalState::Holder> holder;
+    if (r.count())
+        holder = JournalState::Holder{r.number(0, 0), r.bytes(0, 1), holdKind(r.text(0, 2))};
+    epcAsked_.emplace(epc, holder);
+    return holder;
 }
 
 std::optional<qint64> SharedJournal::tidIndex(const QByteArray &tid) const
@@ -179,13 +186,17 @@ std::optional<JournalState::TidHold> SharedJournal::tidHold(const QByteArray &ti
 {
     if (tid.isEmpty())
         return std::nullopt;
+    if (tidAsked_ && tidAsked_->first == tid)
+        return tidAsked_->second;
     // An intent of this batch first: only this batch's indexes can be settled here.
     const PgRows r = db_->exec("SELECT idx, epc, kind FROM rfid_hold WHERE tid = $1 AND kind IN ('intent', 'seen') "
                                "AND (kind = 'seen' OR batch_id = $2) ORDER BY kind = 'intent' DESC LIMIT 1",
                                {tid, batchId_});
-    if (!r.count())
-        return std::nullopt;
-    return JournalState::TidHold{r.number(0, 0), r.bytes(0, 1), holdKind(r.text(0, 2))};
+    std::optional<JournalState::TidHold> hold;
+    if (r.count())
+        hold = JournalState::TidHold{r.number(0, 0), r.bytes(0, 1), holdKind(r.text(0, 2))};
+    tidAsked_.emplace(tid, hold);
+    return hold;
 }
 
 void SharedJournal::insertRow(const JournalRow &row, const QDateTime &time)
@@ -199,12 +210,16 @@ void SharedJournal::insertRow(const JournalRow &row, const QDateTime &time)
 
 void SharedJournal::recorded(const JournalRow &row, const QDateTime &time)
 {
+    epcAsked_.reset();
+    tidAsked_.reset();
     if (onAppended)
         onAppended(row, time);
 }
 
 std::optional<IntentRefusal> SharedJournal::recordIntent(const JournalRow &row)
 {
+    epcAsked_.reset();
+    tidAsked_.reset();
     const qint64 lease = current_ && current_->index == row.index ? current_->lease : -1;
     const QDateTime time = appclock::now();
     const auto refused = db_->transaction([&]() -> std::optional<IntentRefusal> {
@@ -262,6 +277,8 @@ std::optional<IntentRefusal> SharedJournal::recordIntent(const JournalRow &row)
 
 QString SharedJournal::append(JournalRow &row)
 {
+    epcAsked_.reset();
+    tidAsked_.reset();
     const QDateTime time = appclock::now();
     QString refusedWhy;
     try {

@@ -30,7 +30,7 @@ struct SharedJournalOptions {
 // The commissioning journal in a PostgreSQL database that several stations share.
 //
 // Numbers are leased in blocks. A lease is taken in one transaction that first locks the
-// batch's row (SELECT ... FOR UPDATE): every lease of a batch waits for the one before it, so
+// batch's row (SELECT ... FOR NO KEY UPDATE): every lease of a batch waits for the one before it, so
 // no index is ever given twice, without the retry loop that SERIALIZABLE would need on a row
 // that every station's lease touches. Inside it, leases that expired give their unused
 // numbers back (state free), the new lease takes free numbers first, lowest first, then fresh
@@ -76,6 +76,10 @@ private:
     void recorded(const JournalRow &row, const QDateTime &time);
 
     std::unique_ptr<PgConnection> db_;
+    // The job asks about the same tag's EPC and TID twice before its intent (settle, then
+    // refuse): the answers are kept until this station records anything.
+    mutable std::optional<std::pair<QByteArray, std::optional<JournalState::Holder>>> epcAsked_;
+    mutable std::optional<std::pair<QByteArray, std::optional<JournalState::TidHold>>> tidAsked_;
     SharedJournalOptions options_;
     qint64 batchId_ = 0;
     std::deque<Leased> leased_;     // this station's numbers, in the order it uses them

@@ -206,7 +206,11 @@ void EpcBatchWindow::start()
     job.onCue = [this](const epc::Cue &c) { showCue(c); };
     job.onProgress = [this](const epc::Progress &pr) { showProgress(pr); };
     session_->journal().onAppended = [this](const epc::JournalRow &row, const QDateTime &time) {
-        lastRow_ = row;
+        // The intent before each write is the journal's safeguard, not news: the file has it.
+        if (row.result == epc::TagResult::Intent)
+            return;
+        if (row.result != epc::TagResult::Seen)
+            lastRow_ = row;
         rows->add(row, time);
     };
     showProgress({});
