@@ -120,8 +120,13 @@ PgConnection::PgConnection(const QString &uri)
     // A server that cannot be reached, or a network that drops mid-batch, is said within
     // seconds, not after the system's TCP time-outs (minutes); the URI's own values win.
     const QByteArray dbname = uri.trimmed().toUtf8();
-    const char *keys[] = {"connect_timeout", "keepalives_idle", "keepalives_interval", "keepalives_count",
-                          "tcp_user_timeout", "dbname", nullptr};
+    const char *keys[] = {"connect_timeout",
+                          "keepalives_idle",
+                          "keepalives_interval",
+                          "keepalives_count",
+                          "tcp_user_timeout",
+                          "dbname",
+                          nullptr};
     const char *values[] = {"10", "10", "5", "3", "15000", dbname.constData(), nullptr};
     conn_ = PQconnectdbParams(keys, values, 1);
     if (!conn_ || PQstatus(conn_) != CONNECTION_OK) {

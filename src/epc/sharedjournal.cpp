@@ -1,8 +1,8 @@
 #include "epc/sharedjournal.h"
 
+#include "base/clock.h"
 #include "epc/epctext.h"
 #include "epc/journalschema.h"
-#include "base/clock.h"
 
 #include <QElapsedTimer>
 #include <QScopeGuard>

@@ -1,8 +1,8 @@
 #include "epc/verifiedrows.h"
 
+#include "base/errors.h"
 #include "epc/journalreader.h"
 #include "epc/pgconnection.h"
-#include "link/errors.h"
 
 #include <QFileInfo>
 

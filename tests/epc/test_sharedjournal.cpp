@@ -1,7 +1,7 @@
+#include "base/clock.h"
 #include "epc/hexsequence.h"
 #include "epc/sharedjournal.h"
 #include "epc/verifiedrows.h"
-#include "link/timestamp.h"
 #include "pgtestserver.h"
 
 #include <QFile>

@@ -112,13 +112,16 @@ TEST_F(BatchWindowTest, EachArmedFaultEndsInItsJournalRow)
     const Expected expected[] = {
         {0, "verified", "1", ""},
         {1, "failed", "3", "write: the tag refused (locked, or another access password)"},
-        {1, "seen", "3", "the tag carries this value after the failed write of EPC 3074257BF7194E4000001A86: put "
-                         "it aside or rewrite it"},
+        {1, "seen", "3",
+         "the tag carries this value after the failed write of EPC 3074257BF7194E4000001A86: put "
+         "it aside or rewrite it"},
         {2, "failed", "3", "read back 3074257BF7194E4000001A86, expected 3074257BF7194E4000001A87"},
-        {2, "seen", "3", "the tag carries this value after the failed write of EPC 3074257BF7194E4000001A87: put "
-                         "it aside or rewrite it"},
-        {3, "failed", "1", "the tag left the field during the write; the tag may carry EPC 3074257BF7194E4000001A88, "
-                           "which no other tag gets: put it aside, and place it again to settle index 3"},
+        {2, "seen", "3",
+         "the tag carries this value after the failed write of EPC 3074257BF7194E4000001A87: put "
+         "it aside or rewrite it"},
+        {3, "failed", "1",
+         "the tag left the field during the write; the tag may carry EPC 3074257BF7194E4000001A88, "
+         "which no other tag gets: put it aside, and place it again to settle index 3"},
         {4, "verified", "1", ""},
         {5, "verified", "1", ""},
     };
