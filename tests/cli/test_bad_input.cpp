@@ -53,7 +53,7 @@ const Case kCases[] = {
     {"epc batch --first-hex 3000 --step 0x10000 --count 5 --journal /nonexistent/j.csv", "--step: step 10000 is wider"},
     {"epc batch --first urn:epc:tag:sgtin-96:3.0614141.812345.1 --reverse --count 5 --journal /nonexistent/j.csv",
      "--reverse belongs to --first-hex"},
-    {"epc batch --first urn:epc:tag:sgtin-96:3.0614141.812345.1 --count 5", "--journal FILE is missing"},
+    {"epc batch --first urn:epc:tag:sgtin-96:3.0614141.812345.1 --count 5", "--journal FILE|URI is missing"},
     {"epc batch --first urn:epc:tag:sgtin-96:3.0614141.812345.274877906943 --count 2 --journal /nonexistent/j.csv",
      "the largest SGTIN-96 carries"},
     {"epc batch --first urn:epc:tag:sgtin-96:3.0614141.812345.1 --count 5 --journal /nonexistent/j.csv",
