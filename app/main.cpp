@@ -1,3 +1,4 @@
+#include "base/errors.h"
 #include "link/hidtransport.h"
 #include "simulatedsetup.h"
 #include "ui/connectiontools.h"
@@ -60,13 +61,22 @@ int main(int argc, char **argv)
         return 2;
     }
 
+    // Read before anything starts, also for a simulator taken up later from the Tools menu.
+    std::optional<int> fieldTags;
+    try {
+        fieldTags = UhfField::sizeFromEnvironment();
+    } catch (const UserError &e) {
+        std::fprintf(stderr, "rfid-workbench: %s\n", qPrintable(e.message()));
+        return 2;
+    }
+
     if (parser.isSet(simulate)) {
         const auto personality = SimulatedReader::personalityFromName(parser.value(simulate));
         if (!personality) {
             std::fprintf(stderr, "rfid-workbench: --simulate takes keyboard or hf\n");
             return 2;
         }
-        SimulatedSetup sim(*personality);
+        SimulatedSetup sim(*personality, fieldTags);
         TForm1 form(sim.reader);
         form.show();
         sim.attach(form);
@@ -78,7 +88,7 @@ int main(int argc, char **argv)
     TForm1 form(transport);
     // Without a reader at hand the user can go on with the simulator, in place.
     form.connectionTools->offerSimulator([&] {
-        sim = std::make_unique<SimulatedSetup>(SimulatedReader::Personality::Keyboard);
+        sim = std::make_unique<SimulatedSetup>(SimulatedReader::Personality::Keyboard, fieldTags);
         sim->attach(form);
     });
     form.show();

@@ -6,9 +6,11 @@
 #include "ui/epcbatchwindow.h"
 #include "ui/tform1.h"
 
-SimulatedSetup::SimulatedSetup(SimulatedReader::Personality personality)
+SimulatedSetup::SimulatedSetup(SimulatedReader::Personality personality, std::optional<int> fieldTags)
     : reader(personality), module(reader.uhf(), &reader.faults())
 {
+    if (fieldTags)
+        reader.uhf().fillField(*fieldTags);
 }
 
 SimulatedSetup::~SimulatedSetup()

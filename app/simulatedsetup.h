@@ -4,6 +4,7 @@
 #include "sim/simulatedreader.h"
 
 #include <memory>
+#include <optional>
 
 class SimulatorWindow;
 class TForm1;
@@ -13,7 +14,8 @@ class TForm1;
 class SimulatedSetup
 {
 public:
-    explicit SimulatedSetup(SimulatedReader::Personality personality);
+    // fieldTags: the simulated field's number of tags (RFID_SIM_FIELD); nothing for the one tag.
+    explicit SimulatedSetup(SimulatedReader::Personality personality, std::optional<int> fieldTags = std::nullopt);
     ~SimulatedSetup();
 
     // Puts the simulator behind the window: its link, the title and status bar, the module

@@ -9,6 +9,7 @@
 #include "cli/script.h"
 #include "cli/session.h"
 #include "serial/commtypes.h"
+#include "sim/uhffield.h"
 
 #include <QCommandLineParser>
 
@@ -52,6 +53,7 @@ RunOptions readOptions(const QCommandLineParser &parser)
             throw UserError(QStringLiteral("--simulate must be keyboard or hf, not '%1'.").arg(kind));
         if (o.vid || !o.device.isEmpty())
             throw UserError(QStringLiteral("--simulate excludes --usb and --device: give one."));
+        o.simulatedFieldTags = UhfField::sizeFromEnvironment();
     }
     if (parser.isSet(QStringLiteral("address")))
         o.address = hex::byteField(parser.value(QStringLiteral("address")), QStringLiteral("--address"));

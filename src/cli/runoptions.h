@@ -14,6 +14,7 @@ struct RunOptions {
     std::optional<uint16_t> vid, pid; // --usb VID:PID
     QString device;                   // --device PATH
     std::optional<SimulatedReader::Personality> simulate;
+    std::optional<int> simulatedFieldTags; // RFID_SIM_FIELD, read with --simulate
     std::optional<uint8_t> address;
     bool json = false;
     QString traceFile;

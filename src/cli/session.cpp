@@ -17,6 +17,8 @@ Session::Session(const RunOptions &options, Output &output) : options_(options),
 {
     if (options_.simulate) {
         simulator_ = std::make_unique<SimulatedReader>(*options_.simulate);
+        if (options_.simulatedFieldTags)
+            simulator_->uhf().fillField(*options_.simulatedFieldTags);
         module_ = std::make_unique<PtyUhfModule>(simulator_->uhf(), &simulator_->faults());
         // `serial ports` lists the module's line, e.g. as "pts/3".
         if (module_->isOpen())

@@ -6,18 +6,13 @@
 #include "epc/pgconnection.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <vector>
 
 namespace epc
 {
 namespace
 {
-
-struct FileRow {
-    JournalRow row;
-    QString time;
-    qint64 line;
-};
 
 // What the row does to the EPCs held, as a station's row would.
 void hold(PgConnection &db, qint64 batch, const QString &station, const JournalRow &row)
@@ -56,11 +51,6 @@ ImportResult importJournal(const QString &csvPath, const QString &uri, const QSt
         throw UserError(QStringLiteral("the station name is empty: every imported row names its station"));
     if (!QFileInfo(csvPath).isFile())
         throw UserError(QStringLiteral("journal %1 is not there, or no file").arg(csvPath));
-    std::vector<FileRow> rows;
-    qint64 line = 1;
-    readJournal(csvPath, [&](const JournalRow &row, QByteArrayView time) {
-        rows.push_back(FileRow{row, QString::fromLatin1(time), ++line});
-    });
     if (batch.trimmed().isEmpty())
         batch = QStringLiteral("import:") + QFileInfo(csvPath).fileName();
     const QString source = QStringLiteral("imported from CSV journal %1").arg(QFileInfo(csvPath).fileName());
@@ -69,7 +59,6 @@ ImportResult importJournal(const QString &csvPath, const QString &uri, const QSt
     ensureJournalSchema(db);
     ImportResult result;
     result.batch = batch;
-    result.rows = qint64(rows.size());
     db.transaction([&] {
         db.exec("INSERT INTO rfid_batch (name, source) VALUES ($1, $2) ON CONFLICT (name) DO NOTHING", {batch, source});
         const PgRows b = db.exec("SELECT id, source FROM rfid_batch WHERE name = $1 FOR NO KEY UPDATE", {batch});
@@ -79,8 +68,14 @@ ImportResult importJournal(const QString &csvPath, const QString &uri, const QSt
                                 .arg(batch, db.name(), b.text(0, 1), QFileInfo(csvPath).fileName()));
         const qint64 id = b.number(0, 0);
         qint64 top = -1;
-        for (const FileRow &f : rows) {
-            const QDateTime time = QDateTime::fromString(f.time, Qt::ISODateWithMs);
+        // Row by row from the mapped file: a malformed line ends the scan, and the transaction
+        // with it, so that nothing of that file is imported.
+        const auto importRow = [&](const JournalRowView &view) {
+            ++result.rows;
+            const JournalRow row{view.index,  view.epc.toByteArray(), view.tid.toByteArray(),
+                                 view.result, view.attempts,          view.detailText()};
+            const QString timeText = QString::fromLatin1(view.time);
+            const QDateTime time = QDateTime::fromString(timeText, Qt::ISODateWithMs);
             // Savepoints: a refused row leaves the transaction usable for the rows after it.
             db.run("SAVEPOINT one_row");
             try {
@@ -88,12 +83,12 @@ ImportResult importJournal(const QString &csvPath, const QString &uri, const QSt
                     "INSERT INTO rfid_row (batch_id, station, time, utc_offset, idx, epc, tid, result, attempts, "
                     "detail) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10) ON CONFLICT "
                     "(batch_id, station, idx, result, time) DO NOTHING RETURNING id",
-                    {id, station, f.time, time.isValid() ? time.offsetFromUtc() : 0, f.row.index, f.row.epc, f.row.tid,
-                     QString::fromLatin1(resultWord(f.row.result)), f.row.attempts, f.row.detail});
+                    {id, station, timeText, time.isValid() ? time.offsetFromUtc() : 0, row.index, row.epc, row.tid,
+                     QString::fromLatin1(resultWord(row.result)), row.attempts, row.detail});
                 db.run("RELEASE SAVEPOINT one_row");
                 if (!added.count()) {
                     ++result.already;
-                    continue;
+                    return;
                 }
             } catch (const PgConstraintError &) {
                 db.run("ROLLBACK TO SAVEPOINT one_row");
@@ -101,23 +96,24 @@ ImportResult importJournal(const QString &csvPath, const QString &uri, const QSt
                     "SELECT r.station, r.idx, b.name FROM rfid_row r JOIN rfid_batch b ON b.id = r.batch_id "
                     "WHERE r.result IN ('verified', 'written') AND (r.epc = $1 OR (r.tid = $2 AND r.tid <> '')) "
                     "LIMIT 1",
-                    {f.row.epc, f.row.tid});
+                    {row.epc, row.tid});
                 result.conflicts << QStringLiteral("line %1: index %2, EPC %3%4 is verified already at station %5 "
                                                    "(index %6 of batch %7)")
-                                        .arg(f.line)
-                                        .arg(f.row.index)
-                                        .arg(toHex(f.row.epc),
-                                             f.row.tid.isEmpty() ? QString()
-                                                                 : QStringLiteral(", TID %1").arg(toHex(f.row.tid)),
+                                        .arg(view.line)
+                                        .arg(row.index)
+                                        .arg(toHex(row.epc),
+                                             row.tid.isEmpty() ? QString()
+                                                               : QStringLiteral(", TID %1").arg(toHex(row.tid)),
                                              other.text(0, 0))
                                         .arg(other.number(0, 1))
                                         .arg(other.text(0, 2));
-                continue;
+                return;
             }
             ++result.added;
-            hold(db, id, station, f.row);
-            top = std::max(top, f.row.index);
-        }
+            hold(db, id, station, row);
+            top = std::max(top, row.index);
+        };
+        mapJournal(csvPath, [&](QByteArrayView data) { scanJournal(data, csvPath, importRow); });
         // The file's indexes are used: a station with this batch's source never gets them.
         db.exec("INSERT INTO rfid_number (batch_id, idx, state) SELECT DISTINCT $1::bigint, idx, 'used' FROM rfid_row "
                 "WHERE batch_id = $1 AND result <> 'returned' ON CONFLICT DO NOTHING",

@@ -94,10 +94,9 @@ bool looksLikeTime(QByteArrayView t)
     return true;
 }
 
-using EachRow = std::function<void(const JournalRow &, QByteArrayView)>;
-
-// Checks one row and adds it to contents; returns the fault or nullptr.
-const char *takeRow(QByteArrayView line, JournalContents &c, QByteArray &epc, QByteArray &tid, const EachRow &each)
+// Checks one row and reads its fields into row (whose epc and tid are views of the buffers
+// given); returns the fault or nullptr.
+const char *takeRow(QByteArrayView line, JournalRowView &row, QByteArray &epc, QByteArray &tid)
 {
     QByteArrayView f[kFields];
     int count = 0;
@@ -107,8 +106,8 @@ const char *takeRow(QByteArrayView line, JournalContents &c, QByteArray &epc, QB
         return "fewer than 7 fields";
     if (!looksLikeTime(f[0]))
         return "time is not ISO 8601 (2024-05-01T10:00:00+02:00)";
-    qint64 index = 0, attempts = 0;
-    if (!parseCount(f[1], 15, index))
+    qint64 attempts = 0;
+    if (!parseCount(f[1], 15, row.index))
         return "index is not a number";
     if (!parseHexField(f[2], kMaxEpcBytes, epc) || epc.isEmpty())
         return "epc is not hex of whole bytes";
@@ -119,37 +118,30 @@ const char *takeRow(QByteArrayView line, JournalContents &c, QByteArray &epc, QB
     const std::optional<TagResult> result = resultOfWord(f[4]);
     if (!result)
         return "result is none of verified, written, failed, intent, seen";
-    switch (*result) {
-    case TagResult::Verified:
-    case TagResult::Written:
-        c.state.add(index, epc, tid);
-        break;
-    case TagResult::Failed:
-        ++c.failedRows;
-        break;
-    case TagResult::Intent:
-        c.state.addIntent(index, epc, tid);
-        break;
-    case TagResult::Seen:
-        c.state.addSeen(index, epc, tid);
-        break;
-    }
-    ++c.rows;
-    if (each) {
-        // A quoted field still has its quotes doubled; formatRow quotes every detail with one.
-        const QByteArray detail = f[6].toByteArray().replace("\"\"", "\"");
-        each(JournalRow{index, epc, tid, *result, int(attempts), QString::fromUtf8(detail)}, f[0]);
-    }
+    row.result = *result;
+    row.attempts = int(attempts);
+    row.time = f[0];
+    row.epc = epc;
+    row.tid = tid;
+    row.detail = f[6];
     return nullptr;
 }
 
 } // namespace
 
-JournalContents parseJournal(QByteArrayView data, const QString &name, const EachRow &each)
+QString JournalRowView::detailText() const
 {
-    JournalContents c;
+    // A quoted field still has its quotes doubled; formatRow quotes every detail with one.
+    return QString::fromUtf8(detail.toByteArray().replace("\"\"", "\""));
+}
+
+JournalScan scanJournal(QByteArrayView data, const QString &name,
+                        const std::function<void(const JournalRowView &)> &onRow)
+{
+    JournalScan c;
     const QByteArrayView header(kJournalHeader);
     QByteArray epc, tid; // reused: one allocation for the whole file
+    JournalRowView row;
     qsizetype pos = 0;
     qint64 lineNo = 0;
     while (pos < data.size()) {
@@ -181,26 +173,63 @@ JournalContents parseJournal(QByteArrayView data, const QString &name, const Eac
         }
         if (line.isEmpty())
             continue;
-        if (const char *fault = takeRow(line, c, epc, tid, each))
+        if (const char *fault = takeRow(line, row, epc, tid))
             throw UserError(QStringLiteral("journal %1, line %2: %3").arg(name).arg(lineNo).arg(QLatin1String(fault)));
+        row.line = lineNo;
+        ++c.rows;
+        onRow(row);
     }
     return c;
 }
 
-JournalContents readJournal(const QString &path, const EachRow &each)
+JournalContents parseJournal(QByteArrayView data, const QString &name)
+{
+    JournalContents c;
+    const JournalScan scan = scanJournal(data, name, [&c](const JournalRowView &row) {
+        switch (row.result) {
+        case TagResult::Verified:
+        case TagResult::Written:
+            c.state.add(row.index, row.epc, row.tid);
+            break;
+        case TagResult::Failed:
+            ++c.failedRows;
+            break;
+        case TagResult::Intent:
+            c.state.addIntent(row.index, row.epc.toByteArray(), row.tid.toByteArray());
+            break;
+        case TagResult::Seen:
+            c.state.addSeen(row.index, row.epc.toByteArray(), row.tid.toByteArray());
+            break;
+        }
+    });
+    c.rows = scan.rows;
+    c.completeBytes = scan.completeBytes;
+    c.header = scan.header;
+    c.cut = scan.cut;
+    return c;
+}
+
+void mapJournal(const QString &path, const std::function<void(QByteArrayView)> &use)
 {
     QFile file(path);
     if (!file.exists())
-        return {};
+        return use({});
     if (!file.open(QIODevice::ReadOnly))
         throw UserError(QStringLiteral("cannot read journal %1: %2").arg(path, file.errorString()));
     // Mapped rather than copied: a long journal is read once, front to back.
     const qint64 size = file.size();
     if (size == 0)
-        return {};
+        return use({});
     if (const uchar *map = file.map(0, size))
-        return parseJournal(QByteArrayView(reinterpret_cast<const char *>(map), size), path, each);
-    return parseJournal(file.readAll(), path, each);
+        return use(QByteArrayView(reinterpret_cast<const char *>(map), size));
+    use(file.readAll());
+}
+
+JournalContents readJournal(const QString &path)
+{
+    JournalContents c;
+    mapJournal(path, [&](QByteArrayView data) { c = parseJournal(data, path); });
+    return c;
 }
 
 } // namespace epc

@@ -57,7 +57,12 @@ SimulatorWindow::SimulatorWindow(SimulatedReader &reader, PtyUhfModule *serialMo
     auto *layout = new QVBoxLayout(this);
     auto *what = new QLabel(QStringLiteral("<b>%1</b>").arg(reader.description()), this);
     layout->addWidget(what);
-    layout->addWidget(reader.personality() == SimulatedReader::Personality::Hf ? buildHfGroup() : buildUhfGroup());
+    if (reader.personality() == SimulatedReader::Personality::Hf) {
+        layout->addWidget(buildHfGroup());
+    } else {
+        layout->addWidget(buildUhfGroup());
+        layout->addWidget(buildFieldGroup());
+    }
     layout->addWidget(buildFaultGroup());
     layout->addStretch(1);
 
@@ -146,6 +151,77 @@ QWidget *SimulatorWindow::buildUhfGroup()
     return group;
 }
 
+QWidget *SimulatorWindow::buildFieldGroup()
+{
+    auto *group = new QGroupBox(QStringLiteral("Many tags in the field"), this);
+    group->setObjectName(QStringLiteral("tagField"));
+    auto *layout = new QVBoxLayout(group);
+    auto *row = new QHBoxLayout;
+    fieldSize_ = new QSpinBox(group);
+    fieldSize_->setObjectName(QStringLiteral("fieldSize"));
+    fieldSize_->setRange(0, UhfField::kMaxTags);
+    fieldSize_->setValue(12);
+    auto *fill = button(group, QStringLiteral("fillField"), QStringLiteral("Fill the field"));
+    auto *leave = button(group, QStringLiteral("leaveField"), QStringLiteral("Back to one tag"));
+    row->addWidget(new QLabel(QStringLiteral("Tags:"), group));
+    row->addWidget(fieldSize_);
+    row->addWidget(fill);
+    row->addWidget(leave);
+    row->addStretch(1);
+    fieldSummary_ = new QLabel(group);
+    fieldSummary_->setObjectName(QStringLiteral("fieldSummary"));
+    fieldSummary_->setWordWrap(true);
+    fieldTags_ = new QListWidget(group);
+    fieldTags_->setObjectName(QStringLiteral("fieldTags"));
+    fieldTags_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    fieldTags_->setMinimumHeight(fieldTags_->fontMetrics().height() * 8);
+    layout->addLayout(row);
+    layout->addWidget(fieldSummary_);
+    layout->addWidget(fieldTags_);
+    connect(fill, &QPushButton::clicked, this, [this] { reader_.uhf().fillField(fieldSize_->value()); });
+    connect(leave, &QPushButton::clicked, &reader_.uhf(), &UhfModule::leaveField);
+    return group;
+}
+
+void SimulatorWindow::showField()
+{
+    // Rebuilt only when tags change: the window follows every command, and a field is large.
+    const UhfModule &m = reader_.uhf();
+    if (m.fieldRevision() == shownFieldRevision_)
+        return;
+    shownFieldRevision_ = m.fieldRevision();
+    fieldTags_->clear();
+    const UhfField *field = m.field();
+    if (!field) {
+        fieldSummary_->setText(QStringLiteral("One tag, above. Filled, the field answers each inventory with the "
+                                              "tags that win a slot in that round."));
+        return;
+    }
+    fieldSummary_->setText(
+        QStringLiteral("%1 tags (seed %2). Access password %3 on tags %4 and %5.")
+            .arg(field->size())
+            .arg(field->seed())
+            .arg(QString::number(UhfField::kAccessPassword, 16).toUpper().rightJustified(8, QLatin1Char('0')))
+            .arg(UhfField::kPasswordTag + 1)
+            .arg(UhfField::kLockedUserTag + 1));
+    for (int i = 0; i < field->size(); ++i) {
+        const UhfTag &t = field->tag(i);
+        const SimChip &chip = field->chip(i);
+        QString line = QStringLiteral("%1  %2  %3 %4, user %5 words")
+                           .arg(i + 1, 3)
+                           .arg(QString::fromLatin1(t.epc().toHex().toUpper()), -32)
+                           .arg(QLatin1String(chip.maker), QLatin1String(chip.model))
+                           .arg(t.user.size() / 2);
+        if (i == UhfField::kPasswordTag)
+            line += QStringLiteral(", reserved bank locked");
+        else if (i == UhfField::kLockedEpcTag)
+            line += QStringLiteral(", EPC bank permalocked");
+        else if (i == UhfField::kLockedUserTag)
+            line += QStringLiteral(", user bank locked");
+        fieldTags_->addItem(line);
+    }
+}
+
 QWidget *SimulatorWindow::buildHfGroup()
 {
     auto *group = new QGroupBox(QStringLiteral("HF cards in the field"), this);
@@ -208,7 +284,9 @@ void SimulatorWindow::refresh()
 {
     if (epc_) {
         const auto &tag = reader_.uhf().tag();
-        epc_->setText(tag ? spaced(tag->epc()) : QStringLiteral("(no tag)"));
+        epc_->setText(reader_.uhf().field() ? QStringLiteral("(not answering: the field below does)")
+                      : tag                 ? spaced(tag->epc())
+                                            : QStringLiteral("(no tag)"));
         tid_->setText(tag ? spaced(tag->tid) : QString());
         crc_->setText(tag ? spaced(tag->crc()) : QString());
         const auto &second = reader_.uhf().secondTag();
@@ -234,6 +312,7 @@ void SimulatorWindow::refresh()
         workMode_->setText(serial_ && serial_->isOpen()
                                ? serial_->devicePath() + QStringLiteral(" (") + mode + QLatin1Char(')')
                                : mode);
+        showField();
     }
     if (hfCards_) {
         const HfReader &hf = reader_.hf();

@@ -24,6 +24,8 @@ public:
 
 private:
     QWidget *buildUhfGroup();
+    QWidget *buildFieldGroup();
+    void showField();
     QWidget *buildHfGroup();
     QWidget *buildFaultGroup();
 
@@ -39,6 +41,10 @@ private:
     QLabel *queued_ = nullptr;
     QSpinBox *queueCount_ = nullptr;
     QListWidget *tagLog_ = nullptr;
+    QSpinBox *fieldSize_ = nullptr;
+    QLabel *fieldSummary_ = nullptr;
+    QListWidget *fieldTags_ = nullptr;
+    int shownFieldRevision_ = -1;
     QLabel *workMode_ = nullptr;
     QCheckBox *cardsPresent_ = nullptr;
     QLabel *hfCards_ = nullptr;

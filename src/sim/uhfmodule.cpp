@@ -1,5 +1,7 @@
 #include "sim/uhfmodule.h"
 
+#include "sim/simcommand.h"
+
 #include <QRandomGenerator>
 #include <csignal>
 
@@ -83,6 +85,8 @@ QByteArray UhfModule::process(const QByteArray &f)
 
 QByteArray UhfModule::inventory()
 {
+    if (field_)
+        return fieldInventory();
     const bool layAfter = actOnCue();
     // One frame for each tag heard in the round, all in one answer.
     QByteArray reply;
@@ -95,6 +99,52 @@ QByteArray UhfModule::inventory()
     if (layAfter)
         layTag();
     return reply;
+}
+
+QByteArray UhfModule::fieldInventory()
+{
+    const int64_t ms = fieldClock_ ? fieldClock_() : fieldTimer_.elapsed();
+    QByteArray reply;
+    for (const int index : field_->roundWinners()) {
+        const UhfTag &t = field_->tag(index);
+        const QByteArray f =
+            frame(0x02, 0x22, QByteArray(1, char(field_->rssi(index, ms))) + t.pc() + t.epc() + t.crc());
+        // The reader's reply area ends the round: the tags behind wait for the next one.
+        if (reply.size() + f.size() > kMaxReplyData)
+            break;
+        reply += f;
+        field_->markAnswered(index);
+    }
+    return reply.isEmpty() ? errorFrame(kNoTag) : reply;
+}
+
+void UhfModule::fillField(int count, uint32_t seed)
+{
+    field_.emplace(count, seed);
+    fieldTimer_.start();
+    ++fieldRevision_;
+    emit changed();
+}
+
+void UhfModule::leaveField()
+{
+    field_.reset();
+    ++fieldRevision_;
+    emit changed();
+}
+
+void UhfModule::setFieldClock(std::function<int64_t()> msSinceFill)
+{
+    fieldClock_ = std::move(msSinceFill);
+}
+
+QByteArray UhfModule::refusalFrame(UhfTag::Refusal refusal, const UhfTag &tag)
+{
+    if (refusal == UhfTag::Refusal::AccessFailed)
+        return errorFrame(kWrongPassword);
+    const QByteArray id = tag.pc() + tag.epc();
+    const char code = char(refusal == UhfTag::Refusal::Locked ? kMemoryLocked : kMemoryOverrun);
+    return frame(0x01, 0xFF, QByteArray(1, code) + char(id.size()) + id);
 }
 
 bool UhfModule::actOnCue()
@@ -134,6 +184,10 @@ QByteArray UhfModule::select(const QByteArray &params)
     const int maskBytes = (bits + 7) / 8;
     if (params.size() != 7 + maskBytes)
         return errorFrame(kBadCommand);
+    // SelParam's low two bits name the bank; the pointer counts bits from the bank's start.
+    selectBank_ = uint8_t(params[0]) & 0x03;
+    selectPointerBits_ = (uint32_t(uint8_t(params[1])) << 24) | (uint32_t(uint8_t(params[2])) << 16) |
+                         (uint32_t(uint8_t(params[3])) << 8) | uint8_t(params[4]);
     selectMask_ = params.mid(7, maskBytes);
     selectBits_ = bits;
     return frame(0x01, 0x0C, QByteArray(1, '\0'));
@@ -141,6 +195,12 @@ QByteArray UhfModule::select(const QByteArray &params)
 
 UhfTag *UhfModule::selectedTag()
 {
+    if (field_) {
+        for (int i = 0; i < field_->size(); ++i)
+            if (matchesSelect(field_->tag(i)))
+                return &field_->tag(i);
+        return nullptr;
+    }
     for (std::optional<UhfTag> *t : {&tag_, &second_})
         if (*t && matchesSelect(**t))
             return &**t;
@@ -149,13 +209,19 @@ UhfTag *UhfModule::selectedTag()
 
 bool UhfModule::matchesSelect(const UhfTag &tag) const
 {
-    const QByteArray epc = tag.epc();
+    if (selectBits_ == 0)
+        return true;
+    // Bank 00 names no memory a select can compare.
+    const QByteArray *memory = selectBank_ == 0 ? nullptr : tag.bank(selectBank_);
+    if (!memory)
+        return false;
     for (int bit = 0; bit < selectBits_; ++bit) {
-        const int byte = bit / 8;
-        if (byte >= epc.size())
+        const int64_t at = int64_t(selectPointerBits_) + bit;
+        if (at / 8 >= memory->size())
             return false;
-        const int mask = 0x80 >> (bit % 8);
-        if ((uint8_t(epc[byte]) & mask) != (uint8_t(selectMask_[byte]) & mask))
+        const bool tagBit = uint8_t(memory->at(at / 8)) & (0x80 >> (at % 8));
+        const bool maskBit = uint8_t(selectMask_[bit / 8]) & (0x80 >> (bit % 8));
+        if (tagBit != maskBit)
             return false;
     }
     return true;
@@ -175,18 +241,9 @@ QByteArray UhfModule::write(const QByteArray &params)
     if (!target)
         return errorFrame(kWriteFailed);
     UhfTag &tag = *target;
-    const bool first = tag_ && target == &*tag_;
-    const QByteArray password = params.left(4);
-    if (tag.accessPassword() != QByteArray(4, '\0') && password != tag.accessPassword())
-        return errorFrame(kWrongPassword);
-    QByteArray *bank = tag.bank(bankNo);
-    if (!bank || (start + words) * 2 > bank->size())
-        return errorFrame(kMemoryOverrun);
-    if (bankNo == 2)
-        return errorFrame(kMemoryLocked);
-
-    if (bankNo == 1 && tag.epcLocked)
-        return errorFrame(kMemoryLocked);
+    const bool first = !field_ && tag_ && target == &*tag_;
+    if (const UhfTag::Refusal r = tag.refusesWrite(bankNo, start, words, params.left(4)); r != UhfTag::Refusal::None)
+        return refusalFrame(r, tag);
     if (bankNo == 1 && tag.leavesOnWrite) {
         (first ? tag_ : second_).reset();
         emit changed();
@@ -194,6 +251,7 @@ QByteArray UhfModule::write(const QByteArray &params)
     }
 
     const QByteArray before = tag.pc() + tag.epc();
+    QByteArray *bank = tag.bank(bankNo);
     bank->replace(start * 2, words * 2, params.mid(9));
     if (bankNo == 1) {
         if (tag.keepsOtherValue && !tag.epc().isEmpty()) {
@@ -209,28 +267,28 @@ QByteArray UhfModule::write(const QByteArray &params)
             blanks_.pop_front();
         }
     }
+    if (field_)
+        ++fieldRevision_;
     emit changed();
     return frame(0x01, 0x49, QByteArray(1, char(before.size())) + before + QByteArray(1, '\0'));
 }
 
 QByteArray UhfModule::readMemory(const QByteArray &params)
 {
+    // Access password (4), bank, start word (2), word count (2).
     if (params.size() != 9)
         return errorFrame(kBadCommand);
     UhfTag *target = selectedTag();
     if (!target)
         return errorFrame(kReadFailed);
-    UhfTag &tag = *target;
-    const QByteArray password = params.left(4);
-    if (tag.accessPassword() != QByteArray(4, '\0') && password != tag.accessPassword())
-        return errorFrame(kWrongPassword);
+    const UhfTag &tag = *target;
+    const int bankNo = uint8_t(params[4]);
     const int start = word16(params, 5);
     const int words = word16(params, 7);
-    const QByteArray *bank = tag.bank(uint8_t(params[4]));
-    if (!bank || words == 0 || (start + words) * 2 > bank->size())
-        return errorFrame(kMemoryOverrun);
+    if (const UhfTag::Refusal r = tag.refusesRead(bankNo, start, words, params.left(4)); r != UhfTag::Refusal::None)
+        return refusalFrame(r, tag);
     const QByteArray id = tag.pc() + tag.epc();
-    return frame(0x01, 0x39, QByteArray(1, char(id.size())) + id + bank->mid(start * 2, words * 2));
+    return frame(0x01, 0x39, QByteArray(1, char(id.size())) + id + tag.bank(bankNo)->mid(start * 2, words * 2));
 }
 
 QByteArray UhfModule::workModeCommand(uint8_t command, const QByteArray &params)

@@ -1,17 +1,20 @@
 #pragma once
 
+#include "sim/uhffield.h"
 #include "sim/uhftag.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QStringList>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <optional>
 
 // The UHF module of the simulated reader and its field: one tag (two when a trainer arms it),
 // a queue of blank tags laid one after another, the person who feeds a batch, and the
-// module's work mode. It answers module frames
+// module's work mode; or, once filled, a field of many tags. It answers module frames
 // (BB type cmd PL_HI PL_LO params checksum 7E), whether they come through the USB reader's
 // pass-through command or over the serial line.
 class UhfModule : public QObject
@@ -45,6 +48,19 @@ public:
     void queueBlankTags(int count);
     int queuedBlankTags() const { return int(blanks_.size()); }
     void clearQueue();
+
+    // Many tags in place of the one tag: each inventory answers the tags that won a slot in
+    // that round, as many as the reader's reply area holds; select, read and write reach the
+    // first tag the last select matches. count from 0 to UhfField::kMaxTags.
+    void fillField(int count, uint32_t seed = UhfField::kDefaultSeed);
+    // Back to the one tag.
+    void leaveField();
+    const UhfField *field() const { return field_ ? &*field_ : nullptr; }
+    // Counts the changes of the field's tags (filled, written), not those of their signal.
+    int fieldRevision() const { return fieldRevision_; }
+    // The clock the tags move by, in ms since the field was filled; the default is the
+    // monotonic time since then.
+    void setFieldClock(std::function<int64_t()> msSinceFill);
 
     // Every EPC written, in order, as upper-case hex.
     const QStringList &tagLog() const { return tagLog_; }
@@ -87,6 +103,9 @@ signals:
 
 private:
     QByteArray inventory();
+    QByteArray fieldInventory();
+    // The error frame of a tag's refusal; memory errors carry the tag's PC and EPC.
+    static QByteArray refusalFrame(UhfTag::Refusal refusal, const UhfTag &tag);
     QByteArray select(const QByteArray &params);
     QByteArray write(const QByteArray &params);
     QByteArray readMemory(const QByteArray &params);
@@ -111,6 +130,13 @@ private:
     uint16_t tidLot_; // in every TID of this run, so that TIDs of separate runs differ
     std::deque<UhfTag> blanks_;
     QStringList tagLog_;
+    std::optional<UhfField> field_;
+    int fieldRevision_ = 0;
+    QElapsedTimer fieldTimer_;
+    std::function<int64_t()> fieldClock_;
+    // The last select: bank, first bit, mask and its length in bits (0 matches every tag).
+    int selectBank_ = 1;
+    uint32_t selectPointerBits_ = 0x20;
     QByteArray selectMask_;
     int selectBits_ = 0;
     uint32_t nextSerial_ = 1;

@@ -68,3 +68,43 @@ QByteArray *UhfTag::bank(int number)
         return nullptr;
     }
 }
+
+bool UhfTag::opens(const QByteArray &password) const
+{
+    const QByteArray own = accessPassword();
+    return own == QByteArray(4, '\0') || password == own;
+}
+
+UhfTag::Refusal UhfTag::refusesRange(int number, int address, int words) const
+{
+    const QByteArray *memory = bank(number);
+    if (!memory || words <= 0 || (address + words) * 2 > memory->size())
+        return Refusal::Overrun;
+    return Refusal::None;
+}
+
+UhfTag::Refusal UhfTag::refusesRead(int number, int address, int words, const QByteArray &password) const
+{
+    // A password sent is tried first: a wrong one fails the access whatever it was for.
+    if (password != QByteArray(4, '\0') && !opens(password))
+        return Refusal::AccessFailed;
+    if (const Refusal r = refusesRange(number, address, words); r != Refusal::None)
+        return r;
+    if (number != 0) // locks guard the other banks against writes only
+        return Refusal::None;
+    if (guards[0] == Guard::Never)
+        return Refusal::Locked;
+    return guards[0] == Guard::Password && !opens(password) ? Refusal::AccessFailed : Refusal::None;
+}
+
+UhfTag::Refusal UhfTag::refusesWrite(int number, int address, int words, const QByteArray &password) const
+{
+    if (password != QByteArray(4, '\0') && !opens(password))
+        return Refusal::AccessFailed;
+    if (const Refusal r = refusesRange(number, address, words); r != Refusal::None)
+        return r;
+    const Guard guard = guards[size_t(number)];
+    if (guard == Guard::Never || number == 2 || (number == 1 && epcLocked))
+        return Refusal::Locked;
+    return guard == Guard::Password && !opens(password) ? Refusal::AccessFailed : Refusal::None;
+}

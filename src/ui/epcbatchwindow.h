@@ -67,6 +67,7 @@ public:
     QPushButton *startButton;
     QPushButton *pauseButton;
     QPushButton *stopButton;
+    QPushButton *exportEpcisButton;
     CueBanner *banner;
     QLabel *progressText;
     QLabel *currentText;

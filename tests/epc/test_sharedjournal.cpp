@@ -183,7 +183,8 @@ TEST_F(SharedJournalTest, RefusesWhatTheDatabaseHolds)
     }
 }
 
-// The verified rows of either journal, with each row's time and offset, from a time on.
+// The verified rows of either journal, with each row's time and offset, from a time on; intent,
+// seen and failed rows are none.
 TEST_F(SharedJournalTest, VerifiedRowsOfEitherJournal)
 {
     QTemporaryDir dir;
@@ -194,6 +195,7 @@ TEST_F(SharedJournalTest, VerifiedRowsOfEitherJournal)
             "2026-05-01T10:00:00.000+02:00,0,3000,E2801100,intent,0,\n"
             "2026-05-01T10:00:00.500+02:00,0,3000,E2801100,verified,1,\n"
             "2026-05-01T09:00:01.000Z,1,3001,E2801101,failed,3,x\n"
+            "2026-05-01T09:00:01.100Z,1,3000,E2801101,seen,3,the tag carries this value\n"
             "2026-05-01T09:00:02.000Z,2,3002,E2801102,verified,1,\n");
     f.close();
     {
@@ -227,7 +229,7 @@ TEST_F(SharedJournalTest, VerifiedRowsOfEitherJournal)
         std::optional<QDateTime> since;
         if (c.since)
             since = QDateTime::fromString(QString::fromLatin1(c.since), Qt::ISODate);
-        readVerifiedRows(c.journal, since, [&](const VerifiedRow &r) {
+        openVerifiedRows(c.journal)->forEach(since, [&](const VerifiedTag &r) {
             got << QStringLiteral("%1@%2").arg(r.index).arg(r.time.toString(Qt::ISODateWithMs));
             EXPECT_EQ(r.epc, epcOf(r.index));
         });
