@@ -212,8 +212,9 @@ TEST(Epc, FaultyTagsFailTheirIndexAndResumeWritesThoseNoTagMayCarry)
         << results().toStdString();
     // 3000 is on the tag that kept it; 3003 may be on the one pulled away: neither went to another.
     for (const QByteArray &line : outcomeLines(readFile(journal)))
-        if (line.contains(",verified,"))
+        if (line.contains(",verified,")) {
             EXPECT_TRUE(line.split(',').value(2) != "3000" && line.split(',').value(2) != "3003") << line.constData();
+        }
 
     faulty.insert(QStringLiteral("RFID_SIM_TAG_FAULTS"), QStringLiteral("locked,bent"));
     EXPECT_EQ(rfidctl(batch + QStringList{QStringLiteral("--resume")}, {}, faulty).exit, 2);

@@ -134,10 +134,11 @@ TEST_F(BatchWindowTest, EachArmedFaultEndsInItsJournalRow)
         ASSERT_EQ(r.size(), 7) << i;
         EXPECT_EQ(r[1], QString::number(e.index));
         // Serials 6789 ... 6794 of the GS1 sequence.
-        if (QLatin1String(e.result) != QLatin1String("seen"))
+        if (QLatin1String(e.result) != QLatin1String("seen")) {
             EXPECT_EQ(r[2], epc::toHex(epc::encode(epc::parseTagUri(
                                 QStringLiteral("urn:epc:tag:sgtin-96:3.0614141.812345.%1").arg(6789 + e.index)))))
                 << i;
+        }
         EXPECT_EQ(r[4], e.result) << i;
         EXPECT_EQ(r[5], e.attempts) << i;
         EXPECT_EQ(r[6], e.detail) << i;
