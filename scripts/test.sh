@@ -40,7 +40,17 @@ build_tsan() {
   cmake --build build-test-tsan -j"$jobs" --target tests_serial tests_link tests_files tests_commission
 }
 
+# One throwaway PostgreSQL server for the shared journal's tests (a Unix socket in a temporary
+# folder, no TCP), stopped at the end whatever happens; each test makes a database of its own.
+pgdir=$(mktemp -d /tmp/rfid-pg-XXXXXX)
+trap 'bash scripts/pg-test-server.sh stop "$pgdir"; rm -rf "$pgdir"' EXIT
+start_pg() {
+  RFID_TEST_PG_URI=$(bash scripts/pg-test-server.sh start "$pgdir")
+  export RFID_TEST_PG_URI
+}
+
 phase "packages" bash scripts/deps.sh
+phase "PostgreSQL server for the tests" start_pg
 phase "configure the programs alone" configure_programs_alone
 phase "build (address + undefined sanitizers)" build_asan
 # The install rules are the package's, whatever the build; the check also runs the installed

@@ -132,7 +132,8 @@ TEST(BatchJob, WhatThePersonAtTheWindowDoesMeetsTheJobAtItsNextPoll)
             },
             Qt::QueuedConnection);
         QObject::connect(
-            &batch, &commission::BatchJob::appended, &here, [&](const epc::JournalRow &, const QDateTime &) { ++rows; },
+            &batch, &commission::BatchJob::appended, &here,
+            [&](const epc::JournalRow &row, const QDateTime &) { rows += row.result != epc::TagResult::Intent; },
             Qt::QueuedConnection);
         QObject::connect(
             &batch, &commission::BatchJob::ended, &here,
