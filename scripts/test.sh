@@ -37,7 +37,7 @@ build_asan() {
 # Only what the threaded parts' tests need.
 build_tsan() {
   cmake -S . -B build-test-tsan "${sanitized[@]}" -DRFID_BUILD_BENCH=OFF -DRFID_SANITIZE=thread >/dev/null
-  cmake --build build-test-tsan -j"$jobs" --target tests_serial tests_link tests_files
+  cmake --build build-test-tsan -j"$jobs" --target tests_serial tests_link tests_files tests_commission
 }
 
 # One throwaway PostgreSQL server for the shared journal's tests (a Unix socket in a temporary
@@ -59,8 +59,8 @@ phase "install tree (of the sanitizer build)" bash scripts/check-install.sh buil
 phase "tests (address + undefined sanitizers)" ctest --test-dir build-test-asan --output-on-failure -j"$jobs"
 phase "fuzzing the parsers (libFuzzer, 10 s each)" bash scripts/fuzz.sh 10
 phase "build (thread sanitizer)" build_tsan
-phase "tests (thread sanitizer: serial, USB I/O thread, files)" \
-  ctest --test-dir build-test-tsan --output-on-failure -j"$jobs" -L '^(serial|link|files)$'
+phase "tests (thread sanitizer: serial, USB I/O thread, files, jobs)" \
+  ctest --test-dir build-test-tsan --output-on-failure -j"$jobs" -L '^(serial|link|files|commission)$'
 
 echo
 printf '%s\n' "${times[@]}"
