@@ -3,6 +3,7 @@
 #include <functional>
 
 // Waits that keep the window responsive: a nested event loop with a timer, never a busy loop.
+// Every call here belongs to the window's (the link's) thread.
 namespace waits
 {
 
@@ -14,9 +15,16 @@ void waitUntil(int ms, const std::function<bool()> &done);
 void notify();
 
 // Ends every running wait and makes later waits return at once: the program is closing.
+// Runs every cancel hook too.
 void cancelAll();
 bool cancelled();
 void resetForTests();
+
+// What must also end when the program closes and waits are no longer waited (a job waiting
+// for the link's thread): hook runs on cancelAll(), or at once when that has happened. The
+// key removes it again.
+int addCancelHook(std::function<void()> hook);
+void removeCancelHook(int key);
 
 // How a wait ended: its condition held, its time ran out, or the program is closing.
 enum class End { Condition, Time, Cancelled };
