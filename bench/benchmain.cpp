@@ -18,6 +18,24 @@ using figures::Bound;
 using figures::Figure;
 using figures::num;
 
+// Inventory rounds against the instant simulated reader with a field of fieldTags.
+Figure inventoryFigure(int fieldTags)
+{
+    using V = QList<double>;
+    const QString key = QStringLiteral("inventory.%1.").arg(fieldTags);
+    return {QStringLiteral("UHF inventory, instant simulated reader, RFID_SIM_FIELD=%1: tool's processor time a round")
+                .arg(fieldTags),
+            "<= 0.3 ms",
+            {key + "tool_cpu_ms", key + "sim_cpu_ms", key + "rounds_per_s", key + "reads_per_round"},
+            [](const V &v) { return v[0]; },
+            Bound::AtMost,
+            0.3,
+            [](const V &v) {
+                return num(v[0], 3) + " ms (simulator " + num(v[1], 3) + " ms; " + num(v[2], 0) + " rounds a second, " +
+                       num(v[3], 2) + " reads a round)";
+            }};
+}
+
 QList<Figure> table()
 {
     using V = QList<double>;
@@ -191,6 +209,24 @@ QList<Figure> table()
          Bound::AtMost,
          16,
          [](const V &v) { return num(v[0], 1) + " / " + num(v[1], 1) + " MiB"; }},
+        inventoryFigure(12),
+        inventoryFigure(200),
+        {"UHF tally of 10,000 tags (EPC, TID, chip, URI): heap per tag",
+         "<= 1024 bytes",
+         {"tally.bytes_per_tag"},
+         {},
+         Bound::AtMost,
+         1024,
+         [](const V &v) { return num(v[0], 0) + " bytes"; }},
+        {"UHF tally fed 1,000 reads a second (100 every 100 ms), 10,000 / 200 tags: processor time",
+         "<= 1 % of one core",
+         {"tally.10000.core_pct", "tally.200.core_pct", "tally.10000.us_per_read", "tally.200.us_per_read"},
+         [](const V &v) { return std::max(v[0], v[1]); },
+         Bound::AtMost,
+         1,
+         [](const V &v) {
+             return num(v[0], 3) + " / " + num(v[1], 3) + " % (" + num(v[2], 2) + " / " + num(v[3], 2) + " us a read)";
+         }},
     };
 }
 

@@ -70,7 +70,7 @@ TEST(Requests, TypedFramesTakeTheOneRowTheyMatch)
         {"8C", Route::Reader, "list WiFi networks"},
         {"AA 00 01 8C 8D BB", Route::Raw, "list WiFi networks"},
         {"AA 00 02 CD 01 CE BB", Route::Raw, "voice on"},
-        {"BB 00 22 00 00 22 7E", Route::Raw, "inventory (one tag)"},
+        {"BB 00 22 00 00 22 7E", Route::Raw, "inventory"},
         {"83", Route::Reader, nullptr}, // the HF reader's identity or the keyboard format
         {"77", Route::Reader, nullptr},
         {"", Route::Raw, nullptr},
