@@ -28,9 +28,9 @@ void BM_EpcAutomaticWriting(benchmark::State &state)
         reader.uhf().queueBlankTags(kPasses + 2);
         TForm1 form(reader);
         form.show();
-        form.PageControl1->setCurrentWidget(form.TabSheet8);
+        form.pageControl->setCurrentWidget(form.epcWritePage);
         QCoreApplication::processEvents();
-        EpcWritePage &page = *form.TabSheet8;
+        EpcWritePage &page = *form.epcWritePage;
         page.Edit54->setText(QStringLiteral("E2000000000000000000FFFE"));
         pauseMs = page.Edit61->text().toInt() + EpcWritePage::kLoopExtraMs;
         // Unticked during the last pass's write: the loop ends after that pass's pause.

@@ -37,8 +37,8 @@ void BM_KeyboardSetExchange(benchmark::State &state)
     rig.usb.setAnswer(QByteArray::fromHex("AA00010001BB"));
     TForm1 &form = rig.form();
     form.setVisible(shown);
-    form.RichEdit1->viewport()->setUpdatesEnabled(mode != 2);
-    form.RichEdit1->clear();
+    form.logPane->viewport()->setUpdatesEnabled(mode != 2);
+    form.logPane->clear();
     WindowRig::settle();
     const qint64 before = rig.usb.writes();
     int sinceClear = 0;
@@ -47,19 +47,19 @@ void BM_KeyboardSetExchange(benchmark::State &state)
     for (auto _ : state) {
         clock.start();
         const qint64 cpu0 = threadCpuNs();
-        form.TabSheet1->Button24->click();
+        form.keyboardPage->setFormatButton->click();
         cpuNs += threadCpuNs() - cpu0;
         wallNs += clock.nsecsElapsed();
         if (++sinceClear == kClearEvery) {
             state.PauseTiming();
-            form.RichEdit1->clear();
+            form.logPane->clear();
             WindowRig::settle();
             sinceClear = 0;
             state.ResumeTiming();
         }
     }
     form.show();
-    form.RichEdit1->viewport()->setUpdatesEnabled(true);
+    form.logPane->viewport()->setUpdatesEnabled(true);
     const QStringList errors = rig.takeErrors();
     if (!errors.isEmpty() || rig.usb.writes() - before != state.iterations()) {
         state.SkipWithError("the handler did not exchange one frame per press");

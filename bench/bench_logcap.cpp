@@ -49,7 +49,7 @@ void settleFrame()
 void BM_LogPaneAppendAtCap(benchmark::State &state)
 {
     constexpr int kBatch = 500;
-    LogPane &pane = *WindowRig::get().form().RichEdit1;
+    LogPane &pane = *WindowRig::get().form().logPane;
     pane.clear();
     while (pane.document()->blockCount() < LogPane::kMaxLines - LogPane::kTrimBatch / 2)
         pane.add(kLine);
@@ -109,12 +109,12 @@ void BM_ClickMemory(benchmark::State &state)
     WindowRig &rig = WindowRig::get();
     rig.usb.setAnswer(QByteArray::fromHex("AA00010001BB"));
     TForm1 &form = rig.form();
-    form.RichEdit1->clear();
+    form.logPane->clear();
     WindowRig::settle();
     double at100k = 0, at300k = 0;
     for (auto _ : state) {
         for (int i = 1; i <= 300000; ++i) {
-            form.TabSheet1->Button24->click();
+            form.keyboardPage->setFormatButton->click();
             if (i % 100 == 0)
                 QCoreApplication::processEvents();
             if (i == 100000 || i == 300000) {
@@ -129,10 +129,10 @@ void BM_ClickMemory(benchmark::State &state)
     }
     state.counters["rss_100k_MiB"] = at100k;
     state.counters["rss_300k_MiB"] = at300k;
-    state.counters["pane_lines"] = form.RichEdit1->document()->blockCount();
+    state.counters["pane_lines"] = form.logPane->document()->blockCount();
     figures::note(QStringLiteral("clicks.rss_100k"), at100k);
     figures::note(QStringLiteral("clicks.rss_300k"), at300k);
-    form.RichEdit1->clear();
+    form.logPane->clear();
 }
 BENCHMARK(BM_ClickMemory)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
 

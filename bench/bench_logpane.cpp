@@ -59,7 +59,7 @@ void fillTo(LogPane &pane, int lines)
 void BM_LogPaneAppend(benchmark::State &state)
 {
     const int size = int(state.range(0));
-    LogPane &pane = *WindowRig::get().form().RichEdit1;
+    LogPane &pane = *WindowRig::get().form().logPane;
     pane.clear();
     fillTo(pane, size);
     QElapsedTimer clock;
@@ -95,11 +95,11 @@ void BM_RepeatLoopStall(benchmark::State &state)
 {
     WindowRig &rig = WindowRig::get();
     TForm1 &form = rig.form();
-    LogPane &pane = *form.RichEdit1;
+    LogPane &pane = *form.logPane;
     fillTo(pane, 100000);
     QCheckBox box;
     bindRepeat(&box, form.link(),
-               {[&form] { form.TabSheet1->Button24Click(); }, [] { return 0; }, 0, RepeatBox::Wait::Plain});
+               {[&form] { form.keyboardPage->Button24Click(); }, [] { return 0; }, 0, RepeatBox::Wait::Plain});
     double worst = 0;
     qint64 presses = 0;
     for (auto _ : state) {

@@ -46,11 +46,11 @@ TEST(MeasuredPaths, TheTimedSetPressSucceedsAndLogsItsLine)
     WindowRig &rig = WindowRig::get();
     rig.usb.setAnswer(QByteArray::fromHex("AA00010001BB"));
     TForm1 &form = rig.form();
-    form.RichEdit1->clear();
+    form.logPane->clear();
     const qint64 before = rig.usb.writes();
-    form.TabSheet1->Button24->click();
+    form.keyboardPage->setFormatButton->click();
     EXPECT_EQ(rig.usb.writes() - before, 1);
-    const QStringList lines = form.RichEdit1->lines();
+    const QStringList lines = form.logPane->lines();
     ASSERT_EQ(lines.size(), 2);
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Set Up Success   "))) << qPrintable(lines[0]);
     EXPECT_TRUE(rig.takeErrors().isEmpty());

@@ -135,9 +135,9 @@ Family uhfFamily()
 Family epcFamily()
 {
     return {QStringLiteral("epc"),
-            QStringLiteral("the EPC of the UHF tag in the field, GS1 encoding and batches"),
-            QStringLiteral("read, write and batch go through the reader to its UHF module; encode and decode need "
-                           "no reader."),
+            QStringLiteral("the EPC of the UHF tag in the field, GS1 encoding, batches and their EPCIS documents"),
+            QStringLiteral("read, write and batch go through the reader to its UHF module; encode, decode and epcis "
+                           "need no reader."),
             {read(), write()}};
 }
 

@@ -94,8 +94,9 @@ bool looksLikeTime(QByteArrayView t)
     return true;
 }
 
-// Checks one row and adds it to contents; returns the fault or nullptr.
-const char *takeRow(QByteArrayView line, JournalContents &c, QByteArray &epc, QByteArray &tid)
+// Checks one row and reads its fields into row (whose epc and tid are views of the buffers
+// given); returns the fault or nullptr.
+const char *takeRow(QByteArrayView line, JournalRowView &row, QByteArray &epc, QByteArray &tid)
 {
     QByteArrayView f[kFields];
     int count = 0;
@@ -105,8 +106,8 @@ const char *takeRow(QByteArrayView line, JournalContents &c, QByteArray &epc, QB
         return "fewer than 7 fields";
     if (!looksLikeTime(f[0]))
         return "time is not ISO 8601 (2024-05-01T10:00:00+02:00)";
-    qint64 index = 0, attempts = 0;
-    if (!parseCount(f[1], 15, index))
+    qint64 attempts = 0;
+    if (!parseCount(f[1], 15, row.index))
         return "index is not a number";
     if (!parseHexField(f[2], kMaxEpcBytes, epc) || epc.isEmpty())
         return "epc is not hex of whole bytes";
@@ -114,24 +115,29 @@ const char *takeRow(QByteArrayView line, JournalContents &c, QByteArray &epc, QB
         return "tid is not hex of whole bytes";
     if (!parseCount(f[5], 9, attempts))
         return "attempts is not a number";
-    if (f[4] == "verified" || f[4] == "written") {
-        c.state.add(index, epc, tid);
-    } else if (f[4] == "failed") {
-        ++c.failedRows;
-    } else {
+    if (f[4] == "verified")
+        row.result = TagResult::Verified;
+    else if (f[4] == "written")
+        row.result = TagResult::Written;
+    else if (f[4] == "failed")
+        row.result = TagResult::Failed;
+    else
         return "result is none of verified, written, failed";
-    }
-    ++c.rows;
+    row.time = f[0];
+    row.epc = epc;
+    row.tid = tid;
     return nullptr;
 }
 
 } // namespace
 
-JournalContents parseJournal(QByteArrayView data, const QString &name)
+JournalScan scanJournal(QByteArrayView data, const QString &name,
+                        const std::function<void(const JournalRowView &)> &onRow)
 {
-    JournalContents c;
+    JournalScan c;
     const QByteArrayView header(kJournalHeader);
     QByteArray epc, tid; // reused: one allocation for the whole file
+    JournalRowView row;
     qsizetype pos = 0;
     qint64 lineNo = 0;
     while (pos < data.size()) {
@@ -163,26 +169,52 @@ JournalContents parseJournal(QByteArrayView data, const QString &name)
         }
         if (line.isEmpty())
             continue;
-        if (const char *fault = takeRow(line, c, epc, tid))
+        if (const char *fault = takeRow(line, row, epc, tid))
             throw UserError(QStringLiteral("journal %1, line %2: %3").arg(name).arg(lineNo).arg(QLatin1String(fault)));
+        row.line = lineNo;
+        ++c.rows;
+        onRow(row);
     }
     return c;
 }
 
-JournalContents readJournal(const QString &path)
+JournalContents parseJournal(QByteArrayView data, const QString &name)
+{
+    JournalContents c;
+    const JournalScan scan = scanJournal(data, name, [&c](const JournalRowView &row) {
+        if (row.result == TagResult::Failed)
+            ++c.failedRows;
+        else
+            c.state.add(row.index, row.epc, row.tid);
+    });
+    c.rows = scan.rows;
+    c.completeBytes = scan.completeBytes;
+    c.header = scan.header;
+    c.cut = scan.cut;
+    return c;
+}
+
+void mapJournal(const QString &path, const std::function<void(QByteArrayView)> &use)
 {
     QFile file(path);
     if (!file.exists())
-        return {};
+        return use({});
     if (!file.open(QIODevice::ReadOnly))
         throw UserError(QStringLiteral("cannot read journal %1: %2").arg(path, file.errorString()));
     // Mapped rather than copied: a long journal is read once, front to back.
     const qint64 size = file.size();
     if (size == 0)
-        return {};
+        return use({});
     if (const uchar *map = file.map(0, size))
-        return parseJournal(QByteArrayView(reinterpret_cast<const char *>(map), size), path);
-    return parseJournal(file.readAll(), path);
+        return use(QByteArrayView(reinterpret_cast<const char *>(map), size));
+    use(file.readAll());
+}
+
+JournalContents readJournal(const QString &path)
+{
+    JournalContents c;
+    mapJournal(path, [&](QByteArrayView data) { c = parseJournal(data, path); });
+    return c;
 }
 
 } // namespace epc

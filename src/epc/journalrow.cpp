@@ -1,5 +1,7 @@
 #include "epc/journalrow.h"
 
+#include "epc/isotime.h"
+
 namespace epc
 {
 
@@ -19,7 +21,7 @@ const char *resultWord(TagResult result)
 QByteArray formatRow(const JournalRow &row, const QDateTime &time)
 {
     // With its offset written out, so that rows from before and after a clock change still order.
-    const QString stamp = time.toOffsetFromUtc(time.offsetFromUtc()).toString(Qt::ISODateWithMs);
+    const QString stamp = isoTime(time);
     QByteArray detail = row.detail.toUtf8();
     detail.replace('\r', ' ').replace('\n', ' ');
     if (detail.contains(',') || detail.contains('"') || detail.startsWith(' ') || detail.endsWith(' '))

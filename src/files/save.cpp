@@ -53,9 +53,20 @@ bool writeAll(const SysCalls &sys, int fd, QByteArrayView data)
     return true;
 }
 
+// Thrown by a streamed save's writer when the device refused a piece; errno is in it.
+struct DeviceRefused {
+    int error;
+};
+
 } // namespace
 
 QString saveWhole(const QString &path, QByteArrayView data, const SysCalls &sys)
+{
+    return saveStreamed(
+        path, [data](const SaveWriter &write) { write(data); }, sys);
+}
+
+QString saveStreamed(const QString &path, const std::function<void(const SaveWriter &)> &produce, const SysCalls &sys)
 {
     const QString target = targetOf(path);
     const QByteArray targetName = QFile::encodeName(target);
@@ -92,8 +103,22 @@ QString saveWhole(const QString &path, QByteArrayView data, const SysCalls &sys)
 
     // Each step is checked on its own: a full disk may show only at the flush, and a quota
     // on a network disk only at the close.
-    const bool written = writeAll(sys, fd, data) && (sys.fsync(fd) == 0 || errno == EINVAL);
-    const int writeError = errno;
+    bool written = false;
+    int writeError = 0;
+    try {
+        produce([&](QByteArrayView piece) {
+            if (!writeAll(sys, fd, piece))
+                throw DeviceRefused{errno};
+        });
+        written = sys.fsync(fd) == 0 || errno == EINVAL;
+        writeError = errno;
+    } catch (const DeviceRefused &refused) {
+        writeError = refused.error;
+    } catch (...) {
+        sys.close(fd);
+        sys.unlink(partName.constData());
+        throw;
+    }
     const bool closed = sys.close(fd) == 0;
     const int closeError = errno;
     if (!written || !closed) {

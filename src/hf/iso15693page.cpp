@@ -44,7 +44,7 @@ struct Row {
     const char *ok;
     const char *fail;
     Shows shows;
-    const char *repeat; // its repeat box, or nullptr
+    std::optional<RepeatBoxId> repeat; // its repeat box, if any
 };
 
 constexpr int kShort = 34;
@@ -59,46 +59,46 @@ const QVector<Row> &rows()
     static const QVector<Row> table = {
         {"Button37", "防冲突", 0x10, nullptr, -1,
          {},
-         UidRule::Never, "操作成功   ", "操作失败   ", Shows::Inventory, "CheckBox5"},
+         UidRule::Never, "操作成功   ", "操作失败   ", Shows::Inventory, RepeatBoxId::IsoInventory},
         {"Button38", "卡片读", 0x11, "ComboBox10", Philips,
          {{"Edit14", "01", "起始块  ", Role::Value, kShort},
           {"Edit13", "05", "块数量  ", Role::Value, kShort},
           {"Edit55", "", "卡的uid信息    ", Role::Uid, kUid}},
-         UidRule::Addressed, "操作成功   ", "读卡失败   ", Shows::Blocks, "CheckBox6"},
+         UidRule::Addressed, "操作成功   ", "读卡失败   ", Shows::Blocks, RepeatBoxId::IsoRead},
         {"Button39", "卡片写", 0x12, "ComboBox11", TI,
          {{"Edit48", "05", "起始块  ", Role::Value, kShort},
           {"Edit49", "01", "块数量  ", Role::Value, kShort},
           {"Edit16", "11 22 33 44", "要写的数据    ", Role::AfterUid, kData},
           {"Edit50", "", "卡uid  ", Role::Uid, kUid}},
-         UidRule::Addressed, "写卡操作成功   ", "写卡失败   ", Shows::EmptyLine, "CheckBox7"},
+         UidRule::Addressed, "写卡操作成功   ", "写卡失败   ", Shows::EmptyLine, RepeatBoxId::IsoWrite},
         {"Button40", "锁定块", 0x13, "ComboBox12", Philips,
          {{"Edit18", "05", "要锁的块号           ", Role::Value, kShort}},
-         UidRule::Never, "锁操作成功   ", "锁操作失败   ", Shows::EmptyLine, nullptr},
+         UidRule::Never, "锁操作成功   ", "锁操作失败   ", Shows::EmptyLine, std::nullopt},
         {"Button42", "选择卡", 0x15, "ComboBox13", Uid,
          {{"Edit19", "", "卡的uid信息  ", Role::Uid, kUid}},
-         UidRule::Always, "选择卡操作成功   ", "选择卡操作失败   ", Shows::EmptyLine, nullptr},
+         UidRule::Always, "选择卡操作成功   ", "选择卡操作失败   ", Shows::EmptyLine, std::nullopt},
         {"Button44", "写AFI", 0x17, "ComboBox14", Philips,
          {{"Edit15", "06", "AFI", Role::Value, kShort},
           {"Edit28", "", "卡uid  ", Role::Uid, kUid}},
-         UidRule::Addressed, "写AFI操作成功   ", "写AFI操作失败   ", Shows::EmptyLine, nullptr},
+         UidRule::Addressed, "写AFI操作成功   ", "写AFI操作失败   ", Shows::EmptyLine, std::nullopt},
         {"Button45", "锁定AFI", 0x18, "ComboBox15", Philips,
          {{"Edit32", "", "卡的uid信息  ", Role::Uid, kUid}},
-         UidRule::Addressed, "锁定AFI操作成功   ", "锁定AFI操作失败   ", Shows::EmptyLine, nullptr},
+         UidRule::Addressed, "锁定AFI操作成功   ", "锁定AFI操作失败   ", Shows::EmptyLine, std::nullopt},
         {"Button46", "写DSFID", 0x19, "ComboBox16", Philips,
          {{"Edit17", "08", "DSFID", Role::Value, kShort},
           {"Edit36", "", "卡uid  ", Role::Uid, kUid}},
-         UidRule::Addressed, "写DSFID操作成功   ", "写DSFID操作失败   ", Shows::EmptyLine, nullptr},
+         UidRule::Addressed, "写DSFID操作成功   ", "写DSFID操作失败   ", Shows::EmptyLine, std::nullopt},
         {"Button47", "锁定DSFID", 0x1A, "ComboBox17", Philips,
          {{"Edit38", "", "卡的uid信息  ", Role::Uid, kUid}},
-         UidRule::Addressed, "锁定DSFID操作成功   ", "锁定DSFID操作失败   ", Shows::EmptyLine, nullptr},
+         UidRule::Addressed, "锁定DSFID操作成功   ", "锁定DSFID操作失败   ", Shows::EmptyLine, std::nullopt},
         {"Button48", "系统信息", 0x1B, "ComboBox18", Philips,
          {{"Edit41", "", "卡的uid信息  ", Role::Uid, kUid}},
-         UidRule::Addressed, "操作成功   ", "操作失败   ", Shows::SystemInformation, nullptr},
+         UidRule::Addressed, "操作成功   ", "操作失败   ", Shows::SystemInformation, std::nullopt},
         {"Button49", "块安全位", 0x1C, "ComboBox19", Philips,
          {{"Edit21", "00", "起始块号  ", Role::Value, kShort},
           {"Edit20", "05", "数据长度  ", Role::Value, kShort},
           {"Edit43", "", nullptr, Role::Uid, kUid}},
-         UidRule::Addressed, "操作成功   ", "读卡块安全位失败   ", Shows::SecurityStatus, nullptr},
+         UidRule::Addressed, "操作成功   ", "读卡块安全位失败   ", Shows::SecurityStatus, std::nullopt},
     };
     // clang-format on
     return table;
@@ -165,7 +165,7 @@ void Iso15693Page::build()
             // Each pass presses the row's button; caption, pause and wait are the box's row
             // of the repeat table.
             first->addSpacing(8);
-            first->addWidget(repeatBox(r.repeat, this->host(), [this, index] { runRow(index); }));
+            first->addWidget(repeatBox(*r.repeat, this->host(), [this, index] { runRow(index); }));
         }
         first->addStretch(1);
         grid->addWidget(b, line, 0);
@@ -252,7 +252,7 @@ protocol::Request Iso15693Page::request(int row) const
         return iso::inventory();
     const auto flagsChosen = flagByte(flags_[row]->currentText());
     if (!flagsChosen)
-        throw UserError(QStringLiteral("Choose the request flags in %1 first.").arg(flags_[row]->objectName()));
+        throw UserError(QStringLiteral("Choose the request flags first."));
     const uint8_t flags = *flagsChosen;
     const bool withUid = r.uid == UidRule::Always || (r.uid == UidRule::Addressed && flags == iso::kFlagsAddressed);
     QByteArray values, uid, after;
@@ -260,8 +260,8 @@ protocol::Request Iso15693Page::request(int row) const
     for (int i = 0; i < r.fields.size(); ++i) {
         const Field &f = r.fields[i];
         const QLineEdit *edit = fields_[row][i];
-        const QString label = f.label ? u(f.label).trimmed() : QStringLiteral("The UID");
-        const QString what = QStringLiteral("%1 (%2)").arg(label, edit->objectName());
+        // The field's label names it; the one field without a label is the UID.
+        const QString what = f.label ? u(f.label).trimmed() : QStringLiteral("The UID");
         switch (f.role) {
         case Role::Value:
             values += char(hex::byteField(edit->text(), what));
@@ -279,9 +279,7 @@ protocol::Request Iso15693Page::request(int row) const
         // Whatever room the frame has left behind code, flags, values and UID.
         const QLineEdit *edit = fields_[row][afterField];
         const int room = iso::kMaxBody - 2 - int(values.size()) - int(uid.size());
-        after = hex::bytesField(
-            edit->text(), QStringLiteral("%1 (%2)").arg(u(r.fields[afterField].label).trimmed(), edit->objectName()), 1,
-            room);
+        after = hex::bytesField(edit->text(), u(r.fields[afterField].label).trimmed(), 1, room);
     }
     return iso::command(r.code, flags, values, uid, after);
 }

@@ -18,8 +18,9 @@
 namespace
 {
 
-constexpr int kSetaddItem10 = 16; // setadd items are "00" ... "20"
-constexpr int kSetaddItem11 = 17;
+// Items of the device address list, which holds "00" ... "20".
+constexpr int kAddress10Item = 16;
+constexpr int kAddress11Item = 17;
 
 const QString kDefaultKey = QStringLiteral("FF FF FF FF FF FF");
 
@@ -38,13 +39,12 @@ QString textOf(const QWidget *field)
 
 uint8_t byteOf(const QWidget *field, const char *what)
 {
-    return hex::byteField(textOf(field), QStringLiteral("%1 (%2)").arg(QLatin1String(what), field->objectName()));
+    return hex::byteField(textOf(field), QLatin1String(what));
 }
 
 QByteArray keyOf(const QWidget *field)
 {
-    return hex::bytesField(textOf(field), QStringLiteral("The key (%1)").arg(field->objectName()),
-                           protocol::mifare::kKeyBytes);
+    return hex::bytesField(textOf(field), QStringLiteral("The key"), protocol::mifare::kKeyBytes);
 }
 
 QString hexOf(const QByteArray &bytes)
@@ -134,15 +134,15 @@ void S50Page::build()
         layout->addWidget(buildValueRow(i));
     layout->addStretch(1);
 
-    guard::onClick(Button8, [this] { Button8Click(); });
-    guard::onClick(Button9, [this] { Button9Click(); });
-    guard::onClick(Button16, [this] { Button16Click(); });
-    guard::onClick(Button29, [this] { Button29Click(); });
-    guard::onClick(Button26, [this] { Button26Click(); });
-    guard::onClick(Button10, [this] { Button10Click(); });
-    guard::onClick(Button15, [this] { Button15Click(); });
-    guard::onClick(RadioButton1, [this] { RadioButton1Click(); });
-    guard::onClick(RadioButton2, [this] { RadioButton2Click(); });
+    guard::onClick(readButton, [this] { Button8Click(); });
+    guard::onClick(writeButton, [this] { Button9Click(); });
+    guard::onClick(haltButton, [this] { Button16Click(); });
+    guard::onClick(cardNumberButton, [this] { Button29Click(); });
+    guard::onClick(initValueButton, [this] { Button26Click(); });
+    guard::onClick(incrementButton, [this] { Button10Click(); });
+    guard::onClick(decrementButton, [this] { Button15Click(); });
+    guard::onClick(address11Radio, [this] { RadioButton1Click(); });
+    guard::onClick(address10Radio, [this] { RadioButton2Click(); });
 }
 
 QWidget *S50Page::buildReadRow()
@@ -150,26 +150,28 @@ QWidget *S50Page::buildReadRow()
     auto *g = frame("GroupBoxS50Read");
     auto *grid = new QGridLayout(g);
     auto *choices = new QHBoxLayout;
-    std::tie(reqi, reqa) = choice(g, choices, "reqi", QStringLiteral("Idle"), "reqa", QStringLiteral("All"));
-    std::tie(keya, keyb) = choice(g, choices, "keya", QStringLiteral("Key A"), "keyb", QStringLiteral("Key B"));
+    std::tie(readIdleRadio, readAllRadio) =
+        choice(g, choices, "reqi", QStringLiteral("Idle"), "reqa", QStringLiteral("All"));
+    std::tie(readKeyARadio, readKeyBRadio) =
+        choice(g, choices, "keya", QStringLiteral("Key A"), "keyb", QStringLiteral("Key B"));
     choices->addStretch(1);
-    Button8 = ui::button("Button8", QStringLiteral("读卡"));
-    CheckBox2 = repeatBox("CheckBox2", host(), [this] { Button8Click(); });
-    choices->addWidget(Button8);
-    choices->addWidget(CheckBox2);
+    readButton = ui::button("Button8", QStringLiteral("读卡"));
+    readRepeatBox = repeatBox(RepeatBoxId::S50Read, host(), [this] { Button8Click(); });
+    choices->addWidget(readButton);
+    choices->addWidget(readRepeatBox);
     grid->addLayout(choices, 0, 0, 1, 6);
 
-    ComboBox3 = typedCombo("ComboBox3", hexItems(0x00, 0x3f), QStringLiteral("10"), 50);
-    ComboBox6 = typedCombo("ComboBox6", hexItems(0x01, 0x04), QStringLiteral("04"), 44);
-    ComboBox4 =
+    readStartList = typedCombo("ComboBox3", hexItems(0x00, 0x3f), QStringLiteral("10"), 50);
+    readCountList = typedCombo("ComboBox6", hexItems(0x01, 0x04), QStringLiteral("04"), 44);
+    readKeyList =
         typedCombo("ComboBox4", {QStringLiteral("3C 71 9E 05 D8 4B"), QStringLiteral("6A E2 17 C0 59 8F"), kDefaultKey},
                    kDefaultKey, 130);
     grid->addWidget(ui::label("LabelS50Start", QStringLiteral("起始块       ")), 1, 0);
-    grid->addWidget(ComboBox3, 1, 1);
+    grid->addWidget(readStartList, 1, 1);
     grid->addWidget(ui::label("LabelS50Count", QStringLiteral("块的数量     ")), 1, 2);
-    grid->addWidget(ComboBox6, 1, 3);
+    grid->addWidget(readCountList, 1, 3);
     grid->addWidget(ui::label("LabelS50Key", QStringLiteral("密钥       ")), 1, 4);
-    grid->addWidget(ComboBox4, 1, 5);
+    grid->addWidget(readKeyList, 1, 5);
     grid->setColumnStretch(6, 1);
     return g;
 }
@@ -179,29 +181,31 @@ QWidget *S50Page::buildWriteRow()
     auto *g = frame("GroupBoxS50Write");
     auto *grid = new QGridLayout(g);
     auto *choices = new QHBoxLayout;
-    std::tie(reqii, reqaa) = choice(g, choices, "reqii", QStringLiteral("Idle"), "reqaa", QStringLiteral("All"));
-    std::tie(keyaa, keybb) = choice(g, choices, "keyaa", QStringLiteral("Key A"), "keybb", QStringLiteral("Key B"));
+    std::tie(writeIdleRadio, writeAllRadio) =
+        choice(g, choices, "reqii", QStringLiteral("Idle"), "reqaa", QStringLiteral("All"));
+    std::tie(writeKeyARadio, writeKeyBRadio) =
+        choice(g, choices, "keyaa", QStringLiteral("Key A"), "keybb", QStringLiteral("Key B"));
     choices->addStretch(1);
-    Button9 = ui::button("Button9", QStringLiteral("写卡"));
-    CheckBox1 = repeatBox("CheckBox1", host(), [this] { Button9Click(); });
-    choices->addWidget(Button9);
-    choices->addWidget(CheckBox1);
+    writeButton = ui::button("Button9", QStringLiteral("写卡"));
+    writeRepeatBox = repeatBox(RepeatBoxId::S50Write, host(), [this] { Button9Click(); });
+    choices->addWidget(writeButton);
+    choices->addWidget(writeRepeatBox);
     grid->addLayout(choices, 0, 0, 1, 6);
 
-    ComboBox7 = typedCombo("ComboBox7", hexItems(0x00, 0x3f), QStringLiteral("10"), 50);
-    ComboBox8 = typedCombo("ComboBox8", hexItems(0x01, 0x04), QStringLiteral("01"), 44);
-    ComboBox9 =
+    writeStartList = typedCombo("ComboBox7", hexItems(0x00, 0x3f), QStringLiteral("10"), 50);
+    writeCountList = typedCombo("ComboBox8", hexItems(0x01, 0x04), QStringLiteral("01"), 44);
+    writeKeyList =
         typedCombo("ComboBox9", {QStringLiteral("3C 71 9E 05 D8 4B"), QStringLiteral("6A E2 17 C0 59 8F"), kDefaultKey},
                    kDefaultKey, 130);
     grid->addWidget(ui::label("LabelS50WriteStart", QStringLiteral("起始地址        ")), 1, 0);
-    grid->addWidget(ComboBox7, 1, 1);
+    grid->addWidget(writeStartList, 1, 1);
     grid->addWidget(ui::label("LabelS50WriteCount", QStringLiteral("块的数量      ")), 1, 2);
-    grid->addWidget(ComboBox8, 1, 3);
+    grid->addWidget(writeCountList, 1, 3);
     grid->addWidget(ui::label("LabelS50WriteKey", QStringLiteral("密钥     ")), 1, 4);
-    grid->addWidget(ComboBox9, 1, 5);
-    Edit3 = ui::edit("Edit3", QStringLiteral("FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF"));
+    grid->addWidget(writeKeyList, 1, 5);
+    writeDataEdit = ui::edit("Edit3", QStringLiteral("FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF"));
     grid->addWidget(ui::label("LabelS50Data", QStringLiteral("需要录入数据      ")), 2, 0, 1, 2);
-    grid->addWidget(Edit3, 2, 2, 1, 4);
+    grid->addWidget(writeDataEdit, 2, 2, 1, 4);
     grid->setColumnStretch(6, 1);
     return g;
 }
@@ -211,32 +215,33 @@ QWidget *S50Page::buildCardNumberRow()
     auto *g = frame("GroupBoxS50Card");
     auto *grid = new QGridLayout(g);
     auto *haltRow = new QHBoxLayout;
-    Button16 = ui::button("Button16", QStringLiteral("Halt"));
+    haltButton = ui::button("Button16", QStringLiteral("Halt"));
     haltRow->addWidget(ui::label("LabelS50Halt", QStringLiteral("Halt命令：     ")));
-    haltRow->addWidget(Button16);
+    haltRow->addWidget(haltButton);
     haltRow->addSpacing(20);
-    RadioButton2 = ui::radio("RadioButton2", QStringLiteral("10"));
-    RadioButton1 = ui::radio("RadioButton1", QStringLiteral("11"));
+    address10Radio = ui::radio("RadioButton2", QStringLiteral("10"));
+    address11Radio = ui::radio("RadioButton1", QStringLiteral("11"));
     auto *address = new QButtonGroup(g);
-    address->addButton(RadioButton2);
-    address->addButton(RadioButton1);
-    haltRow->addWidget(RadioButton2);
-    haltRow->addWidget(RadioButton1);
+    address->addButton(address10Radio);
+    address->addButton(address11Radio);
+    haltRow->addWidget(address10Radio);
+    haltRow->addWidget(address11Radio);
     haltRow->addStretch(1);
-    CheckBox12 = repeatBox(
-        "CheckBox12", host(), [this] { Button9Click(); }, nullptr, [this] { Button8Click(); });
-    haltRow->addWidget(CheckBox12);
+    writeReadRepeatBox = repeatBox(
+        RepeatBoxId::S50WriteRead, host(), [this] { Button9Click(); }, nullptr, [this] { Button8Click(); });
+    haltRow->addWidget(writeReadRepeatBox);
     grid->addLayout(haltRow, 0, 0);
 
     auto *numberRow = new QHBoxLayout;
-    std::tie(reql5, reqa5) = choice(g, numberRow, "reql5", QStringLiteral("Idle"), "reqa5", QStringLiteral("All"));
-    std::tie(nohalt, yeshalt) =
+    std::tie(cardNumberIdleRadio, cardNumberAllRadio) =
+        choice(g, numberRow, "reql5", QStringLiteral("Idle"), "reqa5", QStringLiteral("All"));
+    std::tie(noHaltRadio, haltRadio) =
         choice(g, numberRow, "nohalt", QStringLiteral("no halt"), "yeshalt", QStringLiteral("halt"));
     numberRow->addStretch(1);
-    Button29 = ui::button("Button29", QStringLiteral("读卡号"));
-    CheckBox4 = repeatBox("CheckBox4", host(), [this] { Button29Click(); });
-    numberRow->addWidget(Button29);
-    numberRow->addWidget(CheckBox4);
+    cardNumberButton = ui::button("Button29", QStringLiteral("读卡号"));
+    cardNumberRepeatBox = repeatBox(RepeatBoxId::S50CardNumber, host(), [this] { Button29Click(); });
+    numberRow->addWidget(cardNumberButton);
+    numberRow->addWidget(cardNumberRepeatBox);
     grid->addLayout(numberRow, 1, 0);
     return g;
 }
@@ -269,15 +274,15 @@ QWidget *S50Page::buildValueRow(int index)
     grid->addWidget(row.key, 1, 5);
     grid->setColumnStretch(6, 1);
 
-    (index == 0 ? Button26 : index == 1 ? Button10 : Button15) = button;
+    (index == 0 ? initValueButton : index == 1 ? incrementButton : decrementButton) = button;
     return g;
 }
 
 void S50Page::Button8Click()
 {
     namespace mf = protocol::mifare;
-    const auto request = mf::readBlocks(access(reqa, keyb), byteOf(ComboBox6, "The block count"),
-                                        byteOf(ComboBox3, "The start block"), keyOf(ComboBox4));
+    const auto request = mf::readBlocks(access(readAllRadio, readKeyBRadio), byteOf(readCountList, "The block count"),
+                                        byteOf(readStartList, "The start block"), keyOf(readKeyList));
     const auto r = mf::parseBlocks(host().link().exchange(request).reply);
     const auto log = [this](const QString &l) { host().log(l); };
     if (!report(r, hfTexts(stamped(QStringLiteral("操作成功   ")), QStringLiteral("读卡失败   ")), log))
@@ -292,9 +297,10 @@ void S50Page::Button9Click()
     namespace mf = protocol::mifare;
     // The reader compares the data with the number of blocks.
     const QByteArray data =
-        hex::bytesField(Edit3->text(), QStringLiteral("The data to write (Edit3)"), 1, 4 * mf::kBlockBytes);
-    const auto request = mf::writeBlocks(access(reqaa, keybb), byteOf(ComboBox8, "The block count"),
-                                         byteOf(ComboBox7, "The start address"), keyOf(ComboBox9), data);
+        hex::bytesField(writeDataEdit->text(), QStringLiteral("The data to write"), 1, 4 * mf::kBlockBytes);
+    const auto request =
+        mf::writeBlocks(access(writeAllRadio, writeKeyBRadio), byteOf(writeCountList, "The block count"),
+                        byteOf(writeStartList, "The start address"), keyOf(writeKeyList), data);
     const auto r = mf::parseCardId(host().link().exchange(request).reply);
     const auto log = [this](const QString &l) { host().log(l); };
     if (!report(r, hfTexts(stamped(QStringLiteral("操作成功   ")), QStringLiteral("读卡失败   ")), log))
@@ -312,8 +318,8 @@ void S50Page::Button16Click()
 void S50Page::Button29Click()
 {
     namespace mf = protocol::mifare;
-    const auto r =
-        mf::parseCardNumber(host().link().exchange(mf::cardNumber(reqa5->isChecked(), yeshalt->isChecked())).reply);
+    const auto r = mf::parseCardNumber(
+        host().link().exchange(mf::cardNumber(cardNumberAllRadio->isChecked(), haltRadio->isChecked())).reply);
     const auto log = [this](const QString &l) { host().log(l); };
     if (!report(r, hfTexts(stampedCrLf(QStringLiteral("操作成功   ")), QStringLiteral("读卡号操作失败   ")), log))
         return;
@@ -327,8 +333,7 @@ void S50Page::Button29Click()
 void S50Page::valueOperation(const ValueRow &row)
 {
     namespace mf = protocol::mifare;
-    const QByteArray amount =
-        hex::bytesField(row.amount->text(), QStringLiteral("The value (%1)").arg(row.amount->objectName()), 4);
+    const QByteArray amount = hex::bytesField(row.amount->text(), QStringLiteral("The value"), 4);
     const auto request =
         mf::value(row.op, access(row.all, row.keyB), byteOf(row.sector, "The sector"), keyOf(row.key), amount);
     const auto r = mf::parseValue(host().link().exchange(request).reply);
@@ -360,10 +365,10 @@ void S50Page::Button15Click()
 
 void S50Page::addressClick()
 {
-    if (RadioButton2->isChecked())
-        host().selectDeviceAddress(kSetaddItem10);
-    if (RadioButton1->isChecked())
-        host().selectDeviceAddress(kSetaddItem11);
+    if (address10Radio->isChecked())
+        host().selectDeviceAddress(kAddress10Item);
+    if (address11Radio->isChecked())
+        host().selectDeviceAddress(kAddress11Item);
 }
 
 void S50Page::RadioButton1Click()

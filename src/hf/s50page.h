@@ -29,25 +29,25 @@ public:
     void RadioButton2Click();
 
     // Read row.
-    QRadioButton *reqi{}, *reqa{}, *keya{}, *keyb{};
-    QComboBox *ComboBox3{}, *ComboBox6{}, *ComboBox4{};
-    QPushButton *Button8{};
-    QCheckBox *CheckBox2{};
+    QRadioButton *readIdleRadio{}, *readAllRadio{}, *readKeyARadio{}, *readKeyBRadio{};
+    QComboBox *readStartList{}, *readCountList{}, *readKeyList{};
+    QPushButton *readButton{};
+    QCheckBox *readRepeatBox{};
     // Write row.
-    QRadioButton *reqii{}, *reqaa{}, *keyaa{}, *keybb{};
-    QComboBox *ComboBox7{}, *ComboBox8{}, *ComboBox9{};
-    QLineEdit *Edit3{};
-    QPushButton *Button9{};
-    QCheckBox *CheckBox1{};
+    QRadioButton *writeIdleRadio{}, *writeAllRadio{}, *writeKeyARadio{}, *writeKeyBRadio{};
+    QComboBox *writeStartList{}, *writeCountList{}, *writeKeyList{};
+    QLineEdit *writeDataEdit{};
+    QPushButton *writeButton{};
+    QCheckBox *writeRepeatBox{};
     // Halt and card number.
-    QPushButton *Button16{}, *Button29{};
-    QRadioButton *reql5{}, *reqa5{}, *nohalt{}, *yeshalt{};
-    QCheckBox *CheckBox4{};
+    QPushButton *haltButton{}, *cardNumberButton{};
+    QRadioButton *cardNumberIdleRadio{}, *cardNumberAllRadio{}, *noHaltRadio{}, *haltRadio{};
+    QCheckBox *cardNumberRepeatBox{};
     // Value rows: initialise, increment, decrement.
-    QPushButton *Button26{}, *Button10{}, *Button15{};
+    QPushButton *initValueButton{}, *incrementButton{}, *decrementButton{};
     // Address choice and the write-then-read repeat.
-    QRadioButton *RadioButton2{}, *RadioButton1{};
-    QCheckBox *CheckBox12{};
+    QRadioButton *address10Radio{}, *address11Radio{};
+    QCheckBox *writeReadRepeatBox{};
 
 private:
     // The controls of one value operation and what its command and result lines differ in.

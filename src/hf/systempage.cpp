@@ -40,21 +40,21 @@ const QList<SystemPage::Command> &commands()
 {
     using P = SystemPage;
     static const QList<SystemPage::Command> table = {
-        {&P::Button4, &P::identityRequest, kNoDataWide, QStringLiteral("系统地址为 : "),
+        {&P::readAddressButton, &P::identityRequest, kNoDataWide, QStringLiteral("系统地址为 : "),
          QStringLiteral("操作失败        "), SystemShows::Address},
-        {&P::Button11, &P::addressRequest, kNoDataWide, QStringLiteral("读写器地址设置成功   "),
+        {&P::setAddressButton, &P::addressRequest, kNoDataWide, QStringLiteral("读写器地址设置成功   "),
          QStringLiteral("读写器地址设置失败   "), SystemShows::Message},
-        {&P::Button12, &P::baudRequest, kNoDataWide, QStringLiteral("波特率设置成功   "),
+        {&P::setBaudRateButton, &P::baudRequest, kNoDataWide, QStringLiteral("波特率设置成功   "),
          QStringLiteral("波特率设置失败   "), SystemShows::Message},
-        {&P::Button14, &P::identityRequest, kNoDataHf, QStringLiteral("读序列号成功   "),
+        {&P::readSerialNumberButton, &P::identityRequest, kNoDataHf, QStringLiteral("读序列号成功   "),
          QStringLiteral("读序列号失败   "), SystemShows::SerialNumber},
-        {&P::Button13, &P::serialRequest, kNoDataHf, QStringLiteral("机器序列号设置成功   "),
+        {&P::setSerialNumberButton, &P::serialRequest, kNoDataHf, QStringLiteral("机器序列号设置成功   "),
          QStringLiteral("机器序列号设置失败   "), SystemShows::Message},
-        {&P::Button20, &P::ledRequest, kNoDataHf, QStringLiteral("设置LED操作成功   "),
+        {&P::ledButton, &P::ledRequest, kNoDataHf, QStringLiteral("设置LED操作成功   "),
          QStringLiteral("设置LED操作失败   "), SystemShows::Message},
-        {&P::Button23, &P::ledRRequest, kNoDataHf, QStringLiteral("设置LED-R操作成功   "),
+        {&P::ledRButton, &P::ledRRequest, kNoDataHf, QStringLiteral("设置LED-R操作成功   "),
          QStringLiteral("设置LED-R操作失败   "), SystemShows::Message},
-        {&P::Button21, &P::buzzerRequest, kNoDataHf, QStringLiteral("设置BUZ操作成功   "),
+        {&P::buzzerButton, &P::buzzerRequest, kNoDataHf, QStringLiteral("设置BUZ操作成功   "),
          QStringLiteral("设置BUZ操作失败   "), SystemShows::Message},
     };
     return table;
@@ -68,10 +68,10 @@ const SystemPage::Command &command(QPushButton *SystemPage::*button)
     throw std::logic_error("no such command button");
 }
 
-// One byte of a field, named in the message when it is not one.
-uint8_t byteOf(const QLineEdit *field, const char *what)
+// One byte of a field, named in the message by what its label calls it when it is not one.
+uint8_t byteOf(const QLineEdit *field, const QString &what)
 {
-    return hex::byteField(field->text(), QStringLiteral("%1 (%2)").arg(QLatin1String(what), field->objectName()));
+    return hex::byteField(field->text(), what);
 }
 
 QLabel *text(const char *name, const QString &caption)
@@ -86,33 +86,34 @@ SystemPage::SystemPage(PageHost &host, QWidget *parent) : Page("TabSheet4", host
 void SystemPage::build()
 {
     auto *commandsGroup = ui::group("GroupBox3", QStringLiteral("系统命令"), body());
-    ComboBox5 = ui::named(new QComboBox, "ComboBox5");
-    ComboBox5->setEditable(true);
-    ComboBox5->addItems({"9600", "19200", "38400", "57600", "115200"});
-    ComboBox5->setEditText(QStringLiteral("9600"));
-    ComboBox5->setToolTip(QStringLiteral("待设置的波特率"));
-    Edit4 = ui::edit("Edit4", QStringLiteral("00"));
-    Edit4->setToolTip(QStringLiteral("要设置的新地址 ,十六进制表示。"));
-    Edit9 = ui::edit("Edit9", QStringLiteral("FF FF FF FF FF FF FF FF"));
-    Edit30 = ui::edit("Edit30", QStringLiteral("16"));
-    Edit31 = ui::edit("Edit31", QStringLiteral("03"));
-    Edit11 = ui::edit("Edit11", QStringLiteral("16"));
-    Edit12 = ui::edit("Edit12", QStringLiteral("03"));
-    Edit33 = ui::edit("Edit33", QStringLiteral("16"));
-    Edit34 = ui::edit("Edit34", QStringLiteral("03"));
-    for (QLineEdit *e : {Edit4, Edit30, Edit31, Edit11, Edit12, Edit33, Edit34})
+    baudRateList = ui::named(new QComboBox, "ComboBox5");
+    baudRateList->setEditable(true);
+    baudRateList->addItems({"9600", "19200", "38400", "57600", "115200"});
+    baudRateList->setEditText(QStringLiteral("9600"));
+    baudRateList->setToolTip(QStringLiteral("待设置的波特率"));
+    addressEdit = ui::edit("Edit4", QStringLiteral("00"));
+    addressEdit->setToolTip(QStringLiteral("要设置的新地址 ,十六进制表示。"));
+    serialNumberEdit = ui::edit("Edit9", QStringLiteral("FF FF FF FF FF FF FF FF"));
+    ledPeriodEdit = ui::edit("Edit30", QStringLiteral("16"));
+    ledCountEdit = ui::edit("Edit31", QStringLiteral("03"));
+    ledRPeriodEdit = ui::edit("Edit11", QStringLiteral("16"));
+    ledRCountEdit = ui::edit("Edit12", QStringLiteral("03"));
+    buzzerPeriodEdit = ui::edit("Edit33", QStringLiteral("16"));
+    buzzerCountEdit = ui::edit("Edit34", QStringLiteral("03"));
+    for (QLineEdit *e :
+         {addressEdit, ledPeriodEdit, ledCountEdit, ledRPeriodEdit, ledRCountEdit, buzzerPeriodEdit, buzzerCountEdit})
         e->setFixedWidth(40);
-    ComboBox5->setFixedWidth(90);
-    Edit9->setFixedWidth(170);
+    baudRateList->setFixedWidth(90);
+    serialNumberEdit->setFixedWidth(170);
 
-    Button12 = ui::button("Button12", QStringLiteral("设置"));
-    Button4 = ui::button("Button4", QStringLiteral("读取"));
-    Button11 = ui::button("Button11", QStringLiteral("设置"));
-    Button14 = ui::button("Button14", QStringLiteral("读取"));
-    Button13 = ui::button("Button13", QStringLiteral("设置"));
-    Button20 = ui::button("Button20", QStringLiteral("设置"));
-    Button23 = ui::button("Button23", QStringLiteral("设置"));
-    Button21 = ui::button("Button21", QStringLiteral("设置"));
+    setBaudRateButton = ui::button("Button12", QStringLiteral("设置"));
+    readAddressButton = ui::button("Button4", QStringLiteral("读取"));
+    setAddressButton = ui::button("Button11", QStringLiteral("设置"));
+    readSerialNumberButton = ui::button("Button14", QStringLiteral("读取"));
+    setSerialNumberButton = ui::button("Button13", QStringLiteral("设置"));
+    ledButton = ui::button("Button20", QStringLiteral("设置"));
+    ledRButton = ui::button("Button23", QStringLiteral("设置"));
+    buzzerButton = ui::button("Button21", QStringLiteral("设置"));
 
     const auto pair = [](const char *periodLabel, QLineEdit *period, const char *countLabel, QLineEdit *count) {
         auto *w = new QWidget;
@@ -131,19 +132,20 @@ void SystemPage::build()
         QLabel *note;
         QPushButton *button;
     } rows[] = {
-        {text("Label12", QStringLiteral("设置波特率:      ")), ComboBox5,
-         text("Label13", QStringLiteral("（要设置的波特率）              ")), Button12},
-        {text("Label4", QStringLiteral("读取机器ID号:         ")), nullptr, nullptr, Button4},
-        {text("Label5", QStringLiteral("重设置机器ID号：    ")), Edit4,
-         text("Label8", QStringLiteral("（范围0~FF）  ")), Button11},
-        {text("Label14", QStringLiteral("读取机器的序列号：    ")), nullptr, nullptr, Button14},
-        {text("Label15", QStringLiteral("重设置机器序列号：     ")), Edit9,
-         text("Label16", QStringLiteral("8个字节     ")), Button13},
-        {text("Label30", QStringLiteral("led的控制：")), pair("Label31", Edit30, "Label32", Edit31), nullptr, Button20},
-        {text("Label9", QStringLiteral("led-R 的控制：")), pair("Label10", Edit11, "Label11", Edit12), nullptr,
-         Button23},
-        {text("Label33", QStringLiteral("buzzer的控制：")), pair("Label34", Edit33, "Label35", Edit34), nullptr,
-         Button21},
+        {text("Label12", QStringLiteral("设置波特率:      ")), baudRateList,
+         text("Label13", QStringLiteral("（要设置的波特率）              ")), setBaudRateButton},
+        {text("Label4", QStringLiteral("读取机器ID号:         ")), nullptr, nullptr, readAddressButton},
+        {text("Label5", QStringLiteral("重设置机器ID号：    ")), addressEdit,
+         text("Label8", QStringLiteral("（范围0~FF）  ")), setAddressButton},
+        {text("Label14", QStringLiteral("读取机器的序列号：    ")), nullptr, nullptr, readSerialNumberButton},
+        {text("Label15", QStringLiteral("重设置机器序列号：     ")), serialNumberEdit,
+         text("Label16", QStringLiteral("8个字节     ")), setSerialNumberButton},
+        {text("Label30", QStringLiteral("led的控制：")), pair("Label31", ledPeriodEdit, "Label32", ledCountEdit),
+         nullptr, ledButton},
+        {text("Label9", QStringLiteral("led-R 的控制：")), pair("Label10", ledRPeriodEdit, "Label11", ledRCountEdit),
+         nullptr, ledRButton},
+        {text("Label33", QStringLiteral("buzzer的控制：")),
+         pair("Label34", buzzerPeriodEdit, "Label35", buzzerCountEdit), nullptr, buzzerButton},
     };
     auto *grid = new QGridLayout(commandsGroup);
     grid->setHorizontalSpacing(6);
@@ -167,17 +169,17 @@ void SystemPage::build()
     grid->setColumnStretch(1, 1);
 
     auto *modeGroup = ui::group("GroupBox11", QStringLiteral("读卡器硬件状态切换"), body());
-    Button52 = ui::button("Button52", QStringLiteral("主动读卡"));
-    Button53 = ui::button("Button53", QStringLiteral("被动读卡"));
-    Edit22 = ui::edit("Edit22", QStringLiteral("100"));
-    Edit22->setFixedWidth(60);
+    activeReadingButton = ui::button("Button52", QStringLiteral("主动读卡"));
+    passiveReadingButton = ui::button("Button53", QStringLiteral("被动读卡"));
+    pauseEdit = ui::edit("Edit22", QStringLiteral("100"));
+    pauseEdit->setFixedWidth(60);
     auto *modes = new QGridLayout(modeGroup);
     modes->addWidget(text("Label52", QStringLiteral("读卡器硬件状态切换：      ")), 0, 0);
-    modes->addWidget(Button52, 0, 1);
-    modes->addWidget(Button53, 0, 2);
+    modes->addWidget(activeReadingButton, 0, 1);
+    modes->addWidget(passiveReadingButton, 0, 2);
     modes->addWidget(text("Label22", QStringLiteral("程序等待时间：   ")), 1, 0);
     auto *wait = new QHBoxLayout;
-    wait->addWidget(Edit22);
+    wait->addWidget(pauseEdit);
     wait->addWidget(text("Label23", QStringLiteral("毫秒（ms）")));
     wait->addStretch(1);
     modes->addLayout(wait, 1, 1, 1, 2);
@@ -191,14 +193,19 @@ void SystemPage::build()
     const struct {
         QPushButton *button;
         void (SystemPage::*handler)();
-    } handlers[] = {{Button12, &SystemPage::Button12Click}, {Button4, &SystemPage::Button4Click},
-                    {Button11, &SystemPage::Button11Click}, {Button14, &SystemPage::Button14Click},
-                    {Button13, &SystemPage::Button13Click}, {Button20, &SystemPage::Button20Click},
-                    {Button23, &SystemPage::Button23Click}, {Button21, &SystemPage::Button21Click},
-                    {Button52, &SystemPage::Button52Click}, {Button53, &SystemPage::Button53Click}};
+    } handlers[] = {{setBaudRateButton, &SystemPage::Button12Click},
+                    {readAddressButton, &SystemPage::Button4Click},
+                    {setAddressButton, &SystemPage::Button11Click},
+                    {readSerialNumberButton, &SystemPage::Button14Click},
+                    {setSerialNumberButton, &SystemPage::Button13Click},
+                    {ledButton, &SystemPage::Button20Click},
+                    {ledRButton, &SystemPage::Button23Click},
+                    {buzzerButton, &SystemPage::Button21Click},
+                    {activeReadingButton, &SystemPage::Button52Click},
+                    {passiveReadingButton, &SystemPage::Button53Click}};
     for (const auto &h : handlers)
         guard::onClick(h.button, [this, f = h.handler] { (this->*f)(); });
-    connect(Edit22, &QLineEdit::textChanged, this, [this] { guard::run([this] { Edit22Change(); }); });
+    connect(pauseEdit, &QLineEdit::textChanged, this, [this] { guard::run([this] { Edit22Change(); }); });
 }
 
 protocol::Request SystemPage::identityRequest() const
@@ -208,50 +215,53 @@ protocol::Request SystemPage::identityRequest() const
 
 protocol::Request SystemPage::addressRequest() const
 {
-    return protocol::hfsystem::setAddress(byteOf(Edit4, "The new address"));
+    return protocol::hfsystem::setAddress(byteOf(addressEdit, QStringLiteral("The new address")));
 }
 
 protocol::Request SystemPage::baudRequest() const
 {
-    const int code = protocol::hfsystem::baudCode(ComboBox5->currentText());
+    const int code = protocol::hfsystem::baudCode(baudRateList->currentText());
     if (code < 0)
-        throw UserError(QStringLiteral("The baud rate must be one of %1, not '%2'.")
-                            .arg(protocol::hfsystem::baudRates().join(QStringLiteral(", ")), ComboBox5->currentText()));
+        throw UserError(
+            QStringLiteral("The baud rate must be one of %1, not '%2'.")
+                .arg(protocol::hfsystem::baudRates().join(QStringLiteral(", ")), baudRateList->currentText()));
     return protocol::hfsystem::setBaudRate(uint8_t(code));
 }
 
 protocol::Request SystemPage::serialRequest() const
 {
     return protocol::hfsystem::setSerialNumber(
-        hex::bytesField(Edit9->text(), QStringLiteral("The serial number (Edit9)"), 8));
+        hex::bytesField(serialNumberEdit->text(), QStringLiteral("The serial number"), 8));
 }
 
-protocol::Request SystemPage::signalRequest(int which, const QLineEdit *period, const QLineEdit *count) const
+protocol::Request SystemPage::signalRequest(int which, const QString &name, const QLineEdit *period,
+                                            const QLineEdit *count) const
 {
-    return protocol::hfsystem::signal(protocol::hfsystem::Signal(which), byteOf(period, "The period"),
-                                      byteOf(count, "The count"));
+    return protocol::hfsystem::signal(protocol::hfsystem::Signal(which),
+                                      byteOf(period, QStringLiteral("The %1 period").arg(name)),
+                                      byteOf(count, QStringLiteral("The %1 count").arg(name)));
 }
 
 protocol::Request SystemPage::ledRequest() const
 {
-    return signalRequest(protocol::hfsystem::kLed, Edit30, Edit31);
+    return signalRequest(protocol::hfsystem::kLed, QStringLiteral("led"), ledPeriodEdit, ledCountEdit);
 }
 
 protocol::Request SystemPage::ledRRequest() const
 {
-    return signalRequest(protocol::hfsystem::kLedR, Edit11, Edit12);
+    return signalRequest(protocol::hfsystem::kLedR, QStringLiteral("led-R"), ledRPeriodEdit, ledRCountEdit);
 }
 
 protocol::Request SystemPage::buzzerRequest() const
 {
-    return signalRequest(protocol::hfsystem::kBuzzer, Edit33, Edit34);
+    return signalRequest(protocol::hfsystem::kBuzzer, QStringLiteral("buzzer"), buzzerPeriodEdit, buzzerCountEdit);
 }
 
 void SystemPage::run(const Command &c)
 {
     const protocol::Request request = (this->*c.request)();
     ReaderLink &link = host().link();
-    if (c.button == &SystemPage::Button4)
+    if (c.button == &SystemPage::readAddressButton)
         link.clearReply();
     const auto r = protocol::hfsystem::parseIdentity(link.exchange(request).reply);
     const auto log = [this](const QString &line) { host().log(line); };
@@ -269,42 +279,42 @@ void SystemPage::run(const Command &c)
 
 void SystemPage::Button12Click()
 {
-    run(command(&SystemPage::Button12));
+    run(command(&SystemPage::setBaudRateButton));
 }
 
 void SystemPage::Button4Click()
 {
-    run(command(&SystemPage::Button4));
+    run(command(&SystemPage::readAddressButton));
 }
 
 void SystemPage::Button11Click()
 {
-    run(command(&SystemPage::Button11));
+    run(command(&SystemPage::setAddressButton));
 }
 
 void SystemPage::Button14Click()
 {
-    run(command(&SystemPage::Button14));
+    run(command(&SystemPage::readSerialNumberButton));
 }
 
 void SystemPage::Button13Click()
 {
-    run(command(&SystemPage::Button13));
+    run(command(&SystemPage::setSerialNumberButton));
 }
 
 void SystemPage::Button20Click()
 {
-    run(command(&SystemPage::Button20));
+    run(command(&SystemPage::ledButton));
 }
 
 void SystemPage::Button23Click()
 {
-    run(command(&SystemPage::Button23));
+    run(command(&SystemPage::ledRButton));
 }
 
 void SystemPage::Button21Click()
 {
-    run(command(&SystemPage::Button21));
+    run(command(&SystemPage::buzzerButton));
 }
 
 // The mode switches do not look at the answer: the reply echo alone shows it.
@@ -322,13 +332,13 @@ void SystemPage::Edit22Change()
 {
     bool valid = true;
     try {
-        valid = hex::StrToInt(Edit22->text()) >= 0;
+        valid = hex::StrToInt(pauseEdit->text()) >= 0;
     } catch (const UserError &) {
         valid = false;
     }
     // Setting the text fires the check again, and "100" passes.
     if (!valid) {
-        Edit22->setText(QStringLiteral("100"));
+        pauseEdit->setText(QStringLiteral("100"));
         return;
     }
     // Every repeat loop reads its pause from the link's settings.
@@ -337,5 +347,5 @@ void SystemPage::Edit22Change()
 
 int SystemPage::pauseMs() const
 {
-    return hex::StrToInt(Edit22->text());
+    return hex::StrToInt(pauseEdit->text());
 }

@@ -28,13 +28,15 @@ public:
     void Button53Click(); // passive card reading
     void Edit22Change();
 
-    // Edit22 as a decimal integer; throws UserError when it is not one.
+    // The wait field (Edit22) as a decimal integer; throws UserError when it is not one.
     int pauseMs() const;
 
-    QComboBox *ComboBox5{};
-    QLineEdit *Edit4{}, *Edit9{}, *Edit30{}, *Edit31{}, *Edit11{}, *Edit12{}, *Edit33{}, *Edit34{}, *Edit22{};
-    QPushButton *Button12{}, *Button4{}, *Button11{}, *Button14{}, *Button13{}, *Button20{}, *Button23{}, *Button21{};
-    QPushButton *Button52{}, *Button53{};
+    QComboBox *baudRateList{};
+    QLineEdit *addressEdit{}, *serialNumberEdit{}, *ledPeriodEdit{}, *ledCountEdit{}, *ledRPeriodEdit{},
+        *ledRCountEdit{}, *buzzerPeriodEdit{}, *buzzerCountEdit{}, *pauseEdit{};
+    QPushButton *setBaudRateButton{}, *readAddressButton{}, *setAddressButton{}, *readSerialNumberButton{},
+        *setSerialNumberButton{}, *ledButton{}, *ledRButton{}, *buzzerButton{};
+    QPushButton *activeReadingButton{}, *passiveReadingButton{};
 
     struct Command;
     // The commands the buttons send with the page's current fields (throw UserError for a field
@@ -43,7 +45,9 @@ public:
     protocol::Request addressRequest() const;
     protocol::Request baudRequest() const;
     protocol::Request serialRequest() const;
-    protocol::Request signalRequest(int which, const QLineEdit *period, const QLineEdit *count) const;
+    // name: the row's label ("led", "led-R", "buzzer"), which the messages use.
+    protocol::Request signalRequest(int which, const QString &name, const QLineEdit *period,
+                                    const QLineEdit *count) const;
     protocol::Request ledRequest() const;
     protocol::Request ledRRequest() const;
     protocol::Request buzzerRequest() const;

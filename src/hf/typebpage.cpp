@@ -59,49 +59,49 @@ TypeBPage::TypeBPage(PageHost &host, QWidget *parent) : Page("TabSheet5", host, 
 
 void TypeBPage::build()
 {
-    Button31 = ui::button("Button31", QStringLiteral("卡请求"));
+    requestButton = ui::button("Button31", QStringLiteral("卡请求"));
     // The repeat boxes take caption, pause and kind of wait from their rows of the repeat table.
-    CheckBox11 = repeatBox("CheckBox11", host(), [this] { Button31Click(); });
+    requestRepeatBox = repeatBox(RepeatBoxId::TypeBRequest, host(), [this] { Button31Click(); });
     // Present but never usable: nothing enables them and no handler hangs on them.
-    Button32 = ui::button("Button32", QStringLiteral("防冲突"));
-    Button32->setEnabled(false);
-    Edit76 = ui::edit("Edit76", QStringLiteral("41 30 0A 10"));
-    Edit76->setToolTip(QStringLiteral("insert card number"));
-    Button33 = ui::button("Button33", QStringLiteral("Attrib"));
-    Button34 = ui::button("Button34", QStringLiteral("复位卡"));
-    Button34->setEnabled(false);
-    Edit77 = ui::edit("Edit77", QStringLiteral("05 00 00"));
-    Edit77->setToolTip(QStringLiteral("data"));
-    Button36 = ui::button("Button36", QStringLiteral("发送数据"));
+    anticollisionButton = ui::button("Button32", QStringLiteral("防冲突"));
+    anticollisionButton->setEnabled(false);
+    cardIdEdit = ui::edit("Edit76", QStringLiteral("41 30 0A 10"));
+    cardIdEdit->setToolTip(QStringLiteral("insert card number"));
+    attribButton = ui::button("Button33", QStringLiteral("Attrib"));
+    resetButton = ui::button("Button34", QStringLiteral("复位卡"));
+    resetButton->setEnabled(false);
+    dataEdit = ui::edit("Edit77", QStringLiteral("05 00 00"));
+    dataEdit->setToolTip(QStringLiteral("data"));
+    sendDataButton = ui::button("Button36", QStringLiteral("发送数据"));
 
     auto *typeB = ui::group("GroupBox21", QStringLiteral("ISO14443 Type-B Commands"), body());
     auto *b = new QGridLayout(typeB);
     b->setVerticalSpacing(8);
-    b->addWidget(Button31, 0, 0);
-    b->addWidget(CheckBox11, 0, 1);
-    b->addWidget(Button32, 0, 2);
+    b->addWidget(requestButton, 0, 0);
+    b->addWidget(requestRepeatBox, 0, 1);
+    b->addWidget(anticollisionButton, 0, 2);
     b->addWidget(ui::label("Label86", QStringLiteral("请输入卡ID号码：         ")), 1, 0, 1, 2);
-    b->addWidget(Edit76, 2, 0, 1, 2);
-    b->addWidget(Button33, 2, 2);
-    b->addWidget(Button34, 2, 3);
+    b->addWidget(cardIdEdit, 2, 0, 1, 2);
+    b->addWidget(attribButton, 2, 2);
+    b->addWidget(resetButton, 2, 3);
     b->addWidget(ui::label("Label87", QStringLiteral("数据：    ")), 3, 0, 1, 2);
-    b->addWidget(Edit77, 4, 0, 1, 2);
-    b->addWidget(Button36, 4, 2);
+    b->addWidget(dataEdit, 4, 0, 1, 2);
+    b->addWidget(sendDataButton, 4, 2);
     b->setColumnStretch(4, 1);
 
-    Button19 = ui::button("Button19", QStringLiteral("读取"));
-    CheckBox13 = repeatBox("CheckBox13", host(), [this] { Button19Click(); });
-    Button22 = ui::button("Button22", QStringLiteral("读取"));
-    CheckBox14 = repeatBox("CheckBox14", host(), [this] { Button22Click(); });
+    idNumberButton = ui::button("Button19", QStringLiteral("读取"));
+    idNumberRepeatBox = repeatBox(RepeatBoxId::IdNumber, host(), [this] { Button19Click(); });
+    fileIdButton = ui::button("Button22", QStringLiteral("读取"));
+    fileIdRepeatBox = repeatBox(RepeatBoxId::IdFileId, host(), [this] { Button22Click(); });
     auto *idCard = ui::group("GroupBox22", QStringLiteral("第二代居民身份证"), body());
     auto *c = new QGridLayout(idCard);
     c->setVerticalSpacing(8);
     c->addWidget(ui::label("Label35", QStringLiteral("读身份证ID号：     ")), 0, 0);
-    c->addWidget(Button19, 0, 1);
-    c->addWidget(CheckBox13, 0, 2);
+    c->addWidget(idNumberButton, 0, 1);
+    c->addWidget(idNumberRepeatBox, 0, 2);
     c->addWidget(ui::label("Label36", QStringLiteral("读身份证文件ID号：   ")), 1, 0);
-    c->addWidget(Button22, 1, 1);
-    c->addWidget(CheckBox14, 1, 2);
+    c->addWidget(fileIdButton, 1, 1);
+    c->addWidget(fileIdRepeatBox, 1, 2);
     c->setColumnStretch(3, 1);
 
     auto *layout = new QVBoxLayout(body());
@@ -109,11 +109,11 @@ void TypeBPage::build()
     layout->addWidget(idCard);
     layout->addStretch(1);
 
-    guard::onClick(Button31, [this] { Button31Click(); });
-    guard::onClick(Button33, [this] { Button33Click(); });
-    guard::onClick(Button36, [this] { Button36Click(); });
-    guard::onClick(Button19, [this] { Button19Click(); });
-    guard::onClick(Button22, [this] { Button22Click(); });
+    guard::onClick(requestButton, [this] { Button31Click(); });
+    guard::onClick(attribButton, [this] { Button33Click(); });
+    guard::onClick(sendDataButton, [this] { Button36Click(); });
+    guard::onClick(idNumberButton, [this] { Button19Click(); });
+    guard::onClick(fileIdButton, [this] { Button22Click(); });
 }
 
 void TypeBPage::Button31Click()
@@ -131,8 +131,7 @@ void TypeBPage::Button31Click()
 void TypeBPage::Button33Click()
 {
     namespace tb = protocol::typeb;
-    const QByteArray card =
-        hex::bytesField(Edit76->text(), QStringLiteral("The card ID (Edit76)"), 1, tb::kMaxSendBytes);
+    const QByteArray card = hex::bytesField(cardIdEdit->text(), QStringLiteral("The card ID"), 1, tb::kMaxSendBytes);
     const auto r = protocol::ack(host().link().exchange(tb::attrib(card)).reply);
     report(r,
            {stampedCrLf(kNoDataHf), stampedCrLf(QStringLiteral("操作成功、复位成功   ")), stamped(kFailed),
@@ -143,7 +142,7 @@ void TypeBPage::Button33Click()
 void TypeBPage::Button36Click()
 {
     namespace tb = protocol::typeb;
-    const QByteArray data = hex::bytesField(Edit77->text(), QStringLiteral("The data (Edit77)"), 0, tb::kMaxSendBytes);
+    const QByteArray data = hex::bytesField(dataEdit->text(), QStringLiteral("The data"), 0, tb::kMaxSendBytes);
     ReaderLink &link = host().link();
     link.clearReply();
     const QByteArray reply = link.exchange(tb::sendData(data)).reply;

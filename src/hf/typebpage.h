@@ -24,9 +24,10 @@ public:
     // The line send data adds for an error code; empty for a code it does not list.
     static QString sendDataStatus(const QString &code);
 
-    QPushButton *Button31{}, *Button32{}, *Button33{}, *Button34{}, *Button36{}, *Button19{}, *Button22{};
-    QCheckBox *CheckBox11{}, *CheckBox13{}, *CheckBox14{};
-    QLineEdit *Edit76{}, *Edit77{};
+    QPushButton *requestButton{}, *anticollisionButton{}, *attribButton{}, *resetButton{}, *sendDataButton{},
+        *idNumberButton{}, *fileIdButton{};
+    QCheckBox *requestRepeatBox{}, *idNumberRepeatBox{}, *fileIdRepeatBox{};
+    QLineEdit *cardIdEdit{}, *dataEdit{};
 
 private:
     void readIdCard(bool fileId);

@@ -75,10 +75,10 @@ void UltralightPage::build()
     layout->addWidget(buildReadWrite());
     layout->addStretch(1);
 
-    guard::onClick(Button55, [this] { Button55Click(); });
-    guard::onClick(Button17, [this] { Button17Click(); });
-    guard::onClick(Button18, [this] { Button18Click(); });
-    guard::onClick(Button54, [this] { Button54Click(); });
+    guard::onClick(readSerialButton, [this] { Button55Click(); });
+    guard::onClick(haltButton, [this] { Button17Click(); });
+    guard::onClick(readButton, [this] { Button18Click(); });
+    guard::onClick(writeButton, [this] { Button54Click(); });
 }
 
 QWidget *UltralightPage::buildSerialRows()
@@ -87,18 +87,18 @@ QWidget *UltralightPage::buildSerialRows()
     auto *grid = new QGridLayout(g);
     auto *serialRow = new QHBoxLayout;
     serialRow->addWidget(ui::label("LabelUltralightSerial", QStringLiteral("Read  Card series number:  ")));
-    std::tie(Uli, Ula) = requestChoice(g, serialRow, "Uli", "Ula");
+    std::tie(serialIdleRadio, serialAllRadio) = requestChoice(g, serialRow, "Uli", "Ula");
     serialRow->addStretch(1);
-    Button55 = ui::button("Button55", QStringLiteral("Read"));
-    CheckBox8 = repeatBox("CheckBox8", host(), [this] { Button55Click(); });
-    serialRow->addWidget(Button55);
-    serialRow->addWidget(CheckBox8);
+    readSerialButton = ui::button("Button55", QStringLiteral("Read"));
+    readSerialRepeatBox = repeatBox(RepeatBoxId::UltralightSerial, host(), [this] { Button55Click(); });
+    serialRow->addWidget(readSerialButton);
+    serialRow->addWidget(readSerialRepeatBox);
     grid->addLayout(serialRow, 0, 0);
 
     auto *haltRow = new QHBoxLayout;
     haltRow->addWidget(ui::label("LabelUltralightHalt", QStringLiteral("Halt:")));
-    Button17 = ui::button("Button17", QStringLiteral("Halt"));
-    haltRow->addWidget(Button17);
+    haltButton = ui::button("Button17", QStringLiteral("Halt"));
+    haltRow->addWidget(haltButton);
     haltRow->addStretch(1);
     grid->addLayout(haltRow, 1, 0);
     return g;
@@ -112,37 +112,37 @@ QWidget *UltralightPage::buildReadWrite()
     auto *read = ui::group("GroupBoxUltralightRead", QStringLiteral(" 读卡 "));
     auto *readGrid = new QGridLayout(read);
     auto *readChoice = new QHBoxLayout;
-    std::tie(Ulii, Ulaa) = requestChoice(read, readChoice, "Ulii", "Ulaa");
+    std::tie(readIdleRadio, readAllRadio) = requestChoice(read, readChoice, "Ulii", "Ulaa");
     readChoice->addStretch(1);
     readGrid->addLayout(readChoice, 0, 0, 1, 2);
-    ListBox1 = pageList("ListBox1", 0);
+    readPageList = pageList("ListBox1", 0);
     readGrid->addWidget(ui::label("LabelUltralightReadPage", QStringLiteral("扇区：")), 1, 0, Qt::AlignTop);
-    readGrid->addWidget(ListBox1, 1, 1, Qt::AlignLeft);
-    Button18 = ui::button("Button18", QStringLiteral("读卡"));
-    CheckBox9 = repeatBox("CheckBox9", host(), [this] { Button18Click(); });
-    Button18->setFixedWidth(90);
-    readGrid->addWidget(Button18, 2, 0, 1, 2, Qt::AlignLeft);
-    readGrid->addWidget(CheckBox9, 3, 0, 1, 2);
+    readGrid->addWidget(readPageList, 1, 1, Qt::AlignLeft);
+    readButton = ui::button("Button18", QStringLiteral("读卡"));
+    readRepeatBox = repeatBox(RepeatBoxId::UltralightRead, host(), [this] { Button18Click(); });
+    readButton->setFixedWidth(90);
+    readGrid->addWidget(readButton, 2, 0, 1, 2, Qt::AlignLeft);
+    readGrid->addWidget(readRepeatBox, 3, 0, 1, 2);
     readGrid->setRowStretch(4, 1);
     readGrid->setColumnStretch(2, 1);
 
     auto *write = ui::group("GroupBoxUltralightWrite", QStringLiteral(" 写卡 "));
     auto *writeGrid = new QGridLayout(write);
     auto *writeChoice = new QHBoxLayout;
-    std::tie(Uliii, Ulaaa) = requestChoice(write, writeChoice, "Uliii", "Ulaaa");
+    std::tie(writeIdleRadio, writeAllRadio) = requestChoice(write, writeChoice, "Uliii", "Ulaaa");
     writeChoice->addStretch(1);
     writeGrid->addLayout(writeChoice, 0, 0, 1, 2);
-    ListBox2 = pageList("ListBox2", 4);
+    writePageList = pageList("ListBox2", 4);
     writeGrid->addWidget(ui::label("LabelUltralightWritePage", QStringLiteral("扇区：")), 1, 0, Qt::AlignTop);
-    writeGrid->addWidget(ListBox2, 1, 1, Qt::AlignLeft);
-    Edit56 = ui::edit("Edit56", QStringLiteral("00 00 00 00"));
-    Edit56->setFixedWidth(100);
-    writeGrid->addWidget(Edit56, 2, 0, 1, 2, Qt::AlignLeft);
-    Button54 = ui::button("Button54", QStringLiteral("Write"));
-    CheckBox10 = repeatBox("CheckBox10", host(), [this] { Button54Click(); });
-    Button54->setFixedWidth(90);
-    writeGrid->addWidget(Button54, 3, 0, 1, 2, Qt::AlignLeft);
-    writeGrid->addWidget(CheckBox10, 4, 0, 1, 2);
+    writeGrid->addWidget(writePageList, 1, 1, Qt::AlignLeft);
+    pageDataEdit = ui::edit("Edit56", QStringLiteral("00 00 00 00"));
+    pageDataEdit->setFixedWidth(100);
+    writeGrid->addWidget(pageDataEdit, 2, 0, 1, 2, Qt::AlignLeft);
+    writeButton = ui::button("Button54", QStringLiteral("Write"));
+    writeRepeatBox = repeatBox(RepeatBoxId::UltralightWrite, host(), [this] { Button54Click(); });
+    writeButton->setFixedWidth(90);
+    writeGrid->addWidget(writeButton, 3, 0, 1, 2, Qt::AlignLeft);
+    writeGrid->addWidget(writeRepeatBox, 4, 0, 1, 2);
     writeGrid->setRowStretch(5, 1);
     writeGrid->setColumnStretch(2, 1);
 
@@ -154,7 +154,7 @@ QWidget *UltralightPage::buildReadWrite()
 void UltralightPage::Button55Click()
 {
     namespace ul = protocol::ultralight;
-    const auto r = ul::parseSerial(host().link().exchange(ul::readSerial(Ula->isChecked())).reply);
+    const auto r = ul::parseSerial(host().link().exchange(ul::readSerial(serialAllRadio->isChecked())).reply);
     const auto log = [this](const QString &l) { host().log(l); };
     if (!report(r, hfTexts(stamped(QStringLiteral("读卡号 操作成功   ")), QStringLiteral("读卡ID号操作失败   ")), log))
         return;
@@ -171,7 +171,8 @@ void UltralightPage::Button17Click()
 void UltralightPage::Button18Click()
 {
     namespace ul = protocol::ultralight;
-    const auto r = ul::parsePages(host().link().exchange(ul::readPages(Ulaa->isChecked(), pageOf(ListBox1))).reply);
+    const auto r =
+        ul::parsePages(host().link().exchange(ul::readPages(readAllRadio->isChecked(), pageOf(readPageList))).reply);
     const auto log = [this](const QString &l) { host().log(l); };
     if (!report(r, hfTexts(stamped(QStringLiteral("读卡 操作成功   ")), QStringLiteral("读卡失败   ")), log))
         return;
@@ -183,9 +184,9 @@ void UltralightPage::Button18Click()
 void UltralightPage::Button54Click()
 {
     namespace ul = protocol::ultralight;
-    const QByteArray data = hex::bytesField(Edit56->text(), QStringLiteral("The page data (Edit56)"), ul::kPageBytes);
-    const auto r =
-        ul::parseSerial(host().link().exchange(ul::writePage(Ulaaa->isChecked(), pageOf(ListBox2), data)).reply);
+    const QByteArray data = hex::bytesField(pageDataEdit->text(), QStringLiteral("The page data"), ul::kPageBytes);
+    const auto r = ul::parseSerial(
+        host().link().exchange(ul::writePage(writeAllRadio->isChecked(), pageOf(writePageList), data)).reply);
     const auto log = [this](const QString &l) { host().log(l); };
     if (!report(r, hfTexts(stamped(QStringLiteral("写卡操作成功   ")), QStringLiteral("写卡操作失败   ")), log))
         return;

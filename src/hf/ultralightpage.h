@@ -22,11 +22,12 @@ public:
     void Button18Click(); // read four pages
     void Button54Click(); // write one page
 
-    QRadioButton *Uli{}, *Ula{}, *Ulii{}, *Ulaa{}, *Uliii{}, *Ulaaa{};
-    QListWidget *ListBox1{}, *ListBox2{};
-    QLineEdit *Edit56{};
-    QPushButton *Button55{}, *Button17{}, *Button18{}, *Button54{};
-    QCheckBox *CheckBox8{}, *CheckBox9{}, *CheckBox10{};
+    QRadioButton *serialIdleRadio{}, *serialAllRadio{}, *readIdleRadio{}, *readAllRadio{}, *writeIdleRadio{},
+        *writeAllRadio{};
+    QListWidget *readPageList{}, *writePageList{};
+    QLineEdit *pageDataEdit{};
+    QPushButton *readSerialButton{}, *haltButton{}, *readButton{}, *writeButton{};
+    QCheckBox *readSerialRepeatBox{}, *readRepeatBox{}, *writeRepeatBox{};
 
 private:
     QWidget *buildSerialRows();

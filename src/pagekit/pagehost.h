@@ -11,17 +11,17 @@ class SerialLine
 {
 public:
     virtual ~SerialLine() = default;
-    // Writes the whole digit pairs of text to the open port, unchanged.
-    virtual void Send232HEX(const QString &text) = 0;
+    // Writes the bytes of the whole digit pairs of text to the open port, unchanged.
+    virtual void sendHexText(const QString &text) = 0;
     // Writes bytes to the open port, unchanged.
     virtual void sendBlock(const QByteArray &bytes) = 0;
     // The newest block received, as bytes and as upper-case hex pairs.
     virtual const QByteArray &lastBlock() const = 0;
-    virtual const QString &SerialReplyHex() const = 0;
+    virtual const QString &lastBlockHex() const = 0;
     // How many blocks have arrived since start-up, so a handler can wait for one after its send.
     virtual quint64 blocksReceived() const = 0;
     // Closes the port as the Close button does.
-    virtual void Button2Click() = 0;
+    virtual void close() = 0;
     // Why the port is closed when it closed by itself because the device went away; empty
     // while it is open or was closed by the user.
     virtual QString closedBecause() const = 0;
@@ -40,7 +40,7 @@ public:
     // Empties the log pane.
     virtual void clearLog() = 0;
 
-    // Selects item index of setadd, the device address of every later HF frame.
+    // Selects item index of the device address list: the address of every later HF frame.
     virtual void selectDeviceAddress(int index) = 0;
     // Shows the card-memory window modally.
     virtual void showCardMemory() = 0;

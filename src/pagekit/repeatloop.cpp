@@ -9,11 +9,11 @@
 
 #include <QPointer>
 #include <climits>
-#include <cstring>
-#include <stdexcept>
+#include <iterator>
 
 namespace
 {
+// In the order of RepeatBoxId.
 const RepeatDef kRows[] = {
     {"CheckBox3", "自动发送", 0, RepeatBox::Wait::ReplyAware, true},
     {"CheckBox2", "连续读      ", 0, RepeatBox::Wait::Plain, true},
@@ -30,6 +30,7 @@ const RepeatDef kRows[] = {
     {"CheckBox6", "连续读     ", 10, RepeatBox::Wait::ReplyAware, true},
     {"CheckBox7", "连续写   ", 10, RepeatBox::Wait::ReplyAware, true},
 };
+static_assert(std::size(kRows) == size_t(RepeatBoxId::IsoWrite) + 1, "one row per repeat box");
 } // namespace
 
 int repeatWaitMs(int pause, int extraMs)
@@ -68,23 +69,18 @@ void bindRepeat(QCheckBox *box, ReaderLink &link, RepeatBox repeat)
     });
 }
 
-const RepeatDef *repeatDef(const char *box)
+const RepeatDef &repeatDef(RepeatBoxId box)
 {
-    for (const RepeatDef &row : kRows)
-        if (std::strcmp(row.box, box) == 0)
-            return &row;
-    return nullptr;
+    return kRows[size_t(box)];
 }
 
-RepeatBox repeatRow(const char *box, std::function<void()> operation, std::function<int()> pause)
+RepeatBox repeatRow(RepeatBoxId box, std::function<void()> operation, std::function<int()> pause)
 {
-    const RepeatDef *row = repeatDef(box);
-    if (!row)
-        throw std::logic_error(std::string("not a repeat box: ") + box);
-    return {std::move(operation), std::move(pause), row->extraMs, row->wait};
+    const RepeatDef &row = repeatDef(box);
+    return {std::move(operation), std::move(pause), row.extraMs, row.wait};
 }
 
-QCheckBox *repeatBox(const char *box, PageHost &host, std::function<void()> operation, QWidget *parent,
+QCheckBox *repeatBox(RepeatBoxId box, PageHost &host, std::function<void()> operation, QWidget *parent,
                      std::function<void()> second)
 {
     RepeatBox r = repeatRow(box, std::move(operation), [&host] { return host.link().settings().hfPauseMs; });
@@ -98,10 +94,10 @@ QCheckBox *repeatBox(const char *box, PageHost &host, std::function<void()> oper
                 second();
         };
     }
-    const RepeatDef *row = repeatDef(box);
-    QCheckBox *b = ui::checkBox(box, QString::fromUtf8(row->caption), false, parent);
+    const RepeatDef &row = repeatDef(box);
+    QCheckBox *b = ui::checkBox(row.box, QString::fromUtf8(row.caption), false, parent);
     bindRepeat(b, host.link(), std::move(r));
-    if (row->endsOnTabChange)
+    if (row.endsOnTabChange)
         host.endOnTabChange(b);
     return b;
 }

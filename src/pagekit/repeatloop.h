@@ -35,7 +35,26 @@ void runRepeat(QCheckBox *box, ReaderLink &link, const RepeatBox &repeat);
 // pause + extra as one wait, kept within what a wait takes (a huge pause cannot overflow).
 int repeatWaitMs(int pause, int extraMs);
 
-// The repeat boxes of the tool: caption, extra time and kind of wait of each.
+// The repeat boxes of the tool. A page names its box by one of these; the box's row of the
+// repeat table follows from it, never from the box's object name.
+enum class RepeatBoxId {
+    RawSend,          // the raw terminal's automatic send
+    S50Read,          // S50/S70: read blocks
+    S50Write,         // S50/S70: write blocks
+    S50CardNumber,    // S50/S70: read the card number
+    S50WriteRead,     // S50/S70: write, then read back
+    UltralightSerial, // Ultralight: read the serial number
+    UltralightRead,   // Ultralight: read four pages
+    UltralightWrite,  // Ultralight: write one page
+    TypeBRequest,     // ISO14443B: card request
+    IdNumber,         // ISO14443B: the identity card's ID number
+    IdFileId,         // ISO14443B: the identity card's file ID
+    IsoInventory,     // ISO15693: inventory
+    IsoRead,          // ISO15693: read blocks
+    IsoWrite,         // ISO15693: write blocks
+};
+
+// A row of the repeat table: the box's object name and caption, extra time and kind of wait.
 struct RepeatDef {
     const char *box;
     const char *caption; // UTF-8
@@ -43,15 +62,14 @@ struct RepeatDef {
     RepeatBox::Wait wait;
     bool endsOnTabChange; // a change of tab unticks the box
 };
-// The row of a box, or nullptr when the box is not a repeat box.
-const RepeatDef *repeatDef(const char *box);
+const RepeatDef &repeatDef(RepeatBoxId box);
 
 // The RepeatBox of a row with its operation and its pause field.
-RepeatBox repeatRow(const char *box, std::function<void()> operation, std::function<int()> pause);
+RepeatBox repeatRow(RepeatBoxId box, std::function<void()> operation, std::function<int()> pause);
 
-// Creates a card page's repeat box with its caption and binds it: the pause is the HF pause of
-// the link's settings (Edit22), extra time, wait and the end on a tab change come from the
-// box's row. With second, one pass is "operation,
-// a plain wait of the pause and extra time, second" (write, then read back).
-QCheckBox *repeatBox(const char *box, PageHost &host, std::function<void()> operation, QWidget *parent = nullptr,
+// Creates a card page's repeat box with its object name and caption and binds it: the pause is
+// the HF pause of the link's settings (the system page's wait field), extra time, wait and the
+// end on a tab change come from the box's row. With second, one pass is "operation, a plain
+// wait of the pause and extra time, second" (write, then read back).
+QCheckBox *repeatBox(RepeatBoxId box, PageHost &host, std::function<void()> operation, QWidget *parent = nullptr,
                      std::function<void()> second = {});

@@ -17,7 +17,7 @@
 namespace
 {
 
-constexpr int kCustomLength = -1; // RadioButton35: the code comes from Edit64
+constexpr int kCustomLength = -1; // hexadecimal output: the code comes from the byte count
 
 struct Format {
     const char *button;
@@ -52,19 +52,19 @@ void KeyboardOutputPage::build()
         formats << b;
         radios->addWidget(b);
     }
-    CheckBox16 = ui::checkBox("CheckBox16", QStringLiteral("add ;"));
-    CheckBox17 = ui::checkBox("CheckBox17", QStringLiteral("add ?  "));
-    CheckBox18 = ui::checkBox("CheckBox18", QStringLiteral("add , in middle   "));
-    CheckBox15 = ui::checkBox("CheckBox15", QStringLiteral("add Enter"), true);
-    CheckBox21 = ui::checkBox("CheckBox21", QStringLiteral("Data followed by RSSI     "));
+    semicolonBox = ui::checkBox("CheckBox16", QStringLiteral("add ;"));
+    questionMarkBox = ui::checkBox("CheckBox17", QStringLiteral("add ?  "));
+    commaBox = ui::checkBox("CheckBox18", QStringLiteral("add , in middle   "));
+    enterBox = ui::checkBox("CheckBox15", QStringLiteral("add Enter"), true);
+    rssiBox = ui::checkBox("CheckBox21", QStringLiteral("Data followed by RSSI     "));
     auto *options = new QVBoxLayout;
-    for (QCheckBox *b : {CheckBox16, CheckBox17, CheckBox18, CheckBox15, CheckBox21})
+    for (QCheckBox *b : {semicolonBox, questionMarkBox, commaBox, enterBox, rssiBox})
         options->addWidget(b);
     options->addSpacing(12);
     auto *lengthRow = new QHBoxLayout;
-    Edit64 = ui::edit("Edit64", QStringLiteral("10"));
-    Edit64->setMaximumWidth(40);
-    lengthRow->addWidget(Edit64);
+    byteCountEdit = ui::edit("Edit64", QStringLiteral("10"));
+    byteCountEdit->setMaximumWidth(40);
+    lengthRow->addWidget(byteCountEdit);
     lengthRow->addWidget(ui::label("Label64", QStringLiteral("Byte       ")));
     lengthRow->addStretch(1);
     options->addLayout(lengthRow);
@@ -75,15 +75,16 @@ void KeyboardOutputPage::build()
     columns->addSpacing(8);
     columns->addLayout(options);
 
-    Button24 = ui::button("Button24", QStringLiteral("Set"));
-    Button25 = ui::button("Button25", QStringLiteral("Read"));
-    Button27 = ui::button("Button27", QStringLiteral("Active reading"));
-    Button28 = ui::button("Button28", QStringLiteral("Passtive reading"));
-    Button57 = ui::button("Button57", QStringLiteral("Fatory default"));
-    Button63 = ui::button("Button63", QStringLiteral("Version number"));
-    Button64 = ui::button("Button64", QStringLiteral("Close voice"));
+    setFormatButton = ui::button("Button24", QStringLiteral("Set"));
+    readFormatButton = ui::button("Button25", QStringLiteral("Read"));
+    activeModeButton = ui::button("Button27", QStringLiteral("Active reading"));
+    passiveModeButton = ui::button("Button28", QStringLiteral("Passtive reading"));
+    factoryDefaultButton = ui::button("Button57", QStringLiteral("Fatory default"));
+    versionButton = ui::button("Button63", QStringLiteral("Version number"));
+    voiceButton = ui::button("Button64", QStringLiteral("Close voice"));
     auto *buttons = new QGridLayout;
-    QPushButton *all[] = {Button24, Button25, Button27, Button28, Button57, Button63, Button64};
+    QPushButton *all[] = {setFormatButton,      readFormatButton, activeModeButton, passiveModeButton,
+                          factoryDefaultButton, versionButton,    voiceButton};
     for (int i = 0; i < 7; ++i)
         buttons->addWidget(all[i], i / 4, i % 4);
 
@@ -92,13 +93,13 @@ void KeyboardOutputPage::build()
     layout->addLayout(buttons);
     layout->addStretch(1);
 
-    guard::onClick(Button24, [this] { Button24Click(); });
-    guard::onClick(Button25, [this] { Button25Click(); });
-    guard::onClick(Button27, [this] { Button27Click(); });
-    guard::onClick(Button28, [this] { Button28Click(); });
-    guard::onClick(Button57, [this] { Button57Click(); });
-    guard::onClick(Button63, [this] { Button63Click(); });
-    guard::onClick(Button64, [this] { Button64Click(); });
+    guard::onClick(setFormatButton, [this] { Button24Click(); });
+    guard::onClick(readFormatButton, [this] { Button25Click(); });
+    guard::onClick(activeModeButton, [this] { Button27Click(); });
+    guard::onClick(passiveModeButton, [this] { Button28Click(); });
+    guard::onClick(factoryDefaultButton, [this] { Button57Click(); });
+    guard::onClick(versionButton, [this] { Button63Click(); });
+    guard::onClick(voiceButton, [this] { Button64Click(); });
 }
 
 int KeyboardOutputPage::formatCode() const
@@ -109,13 +110,13 @@ int KeyboardOutputPage::formatCode() const
         const int code = formatTable()[i].code;
         if (code != kCustomLength)
             return code;
-        if (Edit64->text() == QLatin1String("00"))
+        if (byteCountEdit->text() == QLatin1String("00"))
             return 0x01;
-        const int n = hex::StrToInt(Edit64->text());
+        const int n = hex::StrToInt(byteCountEdit->text());
         // 0x80 + N must stay one byte; 0 would read back as another format.
         if (n < 1 || n > 127)
             throw UserError(
-                QStringLiteral("The byte count must be 00 or from 1 to 127, not '%1'.").arg(Edit64->text()));
+                QStringLiteral("The byte count must be 00 or from 1 to 127, not '%1'.").arg(byteCountEdit->text()));
         return 0x80 + n;
     }
     return 0x0F; // a group of radio buttons always has one selected
@@ -131,12 +132,12 @@ void KeyboardOutputPage::Button24Click()
     namespace kb = protocol::keyboard;
     kb::FormatSettings settings;
     settings.format = uint8_t(formatCode());
-    settings.semicolon = CheckBox16->isChecked();
-    settings.questionMark = CheckBox17->isChecked();
-    settings.comma = CheckBox18->isChecked();
-    settings.enter = CheckBox15->isChecked();
+    settings.semicolon = semicolonBox->isChecked();
+    settings.questionMark = questionMarkBox->isChecked();
+    settings.comma = commaBox->isChecked();
+    settings.enter = enterBox->isChecked();
     settings.bigBuzzer = host().link().settings().bigBuzzer;
-    settings.rssi = CheckBox21->isChecked();
+    settings.rssi = rssiBox->isChecked();
     const auto result = protocol::ack(host().link().exchange(kb::setFormat(settings)).reply);
     report(result,
            {stampedCrLf(kNoDataWide), stampedCrLf(QStringLiteral("Set Up Success   ")),
@@ -211,13 +212,13 @@ void KeyboardOutputPage::Button63Click()
 void KeyboardOutputPage::Button64Click()
 {
     // The voice switch always goes to address 00; no reply is awaited beyond the send.
-    const bool closing = Button64->text() == QLatin1String("Close voice");
+    const bool closing = voiceButton->text() == QLatin1String("Close voice");
     host().link().exchange(protocol::keyboard::voice(!closing));
     if (closing) {
-        Button64->setText(QStringLiteral("Open voice"));
+        voiceButton->setText(QStringLiteral("Open voice"));
         log(QStringLiteral("Send Buzzer Open Instruction..") + timeStamp());
     } else {
-        Button64->setText(QStringLiteral("Close voice"));
+        voiceButton->setText(QStringLiteral("Close voice"));
         log(QStringLiteral("Send buzzer shutdown instructions") + timeStamp());
     }
 }

@@ -25,13 +25,14 @@ public:
     void Button63Click(); // Version number
     void Button64Click(); // Close voice / Open voice
 
-    // The format code of the selected radio button (throws UserError for a bad Edit64).
+    // The format code of the selected radio button (throws UserError for a bad byte count).
     int formatCode() const;
 
     QVector<QRadioButton *> formats;
-    QCheckBox *CheckBox15, *CheckBox16, *CheckBox17, *CheckBox18, *CheckBox21;
-    QLineEdit *Edit64;
-    QPushButton *Button24, *Button25, *Button27, *Button28, *Button57, *Button63, *Button64;
+    QCheckBox *enterBox, *semicolonBox, *questionMarkBox, *commaBox, *rssiBox;
+    QLineEdit *byteCountEdit;
+    QPushButton *setFormatButton, *readFormatButton, *activeModeButton, *passiveModeButton, *factoryDefaultButton,
+        *versionButton, *voiceButton;
 
 private:
     void setReadingMode(bool active, const QString &ok, const QString &fail);

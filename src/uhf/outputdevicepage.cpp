@@ -14,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 #include <array>
+#include <stdexcept>
 #include <vector>
 
 namespace
@@ -54,7 +55,7 @@ const std::vector<Setting> &settings()
     static const QString set = QStringLiteral("Setting");
     static const std::vector<Setting> table = {
         {"Button43",
-         &P::Button43,
+         &P::prefixButton,
          Kind::Affix,
          protocol::output::kPrefix,
          QStringLiteral("Set prefix Success    "),
@@ -64,7 +65,7 @@ const std::vector<Setting> &settings()
          {},
          {}},
         {"Button50",
-         &P::Button50,
+         &P::suffixButton,
          Kind::Affix,
          protocol::output::kSuffix,
          QStringLiteral("Suffix setting Success     "),
@@ -74,7 +75,7 @@ const std::vector<Setting> &settings()
          {},
          {}},
         {"Button30",
-         &P::Button30,
+         &P::intervalButton,
          Kind::OneByte,
          protocol::output::kInterval,
          QStringLiteral("search card interval success     "),
@@ -82,9 +83,9 @@ const std::vector<Setting> &settings()
          set,
          QStringLiteral("search card interval：   "),
          QStringLiteral("range ：00~255，Unit:10ms               "),
-         {&P::Edit29, "Edit29", QStringLiteral("10"), 10}},
+         {&P::intervalEdit, "Edit29", QStringLiteral("10"), 10}},
         {"Button35",
-         &P::Button35,
+         &P::filterButton,
          Kind::OneByte,
          protocol::output::kFilter,
          QStringLiteral("Set card filter number Success     "),
@@ -92,9 +93,9 @@ const std::vector<Setting> &settings()
          set,
          QStringLiteral("card filter number：   "),
          QStringLiteral("range  00~255 ,00 output allthe time  "),
-         {&P::Edit35, "Edit35", QStringLiteral("10"), 10}},
+         {&P::filterEdit, "Edit35", QStringLiteral("10"), 10}},
         {"Button41",
-         &P::Button41,
+         &P::interfacesButton,
          Kind::Flags,
          protocol::output::kInterfaces,
          QStringLiteral("output interface setting  Success    "),
@@ -104,7 +105,7 @@ const std::vector<Setting> &settings()
          {},
          {}},
         {"Button71",
-         &P::Button71,
+         &P::usbSerialButton,
          Kind::Literal,
          protocol::output::kUsbSerial,
          QStringLiteral("USB mode switch setting  Success    "),
@@ -114,7 +115,7 @@ const std::vector<Setting> &settings()
          QStringLiteral("Switch to USB virtual serial port:      "),
          {}},
         {"Button51",
-         &P::Button51,
+         &P::baudRateButton,
          Kind::Baud,
          protocol::output::kBaudRate,
          QStringLiteral("Setting baud rate Success     "),
@@ -124,7 +125,7 @@ const std::vector<Setting> &settings()
          QStringLiteral("baud rate        "),
          {}},
         {"Button56",
-         &P::Button56,
+         &P::endSymbolButton,
          Kind::OneByte,
          protocol::output::kEndSymbol,
          QStringLiteral("Serial port end symbol Success     "),
@@ -132,9 +133,9 @@ const std::vector<Setting> &settings()
          set,
          QStringLiteral("Serial port end symbol：   "),
          QStringLiteral("00 none, 01means 0D,  02 means 0D0A "),
-         {&P::Edit37, "Edit37", QStringLiteral("02"), 10}},
+         {&P::endSymbolEdit, "Edit37", QStringLiteral("02"), 10}},
         {"Button62",
-         &P::Button62,
+         &P::rfPowerButton,
          Kind::OneByte,
          protocol::output::kRfPower,
          QStringLiteral("Set RF power Success     "),
@@ -142,9 +143,9 @@ const std::vector<Setting> &settings()
          set,
          QStringLiteral("Set RF power"),
          QStringLiteral("00~11，means 12.5db~30db       "),
-         {&P::Edit52, "Edit52", QStringLiteral("02"), 10}},
+         {&P::rfPowerEdit, "Edit52", QStringLiteral("02"), 10}},
         {"Button58",
-         &P::Button58,
+         &P::wiegandFormatButton,
          Kind::OneByte,
          protocol::output::kWiegandFormat,
          QStringLiteral("Wiegand output format success     "),
@@ -152,9 +153,9 @@ const std::vector<Setting> &settings()
          set,
          QStringLiteral("Wiegand output format：   "),
          QStringLiteral("00WG26 01WG34 02WG66 03WG98  "),
-         {&P::Edit39, "Edit39", QStringLiteral("00"), 10}},
+         {&P::wiegandFormatEdit, "Edit39", QStringLiteral("00"), 10}},
         {"Button59",
-         &P::Button59,
+         &P::wiegandPositionButton,
          Kind::OneByte,
          protocol::output::kWiegandPosition,
          QStringLiteral("Set Wiegand value position success     "),
@@ -162,10 +163,10 @@ const std::vector<Setting> &settings()
          set,
          QStringLiteral("Wiegand value position：   "),
          QStringLiteral("12 bytes card number，place of value           "),
-         {&P::Edit40, "Edit40", QStringLiteral("09"), 10}},
+         {&P::wiegandPositionEdit, "Edit40", QStringLiteral("09"), 10}},
         // The two Wiegand timings start at "0A" and give their range as 0x01~0xFF: hexadecimal.
         {"Button60",
-         &P::Button60,
+         &P::wiegandPulseButton,
          Kind::OneByte,
          protocol::output::kWiegandPulse,
          QStringLiteral("Set wiegand Low level pulse Success     "),
@@ -173,9 +174,9 @@ const std::vector<Setting> &settings()
          set,
          QStringLiteral("wiegand Low level pulse width"),
          QStringLiteral("(0x01~0xFF) UNIT 10US"),
-         {&P::Edit42, "Edit42", QStringLiteral("0A"), 16}},
+         {&P::wiegandPulseEdit, "Edit42", QStringLiteral("0A"), 16}},
         {"Button61",
-         &P::Button61,
+         &P::wiegandIdleButton,
          Kind::OneByte,
          protocol::output::kWiegandIdle,
          QStringLiteral("Set Wiegand Idle level Success     "),
@@ -183,17 +184,17 @@ const std::vector<Setting> &settings()
          set,
          QStringLiteral("Wiegand Idle level(0x01~0xFF) Unit 100US        "),
          {},
-         {&P::Edit51, "Edit51", QStringLiteral("0A"), 16}},
+         {&P::wiegandIdleEdit, "Edit51", QStringLiteral("0A"), 16}},
     };
     return table;
 }
 
-const Setting &settingFor(const QString &button)
+const Setting &settingFor(ButtonMember button)
 {
     for (const Setting &s : settings())
-        if (button == QLatin1String(s.button))
+        if (s.member == button)
             return s;
-    throw UserError(QStringLiteral("No setting belongs to '%1'.").arg(button));
+    throw std::logic_error("no setting belongs to this button");
 }
 
 // A number field as one byte; anything that is not a number from 0 to 255 stops the command.
@@ -224,8 +225,8 @@ void OutputDevicePage::build()
     buildAffixGroup();
     buildDeviceGroup();
     for (const Setting &s : settings()) {
-        const char *button = s.button;
-        guard::onClick(this->*s.member, [this, button] { send(button); });
+        const ButtonMember button = s.member;
+        guard::onClick(this->*button, [this, button] { send(button); });
     }
 }
 
@@ -241,7 +242,7 @@ void OutputDevicePage::buildAffixGroup()
         std::array<const char *, 4> edits;
         std::array<QString, 4> starts, byteLabels;
         std::array<EditMember, 4> members;
-        const char *button;
+        ButtonMember button;
     } rows[] = {
         {"Label_prefix",
          QStringLiteral("Prefix：   "),
@@ -249,16 +250,18 @@ void OutputDevicePage::buildAffixGroup()
          {QStringLiteral("30"), QStringLiteral("31"), QStringLiteral("32"), QStringLiteral("33")},
          {QStringLiteral("First byte    "), QStringLiteral("Second byte"), QStringLiteral("the third byte    "),
           QStringLiteral("The fourth byte")},
-         {&OutputDevicePage::Edit24, &OutputDevicePage::Edit25, &OutputDevicePage::Edit26, &OutputDevicePage::Edit27},
-         "Button43"},
+         {&OutputDevicePage::prefix1Edit, &OutputDevicePage::prefix2Edit, &OutputDevicePage::prefix3Edit,
+          &OutputDevicePage::prefix4Edit},
+         &OutputDevicePage::prefixButton},
         {"Label_suffix",
          QStringLiteral("Suffix：   "),
          {"Edit44", "Edit45", "Edit46", "Edit47"},
          {QStringLiteral("31"), QStringLiteral("32"), QStringLiteral("33"), QStringLiteral("34")},
          {QStringLiteral("First byte    "), QStringLiteral("Second byte"), QStringLiteral("the third byte    "),
           QStringLiteral("The fourth byte   ")},
-         {&OutputDevicePage::Edit44, &OutputDevicePage::Edit45, &OutputDevicePage::Edit46, &OutputDevicePage::Edit47},
-         "Button50"},
+         {&OutputDevicePage::suffix1Edit, &OutputDevicePage::suffix2Edit, &OutputDevicePage::suffix3Edit,
+          &OutputDevicePage::suffix4Edit},
+         &OutputDevicePage::suffixButton},
     };
     int line = 0;
     for (const auto &r : rows) {
@@ -270,7 +273,7 @@ void OutputDevicePage::buildAffixGroup()
             grid->addWidget(this->*r.members[i], line + 1, 1 + i);
         }
         grid->addWidget(ui::label(r.name, r.title), line + 1, 0);
-        const Setting &s = settingFor(QLatin1String(r.button));
+        const Setting &s = settingFor(r.button);
         this->*s.member = ui::button(s.button, s.caption);
         grid->addWidget(this->*s.member, line + 1, 5);
         line += 2;
@@ -305,11 +308,11 @@ void OutputDevicePage::buildDeviceGroup()
                 const char *openName, *closeName;
                 QString openText, closeText;
             } pairs[] = {
-                {&OutputDevicePage::RadioButton23, &OutputDevicePage::RadioButton24, "RadioButton23", "RadioButton24",
-                 QStringLiteral("serial port open"), QStringLiteral("serial port close")},
-                {&OutputDevicePage::RadioButton25, &OutputDevicePage::RadioButton26, "RadioButton25", "RadioButton26",
-                 QStringLiteral("wiegand open"), QStringLiteral("wiegand close")},
-                {&OutputDevicePage::RadioButton27, &OutputDevicePage::RadioButton28, "RadioButton27", "RadioButton28",
+                {&OutputDevicePage::serialOpenRadio, &OutputDevicePage::serialCloseRadio, "RadioButton23",
+                 "RadioButton24", QStringLiteral("serial port open"), QStringLiteral("serial port close")},
+                {&OutputDevicePage::wiegandOpenRadio, &OutputDevicePage::wiegandCloseRadio, "RadioButton25",
+                 "RadioButton26", QStringLiteral("wiegand open"), QStringLiteral("wiegand close")},
+                {&OutputDevicePage::usbOpenRadio, &OutputDevicePage::usbCloseRadio, "RadioButton27", "RadioButton28",
                  QStringLiteral("USB open"), QStringLiteral("USB close")},
             };
             auto *radios = new QGridLayout;
@@ -331,15 +334,15 @@ void OutputDevicePage::buildDeviceGroup()
             break;
         }
         case Kind::Baud:
-            ComboBox20 =
+            baudRateList =
                 ui::combo("ComboBox20", {QStringLiteral("9600"), QStringLiteral("19200"), QStringLiteral("38400"),
                                          QStringLiteral("57600"), QStringLiteral("115200")});
             // The list takes typed text too; a rate it does not know sends no code.
-            ComboBox20->setEditable(true);
-            ComboBox20->setInsertPolicy(QComboBox::NoInsert);
-            ComboBox20->setCurrentIndex(0);
-            ComboBox20->setFixedWidth(72);
-            grid->addWidget(ComboBox20, line, 1);
+            baudRateList->setEditable(true);
+            baudRateList->setInsertPolicy(QComboBox::NoInsert);
+            baudRateList->setCurrentIndex(0);
+            baudRateList->setFixedWidth(72);
+            grid->addWidget(baudRateList, line, 1);
             break;
         case Kind::Literal:
         case Kind::Affix:
@@ -358,21 +361,26 @@ void OutputDevicePage::buildDeviceGroup()
     layout->addStretch(1);
 }
 
-protocol::Request OutputDevicePage::requestFor(const QString &button) const
+protocol::Request OutputDevicePage::requestFor(ButtonMember button) const
 {
     namespace out = protocol::output;
     const Setting &s = settingFor(button);
     switch (s.kind) {
     case Kind::Affix: {
-        const bool prefix = s.member == &OutputDevicePage::Button43;
+        const bool prefix = s.member == &OutputDevicePage::prefixButton;
+        const QString affix = prefix ? QStringLiteral("prefix") : QStringLiteral("suffix");
+        const std::array fields = prefix ? std::array{prefix1Edit, prefix2Edit, prefix3Edit, prefix4Edit}
+                                         : std::array{suffix1Edit, suffix2Edit, suffix3Edit, suffix4Edit};
+        // As the labels over the fields call them.
+        const char *const ordinals[] = {"first", "second", "third", "fourth"};
         QByteArray bytes;
-        for (const QLineEdit *field :
-             prefix ? std::array{Edit24, Edit25, Edit26, Edit27} : std::array{Edit44, Edit45, Edit46, Edit47})
-            bytes += hex::bytesField(field->text(), QStringLiteral("The field %1").arg(field->objectName()), 0,
+        for (size_t i = 0; i < fields.size(); ++i)
+            bytes += hex::bytesField(fields[i]->text(),
+                                     QStringLiteral("The %1 byte of the %2").arg(QLatin1String(ordinals[i]), affix), 0,
                                      out::kMaxAffixBytes);
         if (bytes.size() > out::kMaxAffixBytes)
             throw UserError(QStringLiteral("The %1 holds %2 bytes: at most %3 are sent.")
-                                .arg(prefix ? QStringLiteral("prefix") : QStringLiteral("suffix"))
+                                .arg(affix)
                                 .arg(bytes.size())
                                 .arg(out::kMaxAffixBytes));
         return prefix ? out::prefix(bytes) : out::suffix(bytes);
@@ -380,77 +388,77 @@ protocol::Request OutputDevicePage::requestFor(const QString &button) const
     case Kind::OneByte:
         return out::byteSetting(s.code, byteOf(*(this->*s.field.edit), s.field.base));
     case Kind::Flags:
-        return out::interfaces(RadioButton23->isChecked(), RadioButton25->isChecked(), RadioButton27->isChecked());
+        return out::interfaces(serialOpenRadio->isChecked(), wiegandOpenRadio->isChecked(), usbOpenRadio->isChecked());
     case Kind::Baud: {
-        const int code = out::baudCode(ComboBox20->currentText());
+        const int code = out::baudCode(baudRateList->currentText());
         if (code < 0)
             throw UserError(QStringLiteral("The baud rate must be one of %1, not '%2'.")
-                                .arg(out::baudRates().join(QStringLiteral(", ")), ComboBox20->currentText()));
+                                .arg(out::baudRates().join(QStringLiteral(", ")), baudRateList->currentText()));
         return out::baudRate(uint8_t(code));
     }
     case Kind::Literal:
         return out::usbSerial();
     }
-    throw UserError(QStringLiteral("No setting belongs to '%1'.").arg(button));
+    throw std::logic_error("a setting of no known kind");
 }
 
-void OutputDevicePage::send(const char *button)
+void OutputDevicePage::send(ButtonMember button)
 {
-    const Setting &s = settingFor(QLatin1String(button));
-    const auto r = protocol::ack(host().link().exchange(requestFor(QLatin1String(button))).reply);
+    const Setting &s = settingFor(button);
+    const auto r = protocol::ack(host().link().exchange(requestFor(button)).reply);
     report(r, {stampedCrLf(kNoDataPlain), stampedCrLf(s.ok), stamped(s.fail), stampedCrLf(kOtherData)},
            [this](const QString &l) { host().log(l); });
 }
 
 void OutputDevicePage::Button43Click()
 {
-    send("Button43");
+    send(&OutputDevicePage::prefixButton);
 }
 void OutputDevicePage::Button50Click()
 {
-    send("Button50");
+    send(&OutputDevicePage::suffixButton);
 }
 void OutputDevicePage::Button30Click()
 {
-    send("Button30");
+    send(&OutputDevicePage::intervalButton);
 }
 void OutputDevicePage::Button35Click()
 {
-    send("Button35");
+    send(&OutputDevicePage::filterButton);
 }
 void OutputDevicePage::Button41Click()
 {
-    send("Button41");
+    send(&OutputDevicePage::interfacesButton);
 }
 void OutputDevicePage::Button71Click()
 {
-    send("Button71");
+    send(&OutputDevicePage::usbSerialButton);
 }
 void OutputDevicePage::Button51Click()
 {
-    send("Button51");
+    send(&OutputDevicePage::baudRateButton);
 }
 void OutputDevicePage::Button56Click()
 {
-    send("Button56");
+    send(&OutputDevicePage::endSymbolButton);
 }
 void OutputDevicePage::Button62Click()
 {
-    send("Button62");
+    send(&OutputDevicePage::rfPowerButton);
 }
 void OutputDevicePage::Button58Click()
 {
-    send("Button58");
+    send(&OutputDevicePage::wiegandFormatButton);
 }
 void OutputDevicePage::Button59Click()
 {
-    send("Button59");
+    send(&OutputDevicePage::wiegandPositionButton);
 }
 void OutputDevicePage::Button60Click()
 {
-    send("Button60");
+    send(&OutputDevicePage::wiegandPulseButton);
 }
 void OutputDevicePage::Button61Click()
 {
-    send("Button61");
+    send(&OutputDevicePage::wiegandIdleButton);
 }

@@ -31,21 +31,24 @@ public:
     void Button60Click(); // Wiegand low-level pulse width
     void Button61Click(); // Wiegand idle level
 
-    QLineEdit *Edit24{}, *Edit25{}, *Edit26{}, *Edit27{}; // prefix bytes
-    QLineEdit *Edit44{}, *Edit45{}, *Edit46{}, *Edit47{}; // suffix bytes
-    QLineEdit *Edit29{}, *Edit35{}, *Edit37{}, *Edit52{}, *Edit39{}, *Edit40{}, *Edit42{}, *Edit51{};
-    QRadioButton *RadioButton23{}, *RadioButton24{}, *RadioButton25{}, *RadioButton26{}, *RadioButton27{},
-        *RadioButton28{};
-    QComboBox *ComboBox20{};
-    QPushButton *Button43{}, *Button50{}, *Button30{}, *Button35{}, *Button41{}, *Button71{}, *Button51{}, *Button56{},
-        *Button62{}, *Button58{}, *Button59{}, *Button60{}, *Button61{};
+    QLineEdit *prefix1Edit{}, *prefix2Edit{}, *prefix3Edit{}, *prefix4Edit{}; // prefix bytes
+    QLineEdit *suffix1Edit{}, *suffix2Edit{}, *suffix3Edit{}, *suffix4Edit{}; // suffix bytes
+    QLineEdit *intervalEdit{}, *filterEdit{}, *endSymbolEdit{}, *rfPowerEdit{}, *wiegandFormatEdit{},
+        *wiegandPositionEdit{}, *wiegandPulseEdit{}, *wiegandIdleEdit{};
+    QRadioButton *serialOpenRadio{}, *serialCloseRadio{}, *wiegandOpenRadio{}, *wiegandCloseRadio{}, *usbOpenRadio{},
+        *usbCloseRadio{};
+    QComboBox *baudRateList{};
+    QPushButton *prefixButton{}, *suffixButton{}, *intervalButton{}, *filterButton{}, *interfacesButton{},
+        *usbSerialButton{}, *baudRateButton{}, *endSymbolButton{}, *rfPowerButton{}, *wiegandFormatButton{},
+        *wiegandPositionButton{}, *wiegandPulseButton{}, *wiegandIdleButton{};
 
 private:
+    using ButtonMember = QPushButton *OutputDevicePage::*;
     // The command a button sends with the page's current fields (throws UserError).
-    protocol::Request requestFor(const QString &button) const;
+    protocol::Request requestFor(ButtonMember button) const;
     void buildAffixGroup();
     void buildDeviceGroup();
-    void send(const char *button);
+    void send(ButtonMember button);
 
 protected:
     void build() override;

@@ -56,16 +56,16 @@ UhfWorkModesGroup::UhfWorkModesGroup(PageHost &host, QWidget *parent) : QGroupBo
 {
     setObjectName(QStringLiteral("GroupBox38"));
 
-    Button76 = ui::button("Button76", QStringLiteral("Setting"));
+    usbHidButton = ui::button("Button76", QStringLiteral("Setting"));
     auto *hidLabels = new QVBoxLayout;
     hidLabels->addWidget(ui::label("Label76", QStringLiteral("Switch to USB_ Hid mode:   ")));
     hidLabels->addWidget(ui::label("Label77", QStringLiteral("Switch to USB keyboard output:  ")));
     auto *hidRow = new QHBoxLayout;
     hidRow->addLayout(hidLabels);
     hidRow->addStretch(1);
-    hidRow->addWidget(Button76, 0, Qt::AlignVCenter);
+    hidRow->addWidget(usbHidButton, 0, Qt::AlignVCenter);
 
-    QRadioButton **radios[] = {&RadioButton39, &RadioButton40, &RadioButton41, &RadioButton42, &RadioButton43};
+    QRadioButton **radios[] = {&singleEpcRadio, &passiveRadio, &multipleEpcRadio, &tidRadio, &memorySectorRadio};
     auto *modes = new QVBoxLayout;
     modes->setSpacing(2);
     for (int i = 0; i < 5; ++i) {
@@ -76,20 +76,20 @@ UhfWorkModesGroup::UhfWorkModesGroup(PageHost &host, QWidget *parent) : QGroupBo
         modes->addWidget(*radios[i]);
     }
 
-    Edit69 = ui::edit("Edit69", QStringLiteral("03"));
-    Edit70 = ui::edit("Edit70", QStringLiteral("00 00 00 00"));
-    Edit71 = ui::edit("Edit71", QStringLiteral("00"));
-    Edit72 = ui::edit("Edit72", QStringLiteral("08"));
+    sectorEdit = ui::edit("Edit69", QStringLiteral("03"));
+    sectorPasswordEdit = ui::edit("Edit70", QStringLiteral("00 00 00 00"));
+    sectorAddressEdit = ui::edit("Edit71", QStringLiteral("00"));
+    sectorLengthEdit = ui::edit("Edit72", QStringLiteral("08"));
     auto *fields = new QHBoxLayout;
     const struct {
         const char *label;
         QString text;
         QLineEdit *edit;
         int width;
-    } rows[] = {{"Label69", QStringLiteral("Sector  "), Edit69, 30},
-                {"Label70", QStringLiteral("password"), Edit70, 80},
-                {"Label71", QStringLiteral("address   "), Edit71, 30},
-                {"Label72", QStringLiteral("length   "), Edit72, 30}};
+    } rows[] = {{"Label69", QStringLiteral("Sector  "), sectorEdit, 30},
+                {"Label70", QStringLiteral("password"), sectorPasswordEdit, 80},
+                {"Label71", QStringLiteral("address   "), sectorAddressEdit, 30},
+                {"Label72", QStringLiteral("length   "), sectorLengthEdit, 30}};
     for (const auto &r : rows) {
         fields->addWidget(ui::label(r.label, r.text));
         r.edit->setFixedWidth(r.width);
@@ -98,12 +98,12 @@ UhfWorkModesGroup::UhfWorkModesGroup(PageHost &host, QWidget *parent) : QGroupBo
     }
     fields->addStretch(1);
 
-    Button75 = ui::button("Button75", QStringLiteral("Setting"));
-    Button77 = ui::button("Button77", QStringLiteral("Sector"));
+    readingModeButton = ui::button("Button75", QStringLiteral("Setting"));
+    cardMemoryButton = ui::button("Button77", QStringLiteral("Sector"));
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(Button75);
-    buttons->addWidget(Button77);
+    buttons->addWidget(readingModeButton);
+    buttons->addWidget(cardMemoryButton);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(hidRow);
@@ -112,9 +112,9 @@ UhfWorkModesGroup::UhfWorkModesGroup(PageHost &host, QWidget *parent) : QGroupBo
     layout->addLayout(fields);
     layout->addLayout(buttons);
 
-    guard::onClick(Button75, [this] { Button75Click(); });
-    guard::onClick(Button76, [this] { Button76Click(); });
-    guard::onClick(Button77, [this] { Button77Click(); });
+    guard::onClick(readingModeButton, [this] { Button75Click(); });
+    guard::onClick(usbHidButton, [this] { Button76Click(); });
+    guard::onClick(cardMemoryButton, [this] { Button77Click(); });
 }
 
 void UhfWorkModesGroup::log(const QString &text)
@@ -148,8 +148,10 @@ QByteArray UhfWorkModesGroup::exchange(const protocol::Request &request)
 
 protocol::Request UhfWorkModesGroup::sectorRequest() const
 {
-    const QByteArray sector = checkedField(Edit69, 1, "sector"), password = checkedField(Edit70, 4, "password"),
-                     address = checkedField(Edit71, 1, "address"), length = checkedField(Edit72, 1, "length");
+    const QByteArray sector = checkedField(sectorEdit, 1, "sector"),
+                     password = checkedField(sectorPasswordEdit, 4, "password"),
+                     address = checkedField(sectorAddressEdit, 1, "address"),
+                     length = checkedField(sectorLengthEdit, 1, "length");
     return protocol::workmodes::memorySector(uint8_t(sector[0]), password, uint8_t(address[0]), uint8_t(length[0]));
 }
 
@@ -157,13 +159,14 @@ QString UhfWorkModesGroup::sectorLine(const protocol::Request &request) const
 {
     // The fields as typed between the head and the frame's own checksum.
     const QByteArray &f = request.bytes;
-    return QStringLiteral("BB 00 C9 00 07 ") + Edit69->text() + Edit70->text() + Edit71->text() + Edit72->text() +
+    return QStringLiteral("BB 00 C9 00 07 ") + sectorEdit->text() + sectorPasswordEdit->text() +
+           sectorAddressEdit->text() + sectorLengthEdit->text() +
            hex::byteText(f.size() >= 2 ? uint8_t(f[f.size() - 2]) : 0) + QStringLiteral("7E");
 }
 
 void UhfWorkModesGroup::Button75Click()
 {
-    const QRadioButton *radios[] = {RadioButton39, RadioButton40, RadioButton41, RadioButton42, RadioButton43};
+    const QRadioButton *radios[] = {singleEpcRadio, passiveRadio, multipleEpcRadio, tidRadio, memorySectorRadio};
     int selected = 0;
     for (int i = 0; i < 5; ++i)
         if (radios[i]->isChecked())
@@ -189,9 +192,9 @@ void UhfWorkModesGroup::Button75Click()
             name = kModes[1].failName;
         else if (s == 0x02)
             name = kModes[2].failName;
-        else if (s == 0x03 && RadioButton42->isChecked())
+        else if (s == 0x03 && tidRadio->isChecked())
             name = kModes[3].failName;
-        else if (s == 0x03 && RadioButton43->isChecked())
+        else if (s == 0x03 && memorySectorRadio->isChecked())
             name = QStringLiteral("Active read memory sector");
         log(QStringLiteral("Set ") + name + QStringLiteral(" Success") + QStringLiteral("   ") + timeStamp());
         return;
@@ -212,7 +215,7 @@ void UhfWorkModesGroup::Button76Click()
     if (s == 0x00) {
         log(lineText(stampedCrLf(QStringLiteral("USB_HID setting success   "))));
         // The reader leaves the serial line for USB.
-        host_.serial().Button2Click();
+        host_.serial().close();
     } else if (s == 0x01) {
         log(lineText(stamped(QStringLiteral("USB_HID setting false   "))));
         log(falsereason(hex::byteText(s)) + kCrLf);

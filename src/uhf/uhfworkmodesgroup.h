@@ -21,15 +21,15 @@ public:
     void Button76Click(); // Setting: USB HID mode
     void Button77Click(); // Sector: the card memory structure window
 
-    // The memory-sector frame as built from Edit69 to Edit72 (throws UserError for a field
-    // that is not its number of hex bytes).
+    // The memory-sector frame as built from the sector, password, address and length fields
+    // (throws UserError for a field that is not its number of hex bytes).
     protocol::Request sectorRequest() const;
     // The line the log shows for it: the frame's head, the field texts as typed, its checksum.
     QString sectorLine(const protocol::Request &request) const;
 
-    QRadioButton *RadioButton39, *RadioButton40, *RadioButton41, *RadioButton42, *RadioButton43;
-    QLineEdit *Edit69, *Edit70, *Edit71, *Edit72;
-    QPushButton *Button75, *Button76, *Button77;
+    QRadioButton *singleEpcRadio, *passiveRadio, *multipleEpcRadio, *tidRadio, *memorySectorRadio;
+    QLineEdit *sectorEdit, *sectorPasswordEdit, *sectorAddressEdit, *sectorLengthEdit;
+    QPushButton *readingModeButton, *usbHidButton, *cardMemoryButton;
 
 private:
     // Sends a module frame and returns the block that answered it: empty when none came

@@ -38,85 +38,85 @@ WifiPage::WifiPage(PageHost &host, QWidget *parent) : Page("TabSheet10", host, p
 void WifiPage::build()
 {
     auto *settings = ui::group("GroupBox41", QStringLiteral("Wifi Settings"), body());
-    Edit73 = ui::edit("Edit73", QString());
-    Edit74 = ui::edit("Edit74", QString());
-    Button78 = ui::button("Button78", QStringLiteral("Set up"));
-    Button79 = ui::button("Button79", QStringLiteral("IP Address"));
+    networkNameEdit = ui::edit("Edit73", QString());
+    networkPasswordEdit = ui::edit("Edit74", QString());
+    joinButton = ui::button("Button78", QStringLiteral("Set up"));
+    ipAddressButton = ui::button("Button79", QStringLiteral("IP Address"));
     auto *form = new QGridLayout(settings);
     form->setVerticalSpacing(4);
     form->addWidget(ui::label("Label130", QStringLiteral("Connection configuration: ")), 0, 0, 1, 3);
     form->addWidget(ui::label("Label131", QStringLiteral("WiFi name  ")), 1, 0);
-    form->addWidget(Edit73, 1, 1);
+    form->addWidget(networkNameEdit, 1, 1);
     form->addWidget(ui::label("Label132", QStringLiteral("Wifi password    ")), 2, 0);
-    form->addWidget(Edit74, 2, 1);
-    form->addWidget(Button78, 2, 2);
+    form->addWidget(networkPasswordEdit, 2, 1);
+    form->addWidget(joinButton, 2, 2);
     form->addWidget(ui::label("Label133", QStringLiteral("Get the local IP address of WiFi device:      ")), 3, 0, 1,
                     2);
-    form->addWidget(Button79, 3, 2);
+    form->addWidget(ipAddressButton, 3, 2);
     form->setColumnStretch(1, 1);
 
     auto *list = ui::group("GroupBox42", QStringLiteral("Get WiFi list "), body());
-    Button80 = ui::button("Button80", QStringLiteral("Get WiFi list"));
-    StringGrid1 = new QTableWidget(kRows, kColumns);
-    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
-    StringGrid1->horizontalHeader()->hide();
-    StringGrid1->verticalHeader()->hide();
-    StringGrid1->verticalHeader()->setDefaultSectionSize(20);
-    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    StringGrid1->setMinimumHeight(kRows * 20 + 4);
+    scanButton = ui::button("Button80", QStringLiteral("Get WiFi list"));
+    networkGrid = new QTableWidget(kRows, kColumns);
+    networkGrid->setObjectName(QStringLiteral("StringGrid1"));
+    networkGrid->horizontalHeader()->hide();
+    networkGrid->verticalHeader()->hide();
+    networkGrid->verticalHeader()->setDefaultSectionSize(20);
+    networkGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    networkGrid->setSelectionMode(QAbstractItemView::SingleSelection);
+    networkGrid->setMinimumHeight(kRows * 20 + 4);
     resetGrid(95);
-    StringGrid1->setCurrentCell(1, 1); // the first cell that is not fixed
+    networkGrid->setCurrentCell(1, 1); // the first cell that is not fixed
     auto *listLayout = new QGridLayout(list);
     listLayout->addWidget(ui::label("Label134", QStringLiteral("Get WiFi list: ")), 0, 0);
-    listLayout->addWidget(Button80, 0, 1);
+    listLayout->addWidget(scanButton, 0, 1);
     listLayout->setColumnStretch(2, 1);
-    listLayout->addWidget(StringGrid1, 1, 0, 1, 3);
+    listLayout->addWidget(networkGrid, 1, 0, 1, 3);
 
     auto *layout = new QVBoxLayout(body());
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(settings);
     layout->addWidget(list, 1);
 
-    guard::onClick(Button78, [this] { Button78Click(); });
-    guard::onClick(Button79, [this] { Button79Click(); });
-    guard::onClick(Button80, [this] { Button80Click(); });
+    guard::onClick(joinButton, [this] { Button78Click(); });
+    guard::onClick(ipAddressButton, [this] { Button79Click(); });
+    guard::onClick(scanButton, [this] { Button80Click(); });
     // The title row and the first column are fixed: never picked.
     const auto pick = [this](int row, int column) {
         if (row > 0 && column > 0)
             guard::run([&] { StringGrid1SelectCell(column, row); });
     };
-    connect(StringGrid1, &QTableWidget::currentCellChanged, this,
+    connect(networkGrid, &QTableWidget::currentCellChanged, this,
             [pick](int row, int column, int, int) { pick(row, column); });
     // A click on the cell that is already current picks it again.
-    connect(StringGrid1, &QTableWidget::cellClicked, this, pick);
+    connect(networkGrid, &QTableWidget::cellClicked, this, pick);
 }
 
 QString WifiPage::cell(int row, int column) const
 {
-    const QTableWidgetItem *item = StringGrid1->item(row, column);
+    const QTableWidgetItem *item = networkGrid->item(row, column);
     return item ? item->text() : QString();
 }
 
 void WifiPage::setCell(int row, int column, const QString &text)
 {
-    QTableWidgetItem *item = StringGrid1->item(row, column);
+    QTableWidgetItem *item = networkGrid->item(row, column);
     if (!item) {
         item = new QTableWidgetItem;
         // The title row and the first column are fixed: shown, never picked.
         if (row == 0 || column == 0) {
             item->setFlags(Qt::NoItemFlags);
-            item->setBackground(StringGrid1->palette().button());
-            item->setForeground(StringGrid1->palette().buttonText());
+            item->setBackground(networkGrid->palette().button());
+            item->setForeground(networkGrid->palette().buttonText());
         }
-        StringGrid1->setItem(row, column, item);
+        networkGrid->setItem(row, column, item);
     }
     item->setText(text);
 }
 
 void WifiPage::resetGrid(int lastColumnWidth)
 {
-    StringGrid1->setColumnCount(kColumns);
+    networkGrid->setColumnCount(kColumns);
     setRows(kRows);
     for (int c = 1; c < kColumns; ++c)
         setCell(0, c, cell(0, c));
@@ -125,12 +125,12 @@ void WifiPage::resetGrid(int lastColumnWidth)
     setCell(0, 3, QStringLiteral("signal intensity"));
     const int widths[kColumns] = {0, 84, 306, lastColumnWidth};
     for (int c = 0; c < kColumns; ++c)
-        StringGrid1->setColumnWidth(c, widths[c]);
+        networkGrid->setColumnWidth(c, widths[c]);
     // The widths suit a narrow font: a title that would be cut gets a smaller one instead.
-    const int margins = 2 * (StringGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1) + 2;
+    const int margins = 2 * (networkGrid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1) + 2;
     for (int c = 1; c < kColumns; ++c) {
-        QTableWidgetItem *title = StringGrid1->item(0, c);
-        QFont f = StringGrid1->font();
+        QTableWidgetItem *title = networkGrid->item(0, c);
+        QFont f = networkGrid->font();
         const int size = f.pixelSize() > 0 ? f.pixelSize() : QFontInfo(f).pixelSize();
         for (int px = size; px >= 7; --px) {
             f.setPixelSize(px);
@@ -143,21 +143,22 @@ void WifiPage::resetGrid(int lastColumnWidth)
 
 void WifiPage::setRows(int count)
 {
-    StringGrid1->setRowCount(count);
+    networkGrid->setRowCount(count);
     // Fixed cells exist in every row so that neither a click nor a key can pick them.
     for (int r = 0; r < count; ++r)
-        if (!StringGrid1->item(r, 0))
+        if (!networkGrid->item(r, 0))
             setCell(r, 0, QString());
 }
 
 void WifiPage::StringGrid1SelectCell(int column, int row)
 {
-    Edit73->setText(cell(row, column));
+    networkNameEdit->setText(cell(row, column));
 }
 
 void WifiPage::Button78Click()
 {
-    const auto r = protocol::ack(host().link().exchange(protocol::wifi::join(Edit73->text(), Edit74->text())).reply);
+    const auto r = protocol::ack(
+        host().link().exchange(protocol::wifi::join(networkNameEdit->text(), networkPasswordEdit->text())).reply);
     report(r,
            texts(stampedCrLf(QStringLiteral("WiFi set successfully    ")), QStringLiteral("WiFi setting failed    ")),
            [this](const QString &l) { host().log(l); });
@@ -179,23 +180,23 @@ void WifiPage::Button80Click()
 {
     {
         // Shrinking the grid moves its current cell; that is no pick of the user's.
-        const QSignalBlocker quiet(StringGrid1);
-        const int row = StringGrid1->currentRow(), column = StringGrid1->currentColumn();
-        StringGrid1->clearContents(); // forgets the current cell
+        const QSignalBlocker quiet(networkGrid);
+        const int row = networkGrid->currentRow(), column = networkGrid->currentColumn();
+        networkGrid->clearContents(); // forgets the current cell
         resetGrid(90);
-        StringGrid1->setCurrentCell(qBound(1, row, kRows - 1), qMax(1, column));
+        networkGrid->setCurrentCell(qBound(1, row, kRows - 1), qMax(1, column));
     }
     int next = 1;
 
     QByteArray reply;
-    Button80->setEnabled(false);
+    scanButton->setEnabled(false);
     try {
         reply = host().link().exchange(protocol::wifi::scan()).reply;
     } catch (...) {
-        Button80->setEnabled(true);
+        scanButton->setEnabled(true);
         throw;
     }
-    Button80->setEnabled(true);
+    scanButton->setEnabled(true);
 
     const auto r = protocol::wifi::parseNetworks(reply);
     if (!report(
@@ -210,11 +211,11 @@ void WifiPage::Button80Click()
         setCell(next, 2, textOf(network.name));
         setCell(next, 3, textOf(network.signal));
         ++next;
-        const int column = qMax(1, StringGrid1->currentColumn());
+        const int column = qMax(1, networkGrid->currentColumn());
         {
             // Picked once, also when the cell was current already.
-            const QSignalBlocker quiet(StringGrid1);
-            StringGrid1->setCurrentCell(next, column);
+            const QSignalBlocker quiet(networkGrid);
+            networkGrid->setCurrentCell(next, column);
         }
         StringGrid1SelectCell(column, next);
         setRows(next + kRows);

@@ -23,9 +23,9 @@ public:
     // Text of a grid cell ("" for a cell never written).
     QString cell(int row, int column) const;
 
-    QLineEdit *Edit73{}, *Edit74{};
-    QPushButton *Button78{}, *Button79{}, *Button80{};
-    QTableWidget *StringGrid1{};
+    QLineEdit *networkNameEdit{}, *networkPasswordEdit{};
+    QPushButton *joinButton{}, *ipAddressButton{}, *scanButton{};
+    QTableWidget *networkGrid{};
 
 private:
     void setCell(int row, int column, const QString &text);

@@ -9,6 +9,7 @@
 #include "pagekit/guard.h"
 #include "pagekit/widgets.h"
 #include "ui/cuebanner.h"
+#include "ui/epcisexport.h"
 #include "ui/epcsourcebox.h"
 #include "ui/filedialogs.h"
 #include "ui/journalrowsview.h"
@@ -132,15 +133,21 @@ QWidget *EpcBatchWindow::buildButtons()
     startButton = ui::button("start", QStringLiteral("Start"), row);
     pauseButton = ui::button("pause", QStringLiteral("Pause"), row);
     stopButton = ui::button("stop", QStringLiteral("Stop after this tag"), row);
+    exportEpcisButton = ui::button("exportEpcis", QStringLiteral("Export EPCIS..."), row);
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(startButton);
     layout->addWidget(pauseButton);
     layout->addWidget(stopButton);
     layout->addStretch(1);
+    layout->addWidget(exportEpcisButton);
     guard::onClick(startButton, [this] { start(); });
     guard::onClick(pauseButton, [this] { pauseOrResume(); });
     guard::onClick(stopButton, [this] { stopAfterTag(); });
+    guard::onClick(exportEpcisButton, [this] {
+        if (const QString done = epcisexport::exportDocument(this, journalPath->text()); !done.isEmpty())
+            notes->setText(done);
+    });
     return row;
 }
 

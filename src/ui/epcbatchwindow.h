@@ -66,6 +66,7 @@ public:
     QPushButton *startButton;
     QPushButton *pauseButton;
     QPushButton *stopButton;
+    QPushButton *exportEpcisButton;
     CueBanner *banner;
     QLabel *progressText;
     QLabel *currentText;

@@ -28,23 +28,23 @@ LogPane::LogPane(QWidget *parent) : QPlainTextEdit(parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setUndoRedoEnabled(true);
 
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    contextMenu = new QMenu(this);
+    contextMenu->setObjectName(QStringLiteral("PopupMenu1"));
     const auto item = [this](const char *name, const QString &caption, void (LogPane::*handler)()) {
-        QAction *a = PopupMenu1->addAction(caption);
+        QAction *a = contextMenu->addAction(caption);
         a->setObjectName(QString::fromLatin1(name));
         connect(a, &QAction::triggered, this, [this, handler] { guard::run([this, handler] { (this->*handler)(); }); });
         return a;
     };
-    MenuItem1 = item("MenuItem1", QStringLiteral("Clear"), &LogPane::MenuItem1Click);
-    MenuItem2 = item("MenuItem2", QStringLiteral("Save"), &LogPane::MenuItem2Click);
-    PopupMenu1->addSeparator();
-    N15 = item("N15", QStringLiteral("Revoke"), &LogPane::N15Click);
-    N20 = item("N20", QStringLiteral("Select all"), &LogPane::N20Click);
-    PopupMenu1->addSeparator();
-    N17 = item("N17", QStringLiteral("Shear"), &LogPane::N17Click);
-    N18 = item("N18", QStringLiteral("Copy"), &LogPane::N18Click);
-    N19 = item("N19", QStringLiteral("Paste"), &LogPane::N19Click);
+    clearAction = item("MenuItem1", QStringLiteral("Clear"), &LogPane::MenuItem1Click);
+    saveAction = item("MenuItem2", QStringLiteral("Save"), &LogPane::MenuItem2Click);
+    contextMenu->addSeparator();
+    undoAction = item("N15", QStringLiteral("Revoke"), &LogPane::N15Click);
+    selectAllAction = item("N20", QStringLiteral("Select all"), &LogPane::N20Click);
+    contextMenu->addSeparator();
+    cutAction = item("N17", QStringLiteral("Shear"), &LogPane::N17Click);
+    copyAction = item("N18", QStringLiteral("Copy"), &LogPane::N18Click);
+    pasteAction = item("N19", QStringLiteral("Paste"), &LogPane::N19Click);
 }
 
 void LogPane::add(const QString &text)
@@ -141,7 +141,7 @@ void LogPane::saveTo(const QString &path) const
 
 void LogPane::contextMenuEvent(QContextMenuEvent *event)
 {
-    PopupMenu1->popup(event->globalPos());
+    contextMenu->popup(event->globalPos());
     event->accept();
 }
 

@@ -37,7 +37,7 @@ public:
     static constexpr int kMaxLines = 100000;
     static constexpr int kTrimBatch = 10000;
 
-    // PopupMenu1
+    // The context menu (PopupMenu1) and its handlers.
     void MenuItem1Click(); // Clear
     void MenuItem2Click(); // Save
     void N15Click();       // Revoke
@@ -46,8 +46,8 @@ public:
     void N18Click();       // Copy
     void N19Click();       // Paste
 
-    QMenu *PopupMenu1;
-    QAction *MenuItem1, *MenuItem2, *N15, *N20, *N17, *N18, *N19;
+    QMenu *contextMenu;
+    QAction *clearAction, *saveAction, *undoAction, *selectAllAction, *cutAction, *copyAction, *pasteAction;
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;

@@ -12,13 +12,13 @@ class OptionGroups
 public:
     explicit OptionGroups(QWidget *parent);
 
-    QGroupBox *GroupBox4;
-    QGroupBox *GroupBox28;
-    QRadioButton *RadioButton3;
-    QRadioButton *RadioButton4;
-    QRadioButton *RadioButton19;
-    QRadioButton *RadioButton18;
-    QRadioButton *RadioButton20;
-    QLineEdit *Edit23;
-    QCheckBox *CheckBox19;
+    QGroupBox *readingStateGroup;
+    QGroupBox *buzzerGroup;
+    QRadioButton *readWriteRadio;
+    QRadioButton *echoRadio;
+    QRadioButton *autoDetectRadio;
+    QRadioButton *bigBuzzerRadio;
+    QRadioButton *smallBuzzerRadio;
+    QLineEdit *customByteEdit;
+    QCheckBox *customByteBox;
 };

@@ -26,64 +26,65 @@ RawTerminalGroup::RawTerminalGroup(PageHost &host, QWidget *parent)
 {
     setObjectName(QStringLiteral("GroupBox5"));
 
-    Memo1 = ui::named(new QPlainTextEdit(QStringLiteral("AA 00 03 85 01 78 ff BB")), "Memo1");
-    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo1->setFixedHeight(70);
-    Button3 = ui::button("Button3", QStringLiteral("发送数据"));
-    Button6 = ui::button("Button6", QStringLiteral("载入数据"));
-    Button7 = ui::button("Button7", QStringLiteral("清空发送框"));
-    Button5 = ui::button("Button5", QStringLiteral("另存为"));
-    CheckBox3 = ui::checkBox("CheckBox3", QStringLiteral("自动发送"));
-    Edit6 = ui::edit("Edit6", QStringLiteral("1000"));
-    Edit6->setMaximumWidth(60);
-    RadioButton37 = ui::radio("RadioButton37", QStringLiteral("串口发送"), true);
-    RadioButton38 = ui::radio("RadioButton38", QStringLiteral("USB发送"));
+    sendBox = ui::named(new QPlainTextEdit(QStringLiteral("AA 00 03 85 01 78 ff BB")), "Memo1");
+    sendBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    sendBox->setFixedHeight(70);
+    sendButton = ui::button("Button3", QStringLiteral("发送数据"));
+    loadButton = ui::button("Button6", QStringLiteral("载入数据"));
+    emptyButton = ui::button("Button7", QStringLiteral("清空发送框"));
+    saveButton = ui::button("Button5", QStringLiteral("另存为"));
+    const RepeatDef &autoSend = repeatDef(RepeatBoxId::RawSend);
+    autoSendBox = ui::checkBox(autoSend.box, QString::fromUtf8(autoSend.caption));
+    periodEdit = ui::edit("Edit6", QStringLiteral("1000"));
+    periodEdit->setMaximumWidth(60);
+    serialSendRadio = ui::radio("RadioButton37", QStringLiteral("串口发送"), true);
+    usbSendRadio = ui::radio("RadioButton38", QStringLiteral("USB发送"));
 
     auto *period = new QHBoxLayout;
-    period->addWidget(CheckBox3);
+    period->addWidget(autoSendBox);
     period->addSpacing(8);
     period->addWidget(ui::label("Label6", QStringLiteral("周期：")));
-    period->addWidget(Edit6);
+    period->addWidget(periodEdit);
     period->addWidget(ui::label("Label7", QStringLiteral("毫秒      ")));
     period->addStretch(1);
-    period->addWidget(RadioButton37);
-    period->addWidget(RadioButton38);
+    period->addWidget(serialSendRadio);
+    period->addWidget(usbSendRadio);
 
     auto *buttons = new QHBoxLayout;
-    for (QPushButton *b : {Button3, Button6, Button7, Button5})
+    for (QPushButton *b : {sendButton, loadButton, emptyButton, saveButton})
         buttons->addWidget(b);
 
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(Memo1);
+    layout->addWidget(sendBox);
     layout->addLayout(period);
     layout->addLayout(buttons);
 
-    guard::onClick(Button3, [this] { Button3Click(); });
-    guard::onClick(Button6, [this] { Button6Click(); });
-    guard::onClick(Button7, [this] { Button7Click(); });
-    guard::onClick(Button5, [this] { Button5Click(); });
+    guard::onClick(sendButton, [this] { Button3Click(); });
+    guard::onClick(loadButton, [this] { Button6Click(); });
+    guard::onClick(emptyButton, [this] { Button7Click(); });
+    guard::onClick(saveButton, [this] { Button5Click(); });
     RepeatBox repeat = repeatRow(
-        "CheckBox3", [this] { Button3Click(); }, [this] { return periodMs(); });
+        RepeatBoxId::RawSend, [this] { Button3Click(); }, [this] { return periodMs(); });
     repeat.log = [this](const QString &line) { host_.log(line); };
-    bindRepeat(CheckBox3, host_.link(), std::move(repeat));
-    if (repeatDef("CheckBox3")->endsOnTabChange)
-        host_.endOnTabChange(CheckBox3);
+    bindRepeat(autoSendBox, host_.link(), std::move(repeat));
+    if (autoSend.endsOnTabChange)
+        host_.endOnTabChange(autoSendBox);
 
     setVisible(false);
 }
 
 int RawTerminalGroup::periodMs() const
 {
-    const int ms = hex::StrToInt(Edit6->text());
+    const int ms = hex::StrToInt(periodEdit->text());
     if (ms < 0)
         throw UserError(
-            QStringLiteral("'%1' is not a valid period: give the milliseconds as 0 or more").arg(Edit6->text()));
+            QStringLiteral("'%1' is not a valid period: give the milliseconds as 0 or more").arg(periodEdit->text()));
     return ms;
 }
 
-QStringList RawTerminalGroup::memoLines() const
+QStringList RawTerminalGroup::sendBoxLines() const
 {
-    QString text = Memo1->toPlainText();
+    QString text = sendBox->toPlainText();
     if (text.isEmpty())
         return {};
     if (text.endsWith(QLatin1Char('\n')))
@@ -91,9 +92,9 @@ QStringList RawTerminalGroup::memoLines() const
     return text.split(QLatin1Char('\n'));
 }
 
-void RawTerminalGroup::setMemoLines(const QStringList &lines)
+void RawTerminalGroup::setSendBoxLines(const QStringList &lines)
 {
-    Memo1->setPlainText(lines.join(QLatin1Char('\n')));
+    sendBox->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
 QStringList RawTerminalGroup::linesOf(const QByteArray &file)
@@ -119,7 +120,7 @@ void RawTerminalGroup::Button3Click()
 {
     // The period is read first, so that a refused one sends nothing.
     const int ms = periodMs();
-    host_.link().SendHex(memoLines().join(kCrLf2));
+    host_.link().SendHex(sendBoxLines().join(kCrLf2));
     host_.link().Delayy(ms);
 }
 
@@ -128,12 +129,12 @@ void RawTerminalGroup::Button6Click()
     const QString path = filedialogs::choose(this, {filedialogs::Request::Kind::Open, kLoadTitle, QString()});
     if (path.isEmpty())
         return;
-    setMemoLines(linesOf(filedialogs::readWhole(path, kMaxLoadBytes)));
+    setSendBoxLines(linesOf(filedialogs::readWhole(path, kMaxLoadBytes)));
 }
 
 void RawTerminalGroup::Button7Click()
 {
-    Memo1->clear();
+    sendBox->clear();
 }
 
 void RawTerminalGroup::Button5Click()
@@ -142,7 +143,7 @@ void RawTerminalGroup::Button5Click()
     if (path.isEmpty())
         return;
     QString text;
-    for (const QString &line : memoLines())
+    for (const QString &line : sendBoxLines())
         text += line + kCrLf2;
     filedialogs::writeWhole(path, text.toUtf8());
 }

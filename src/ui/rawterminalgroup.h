@@ -11,8 +11,8 @@
 class PageHost;
 
 // "发送信息": the raw terminal (GroupBox5), hidden on the serial page but complete: the send
-// box goes to the reader as bytes, once or every Edit6 ms, and is loaded from and saved to a
-// text file.
+// box goes to the reader as bytes, once or every period's milliseconds, and is loaded from and
+// saved to a text file.
 class RawTerminalGroup : public QGroupBox
 {
     Q_OBJECT
@@ -24,21 +24,21 @@ public:
     void Button7Click(); // empty
     void Button5Click(); // save
 
-    // Edit6 as a period in milliseconds; throws UserError unless it is a whole number >= 0.
+    // The period field as milliseconds; throws UserError unless it is a whole number >= 0.
     int periodMs() const;
 
-    // The lines of Memo1 as a list of lines (a last line break opens no line).
-    QStringList memoLines() const;
-    void setMemoLines(const QStringList &lines);
+    // The lines of the send box as a list of lines (a last line break opens no line).
+    QStringList sendBoxLines() const;
+    void setSendBoxLines(const QStringList &lines);
 
     // A text file's lines, cut at CR LF, CR or LF.
     static QStringList linesOf(const QByteArray &file);
 
-    QPlainTextEdit *Memo1;
-    QPushButton *Button3, *Button6, *Button7, *Button5;
-    QCheckBox *CheckBox3;
-    QLineEdit *Edit6;
-    QRadioButton *RadioButton37, *RadioButton38;
+    QPlainTextEdit *sendBox;
+    QPushButton *sendButton, *loadButton, *emptyButton, *saveButton;
+    QCheckBox *autoSendBox;
+    QLineEdit *periodEdit;
+    QRadioButton *serialSendRadio, *usbSendRadio;
 
 private:
     PageHost &host_;

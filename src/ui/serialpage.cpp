@@ -25,8 +25,8 @@ void SerialPage::build()
     // The hidden controls start from the link's settings: the page is made on its first show,
     // and a card page may have chosen the device address before that.
     ReaderLink &link = host().link();
-    setadd = ui::combo("setadd", addressItems(), link.settings().address, body());
-    setadd->setVisible(false);
+    addressList = ui::combo("setadd", addressItems(), link.settings().address, body());
+    addressList->setVisible(false);
     connection = new ConnectionGroup(host(), body());
     workModes = new UhfWorkModesGroup(host(), body());
     terminal = new RawTerminalGroup(host(), body());
@@ -36,21 +36,21 @@ void SerialPage::build()
     layout->addWidget(connection);
     layout->addWidget(workModes);
     layout->addWidget(terminal);
-    layout->addWidget(options->GroupBox4);
-    layout->addWidget(options->GroupBox28);
-    layout->addWidget(setadd);
+    layout->addWidget(options->readingStateGroup);
+    layout->addWidget(options->buzzerGroup);
+    layout->addWidget(addressList);
     layout->addStretch(1);
 
-    options->RadioButton4->setChecked(link.settings().echo);
-    (link.settings().bigBuzzer ? options->RadioButton18 : options->RadioButton20)->setChecked(true);
+    options->echoRadio->setChecked(link.settings().echo);
+    (link.settings().bigBuzzer ? options->bigBuzzerRadio : options->smallBuzzerRadio)->setChecked(true);
 
     // The link keeps what every exchange needs; these controls only tell it of a change.
-    connect(setadd, &QComboBox::currentIndexChanged, &link, [&link](int index) {
+    connect(addressList, &QComboBox::currentIndexChanged, &link, [&link](int index) {
         if (index >= 0)
             link.setAddress(uint8_t(index));
     });
-    connect(options->RadioButton4, &QRadioButton::toggled, &link, [&link](bool on) { link.setEcho(on); });
-    connect(options->RadioButton18, &QRadioButton::toggled, &link, [&link](bool on) { link.setBigBuzzer(on); });
+    connect(options->echoRadio, &QRadioButton::toggled, &link, [&link](bool on) { link.setEcho(on); });
+    connect(options->bigBuzzerRadio, &QRadioButton::toggled, &link, [&link](bool on) { link.setBigBuzzer(on); });
 }
 
 SerialPage::~SerialPage()

@@ -10,7 +10,7 @@ class UhfWorkModesGroup;
 class OptionGroups;
 
 // "Serial port function": the connection group, the UHF work modes, and the hidden parts
-// (setadd, the raw terminal, the option groups).
+// (the device address list setadd, the raw terminal, the option groups).
 class SerialPage : public Page
 {
     Q_OBJECT
@@ -19,7 +19,7 @@ public:
     ~SerialPage() override;
     QString caption() const override { return QStringLiteral("Serial port function"); }
 
-    QComboBox *setadd{};
+    QComboBox *addressList{};
     ConnectionGroup *connection{};
     RawTerminalGroup *terminal{};
     UhfWorkModesGroup *workModes{};

@@ -64,75 +64,76 @@ TForm1::TForm1(UsbTransport &transport, QWidget *parent) : QMainWindow(parent), 
 
     auto *central = new QWidget(this);
     central->setObjectName(QStringLiteral("Form1Client"));
-    PageControl1 = new QTabWidget(central);
-    PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    PageControl1->setFixedSize(kPageControlWidth, kPageControlHeight);
-    PageControl1->tabBar()->setExpanding(false);
-    PageControl1->tabBar()->setElideMode(Qt::ElideNone);
+    pageControl = new QTabWidget(central);
+    pageControl->setObjectName(QStringLiteral("PageControl1"));
+    pageControl->setFixedSize(kPageControlWidth, kPageControlHeight);
+    pageControl->tabBar()->setExpanding(false);
+    pageControl->tabBar()->setElideMode(Qt::ElideNone);
     // Scroll arrows only if a theme's font makes the five captions wider than the page control.
-    PageControl1->tabBar()->setUsesScrollButtons(true);
+    pageControl->tabBar()->setUsesScrollButtons(true);
 
-    TabSheet9 = new SerialPage(*this);
-    TabSheet1 = new KeyboardOutputPage(*this);
-    TabSheet4 = new SystemPage(*this);
-    TabSheet2 = new S50Page(*this);
-    TabSheet3 = new UltralightPage(*this);
-    TabSheet5 = new TypeBPage(*this);
-    TabSheet6 = new Iso15693Page(*this);
-    TabSheet7 = new OutputDevicePage(*this);
-    TabSheet8 = new EpcWritePage(*this);
-    TabSheet10 = new WifiPage(*this);
+    serialPage = new SerialPage(*this);
+    keyboardPage = new KeyboardOutputPage(*this);
+    systemPage = new SystemPage(*this);
+    s50Page = new S50Page(*this);
+    ultralightPage = new UltralightPage(*this);
+    typeBPage = new TypeBPage(*this);
+    iso15693Page = new Iso15693Page(*this);
+    outputDevicePage = new OutputDevicePage(*this);
+    epcWritePage = new EpcWritePage(*this);
+    wifiPage = new WifiPage(*this);
     const struct {
         Page *page;
         bool shown;
-    } order[] = {{TabSheet1, true},  {TabSheet4, false}, {TabSheet2, false}, {TabSheet3, false}, {TabSheet5, false},
-                 {TabSheet6, false}, {TabSheet7, true},  {TabSheet8, true},  {TabSheet9, true},  {TabSheet10, true}};
+    } order[] = {{keyboardPage, true}, {systemPage, false},   {s50Page, false},         {ultralightPage, false},
+                 {typeBPage, false},   {iso15693Page, false}, {outputDevicePage, true}, {epcWritePage, true},
+                 {serialPage, true},   {wifiPage, true}};
     for (const auto &o : order) {
-        const int index = PageControl1->addTab(o.page, o.page->caption());
-        PageControl1->setTabVisible(index, o.shown);
+        const int index = pageControl->addTab(o.page, o.page->caption());
+        pageControl->setTabVisible(index, o.shown);
     }
     // Qt has no multi-row tab bar: five whole captions share the page control's width.
-    QFont tabFont = PageControl1->tabBar()->font();
+    QFont tabFont = pageControl->tabBar()->font();
     tabFont.setPixelSize(10);
-    PageControl1->tabBar()->setFont(tabFont);
-    PageControl1->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 1px; }"));
+    pageControl->tabBar()->setFont(tabFont);
+    pageControl->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 1px; }"));
 
-    GroupBox2 = new QGroupBox(central);
-    GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
-    GroupBox2->setFixedSize(307, 564);
-    RichEdit1 = new LogPane(GroupBox2);
-    QFont logFont = RichEdit1->font();
+    logGroup = new QGroupBox(central);
+    logGroup->setObjectName(QStringLiteral("GroupBox2"));
+    logGroup->setFixedSize(307, 564);
+    logPane = new LogPane(logGroup);
+    QFont logFont = logPane->font();
     logFont.setPixelSize(13);
-    RichEdit1->setFont(logFont);
-    auto *logLayout = new QVBoxLayout(GroupBox2);
+    logPane->setFont(logFont);
+    auto *logLayout = new QVBoxLayout(logGroup);
     logLayout->setContentsMargins(4, 4, 4, 4);
-    logLayout->addWidget(RichEdit1);
+    logLayout->addWidget(logPane);
 
     auto *layout = new QHBoxLayout(central);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(6);
-    layout->addWidget(PageControl1, 0, Qt::AlignTop);
-    layout->addWidget(GroupBox2, 0, Qt::AlignTop);
+    layout->addWidget(pageControl, 0, Qt::AlignTop);
+    layout->addWidget(logGroup, 0, Qt::AlignTop);
     setCentralWidget(central);
-    sessionLogs = new SessionLogSwitch(*RichEdit1, this);
-    habits = new WindowHabits(*this, PageControl1, {TabSheet4, TabSheet2, TabSheet3, TabSheet5, TabSheet6});
-    new TabNavigation(PageControl1, this);
+    sessionLogs = new SessionLogSwitch(*logPane, this);
+    habits = new WindowHabits(*this, pageControl, {systemPage, s50Page, ultralightPage, typeBPage, iso15693Page});
+    new TabNavigation(pageControl, this);
 
     buildMenu();
     buildStatusBar();
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
-    Timer1->start();
+    clockTimer = new QTimer(this);
+    clockTimer->setObjectName(QStringLiteral("Timer1"));
+    clockTimer->setInterval(1000);
+    connect(clockTimer, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    clockTimer->start();
     Timer1Timer();
 
     // Help and the card-memory window (with its decoded picture) are made when first shown,
     // so start-up does not pay for them.
 
-    PageControl1->setCurrentIndex(0);
-    connect(PageControl1, &QTabWidget::currentChanged, this, [this] { guard::run([this] { PageControl1Change(); }); });
+    pageControl->setCurrentIndex(0);
+    connect(pageControl, &QTabWidget::currentChanged, this, [this] { guard::run([this] { PageControl1Change(); }); });
     setFixedSize(sizeHint());
 
     habits->restore();
@@ -178,9 +179,9 @@ void TForm1::buildMenu()
 
 void TForm1::buildStatusBar()
 {
-    StatusBar1 = statusBar();
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setSizeGripEnabled(false);
+    statusLine = statusBar();
+    statusLine->setObjectName(QStringLiteral("StatusBar1"));
+    statusLine->setSizeGripEnabled(false);
     const QString texts[4] = {QStringLiteral("  RFID"), QString(), QStringLiteral("Format output  card number"),
                               QString()};
     const int widths[4] = {150, 30, 400, 200};
@@ -188,7 +189,7 @@ void TForm1::buildStatusBar()
         panels[i] = new QLabel(texts[i]);
         panels[i]->setObjectName(QStringLiteral("StatusBar1Panel%1").arg(i));
         panels[i]->setMinimumWidth(widths[i]);
-        StatusBar1->addWidget(panels[i], i == 2 ? 1 : 0);
+        statusLine->addWidget(panels[i], i == 2 ? 1 : 0);
     }
 }
 
@@ -219,12 +220,12 @@ void TForm1::showReaderState()
 
 void TForm1::log(const QString &text)
 {
-    RichEdit1->add(text);
+    logPane->add(text);
 }
 
 void TForm1::clearLog()
 {
-    RichEdit1->clear();
+    logPane->clear();
 }
 
 void TForm1::endOnTabChange(QCheckBox *box)
@@ -235,22 +236,22 @@ void TForm1::endOnTabChange(QCheckBox *box)
 void TForm1::selectDeviceAddress(int index)
 {
     link_.setAddress(uint8_t(index));
-    if (TabSheet9->isBuilt())
-        TabSheet9->setadd->setCurrentIndex(index);
+    if (serialPage->isBuilt())
+        serialPage->addressList->setCurrentIndex(index);
 }
 
 void TForm1::showCardMemory()
 {
-    if (!Form3)
-        Form3 = new TForm3(this);
-    guard::runModal(Form3);
-    delete Form3; // a new one next time
+    if (!cardMemoryWindow)
+        cardMemoryWindow = new TForm3(this);
+    guard::runModal(cardMemoryWindow);
+    delete cardMemoryWindow; // a new one next time
 }
 
 SerialLine &TForm1::serial()
 {
-    TabSheet9->ensureBuilt(); // the line lives on the serial page
-    return *TabSheet9->connection;
+    serialPage->ensureBuilt(); // the line lives on the serial page
+    return serialPage->connection->line();
 }
 
 void TForm1::showFrameTrace()
@@ -285,10 +286,10 @@ void TForm1::N4Click()
 
 void TForm1::N5Click()
 {
-    if (!Form2)
-        Form2 = new TForm2(this);
-    guard::runModal(Form2);
-    delete Form2;
+    if (!helpWindow)
+        helpWindow = new TForm2(this);
+    guard::runModal(helpWindow);
+    delete helpWindow;
 }
 
 void TForm1::PageControl1Change()
@@ -298,8 +299,8 @@ void TForm1::PageControl1Change()
         if (box)
             box->setChecked(false);
     // The serial page rescans its ports on every change of tab, once it exists.
-    if (TabSheet9->isBuilt())
-        TabSheet9->connection->PageControl1Change();
+    if (serialPage->isBuilt())
+        serialPage->connection->PageControl1Change();
 }
 
 void TForm1::FormClose()
@@ -308,9 +309,9 @@ void TForm1::FormClose()
         return;
     closed_ = true;
     habits->keepPosition();
-    if (TabSheet9->isBuilt())
-        TabSheet9->connection->FormClose();
-    Timer1->stop();
+    if (serialPage->isBuilt())
+        serialPage->connection->FormClose();
+    clockTimer->stop();
     // Every wait and repeat loop running underneath returns at once, then the loop ends.
     waits::cancelAll();
     QCoreApplication::quit();

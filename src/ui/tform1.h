@@ -66,30 +66,30 @@ public:
     // Panel 1: the reader note's mark, else "No reader" / "No access" while the link finds none.
     void showReaderState();
 
-    QTabWidget *PageControl1;
-    QGroupBox *GroupBox2;
-    LogPane *RichEdit1;
-    QStatusBar *StatusBar1;
+    QTabWidget *pageControl;
+    QGroupBox *logGroup;
+    LogPane *logPane;
+    QStatusBar *statusLine;
     QLabel *panels[4];
-    QTimer *Timer1;
+    QTimer *clockTimer;
 
-    KeyboardOutputPage *TabSheet1;
-    SystemPage *TabSheet4;
-    S50Page *TabSheet2;
-    UltralightPage *TabSheet3;
-    TypeBPage *TabSheet5;
-    Iso15693Page *TabSheet6;
-    OutputDevicePage *TabSheet7;
-    EpcWritePage *TabSheet8;
-    SerialPage *TabSheet9;
-    WifiPage *TabSheet10;
+    KeyboardOutputPage *keyboardPage;
+    SystemPage *systemPage;
+    S50Page *s50Page;
+    UltralightPage *ultralightPage;
+    TypeBPage *typeBPage;
+    Iso15693Page *iso15693Page;
+    OutputDevicePage *outputDevicePage;
+    EpcWritePage *epcWritePage;
+    SerialPage *serialPage;
+    WifiPage *wifiPage;
 
     SessionLogSwitch *sessionLogs;
     ConnectionTools *connectionTools;
     WindowHabits *habits;
 
-    QPointer<TForm2> Form2;
-    QPointer<TForm3> Form3;
+    QPointer<TForm2> helpWindow;
+    QPointer<TForm3> cardMemoryWindow;
     QPointer<TraceWindow> frameTrace;
     QPointer<EpcBatchWindow> epcBatch;
     // Every exchange of this run, for the frame trace.

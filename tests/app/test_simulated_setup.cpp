@@ -44,8 +44,8 @@ TEST_F(SimulatorSwitch, NoReaderAtStartThenTheSimulatorInPlace)
         listed = listed || c.path == sim->module.devicePath();
     EXPECT_TRUE(listed) << "the module's line is among the serial ports";
 
-    form->RichEdit1->clear();
-    form->TabSheet1->Button27->click();
+    form->logPane->clear();
+    form->keyboardPage->activeModeButton->click();
     EXPECT_EQ(log(), QStringList{"Set Active reading success    01:07:09 PM"});
     EXPECT_EQ(sim->reader.framesReceived(), 1);
     form.reset();

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -162,6 +163,43 @@ TEST(Save, OnARealFullAndThenReadOnlyFilesystem)
     EXPECT_EQ(files::saveWhole(target, "new"),
               QStringLiteral("Cannot create file \"%1\". Read-only file system").arg(target));
     EXPECT_EQ(bytesOf(target), kOld);
+}
+
+// A file made piece by piece has them in order. A device that refuses a piece ends the maker
+// there; a maker that fails by itself leaves the old file, and its exception reaches the caller.
+TEST(Save, StreamedPiecesAndTheirFailures)
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("doc.txt"));
+    put(target, kOld);
+    EXPECT_EQ(files::saveStreamed(target,
+                                  [](const files::SaveWriter &write) {
+                                      write("one ");
+                                      write("");
+                                      write("two");
+                                  }),
+              QString());
+    EXPECT_EQ(bytesOf(target), QByteArray("one two"));
+
+    put(target, kOld);
+    int pieces = 0;
+    FakeDevice full{FakeDevice::Step::Write, ENOSPC, 5000};
+    const auto thousands = [&](const files::SaveWriter &write) {
+        for (; pieces < 100; ++pieces)
+            write(sizable(1000));
+    };
+    EXPECT_EQ(files::saveStreamed(target, thousands, full.calls()),
+              QStringLiteral("Cannot write file \"%1\". No space left on device").arg(target));
+    EXPECT_EQ(pieces, 5); // the sixth piece met the full disk
+    EXPECT_EQ(bytesOf(target), kOld);
+
+    const auto malformed = [](const files::SaveWriter &write) {
+        write(sizable(1000));
+        throw std::runtime_error("row 7 is malformed");
+    };
+    EXPECT_THROW((void)files::saveStreamed(target, malformed), std::runtime_error);
+    EXPECT_EQ(bytesOf(target), kOld);
+    EXPECT_EQ(partFiles(dir.path()), QStringList());
 }
 
 TEST(Read, RefusesWhatIsNotARegularFileWithoutReadingIt)

@@ -24,11 +24,11 @@ struct System : WindowTest {
     void SetUp() override
     {
         WindowTest::SetUp();
-        page = form->TabSheet4;
+        page = form->systemPage;
     }
     void reset()
     {
-        form->RichEdit1->clear();
+        form->logPane->clear();
         usb.sent.clear();
         usb.queued.clear();
         errors.clear();
@@ -44,11 +44,11 @@ TEST_F(System, FramesOfEveryCommand)
     } cases[] = {
         {"Button4", {}, "AA 00 01 83 82 BB"},
         {"Button14", {}, "AA 00 01 83 82 BB"},
-        {"Button11", [](SystemPage *p) { p->Edit4->setText("1F"); }, "AA 00 02 80 1F 9D BB"},
-        {"Button11", [](SystemPage *p) { p->Edit4->setText(" 1f "); }, "AA 00 02 80 1F 9D BB"},
+        {"Button11", [](SystemPage *p) { p->addressEdit->setText("1F"); }, "AA 00 02 80 1F 9D BB"},
+        {"Button11", [](SystemPage *p) { p->addressEdit->setText(" 1f "); }, "AA 00 02 80 1F 9D BB"},
         {"Button12", {}, "AA 00 02 81 00 83 BB"},
-        {"Button12", [](SystemPage *p) { p->ComboBox5->setEditText("115200"); }, "AA 00 02 81 04 87 BB"},
-        {"Button12", [](SystemPage *p) { p->ComboBox5->setCurrentIndex(2); }, "AA 00 02 81 02 81 BB"},
+        {"Button12", [](SystemPage *p) { p->baudRateList->setEditText("115200"); }, "AA 00 02 81 04 87 BB"},
+        {"Button12", [](SystemPage *p) { p->baudRateList->setCurrentIndex(2); }, "AA 00 02 81 02 81 BB"},
         {"Button13", {}, "AA 00 09 82 FF FF FF FF FF FF FF FF 8B BB"},
         {"Button20", {}, "AA 00 03 88 16 03 9E BB"},
         {"Button21", {}, "AA 00 03 89 16 03 9F BB"},
@@ -58,7 +58,7 @@ TEST_F(System, FramesOfEveryCommand)
     for (const auto &c : cases) {
         form = std::make_unique<TForm1>(usb);
         buildPages(*form);
-        page = form->TabSheet4;
+        page = form->systemPage;
         usb.sent.clear();
         usb.reply("AA 00 01 00 01 BB"); // an answer at once keeps the run short
         if (c.set)
@@ -71,10 +71,10 @@ TEST_F(System, FramesOfEveryCommand)
     form->selectDeviceAddress(10);
     usb.sent.clear();
     usb.reply("AA 0A 01 00 01 BB");
-    page->Edit4->setText("05");
-    page->Button11->click();
+    page->addressEdit->setText("05");
+    page->setAddressButton->click();
     EXPECT_EQ(usb.lastSentHex(), "AA 0A 02 80 05 8D BB");
-    EXPECT_EQ(form->TabSheet9->setadd->currentText(), "0a");
+    EXPECT_EQ(form->serialPage->addressList->currentText(), "0a");
 }
 
 // A field that is not its number of bytes would make a frame the reader misreads (an unpaired
@@ -85,30 +85,40 @@ TEST_F(System, FieldsThatAreNotTheirBytesAreRefusedBeforeSending)
     const struct {
         const char *button;
         std::function<void(SystemPage *)> set;
-        const char *message; // how the message starts
+        const char *message;
     } cases[] = {
-        {"Button11", [](SystemPage *p) { p->Edit4->setText("1"); }, "The new address (Edit4) must be 1 byte"},
-        {"Button11", [](SystemPage *p) { p->Edit4->setText("xyz"); }, "The new address (Edit4) must be 1 byte"},
-        {"Button13", [](SystemPage *p) { p->Edit9->setText("FF FF F"); }, "The serial number (Edit9) must be 8 bytes"},
-        {"Button13", [](SystemPage *p) { p->Edit9->setText("01 02 03"); }, "The serial number (Edit9) must be 8 bytes"},
-        {"Button13", [](SystemPage *p) { p->Edit9->setText("0102030405060708090A"); },
-         "The serial number (Edit9) must be 8 bytes"},
-        {"Button20", [](SystemPage *p) { p->Edit30->setText("6"); }, "The period (Edit30) must be 1 byte"},
-        {"Button23", [](SystemPage *p) { p->Edit12->setText("003"); }, "The count (Edit12) must be 1 byte"},
-        {"Button23", [](SystemPage *p) { p->Edit12->setText(""); }, "The count (Edit12) must be 1 byte"},
-        {"Button21", [](SystemPage *p) { p->Edit34->setText("3"); }, "The count (Edit34) must be 1 byte"},
-        {"Button12", [](SystemPage *p) { p->ComboBox5->setEditText("4800"); }, "The baud rate must be one of"},
-        {"Button12", [](SystemPage *p) { p->ComboBox5->setEditText(" 9600"); }, "The baud rate must be one of"},
+        {"Button11", [](SystemPage *p) { p->addressEdit->setText("1"); },
+         "The new address must be 1 byte of hexadecimal digits, two per byte, not '1'."},
+        {"Button11", [](SystemPage *p) { p->addressEdit->setText("xyz"); },
+         "The new address must be 1 byte of hexadecimal digits, two per byte, not 'xyz'."},
+        {"Button13", [](SystemPage *p) { p->serialNumberEdit->setText("FF FF F"); },
+         "The serial number must be 8 bytes of hexadecimal digits, two per byte, not 'FF FF F'."},
+        {"Button13", [](SystemPage *p) { p->serialNumberEdit->setText("01 02 03"); },
+         "The serial number must be 8 bytes of hexadecimal digits, two per byte, not '01 02 03'."},
+        {"Button13", [](SystemPage *p) { p->serialNumberEdit->setText("0102030405060708090A"); },
+         "The serial number must be 8 bytes of hexadecimal digits, two per byte, not '0102030405060708090A'."},
+        {"Button20", [](SystemPage *p) { p->ledPeriodEdit->setText("6"); },
+         "The led period must be 1 byte of hexadecimal digits, two per byte, not '6'."},
+        {"Button23", [](SystemPage *p) { p->ledRCountEdit->setText("003"); },
+         "The led-R count must be 1 byte of hexadecimal digits, two per byte, not '003'."},
+        {"Button23", [](SystemPage *p) { p->ledRCountEdit->setText(""); },
+         "The led-R count must be 1 byte of hexadecimal digits, two per byte, not ''."},
+        {"Button21", [](SystemPage *p) { p->buzzerCountEdit->setText("3"); },
+         "The buzzer count must be 1 byte of hexadecimal digits, two per byte, not '3'."},
+        {"Button12", [](SystemPage *p) { p->baudRateList->setEditText("4800"); },
+         "The baud rate must be one of 9600, 19200, 38400, 57600, 115200, not '4800'."},
+        {"Button12", [](SystemPage *p) { p->baudRateList->setEditText(" 9600"); },
+         "The baud rate must be one of 9600, 19200, 38400, 57600, 115200, not ' 9600'."},
     };
     for (const auto &c : cases) {
         reset();
         form = std::make_unique<TForm1>(usb);
         buildPages(*form);
-        page = form->TabSheet4;
+        page = form->systemPage;
         c.set(page);
         page->findChild<QPushButton *>(c.button)->click();
         ASSERT_EQ(errors.size(), 1) << c.button;
-        EXPECT_TRUE(errors[0].startsWith(QString::fromUtf8(c.message))) << errors[0].toStdString();
+        EXPECT_EQ(errors[0], QString::fromUtf8(c.message));
         EXPECT_TRUE(usb.sent.isEmpty()) << c.button;
         EXPECT_TRUE(log().isEmpty()) << c.button;
     }
@@ -193,7 +203,7 @@ TEST_F(System, ModeSwitchesLeaveNoLineButTheEcho)
     for (const char *button : {"Button52", "Button53"}) {
         for (const char *reply : {"AA 00 01 00 01 BB", "AA 00 02 01 83 80 BB", ""}) {
             reset();
-            form->TabSheet9->options->RadioButton3->setChecked(true);
+            form->serialPage->options->readWriteRadio->setChecked(true);
             if (*reply)
                 usb.reply(reply);
             QElapsedTimer t;
@@ -203,7 +213,7 @@ TEST_F(System, ModeSwitchesLeaveNoLineButTheEcho)
             EXPECT_LT(t.elapsed(), 250) << "no wait for the answer";
         }
         reset();
-        form->TabSheet9->options->RadioButton4->setChecked(true);
+        form->serialPage->options->echoRadio->setChecked(true);
         usb.reply("AA 00 01 00 01 BB");
         page->findChild<QPushButton *>(button)->click();
         EXPECT_EQ(log(), QStringList{"Receive...AA00010001BB"});
@@ -219,16 +229,16 @@ TEST_F(System, WaitFieldStaysANonNegativeNumber)
         {"1.5", "100"}, {" 42", " 42"},
     };
     for (const auto &c : cases) {
-        page->Edit22->setText("7");
-        page->Edit22->setText(c.typed);
-        EXPECT_EQ(page->Edit22->text(), c.kept) << c.typed;
+        page->pauseEdit->setText("7");
+        page->pauseEdit->setText(c.typed);
+        EXPECT_EQ(page->pauseEdit->text(), c.kept) << c.typed;
         EXPECT_EQ(form->link().settings().hfPauseMs, QString(c.kept).trimmed().toInt()) << c.typed;
     }
     // Typing counts too, and so does clearing the field.
-    page->Edit22->setText("12");
-    page->Edit22->selectAll();
-    page->Edit22->del();
-    EXPECT_EQ(page->Edit22->text(), "100");
+    page->pauseEdit->setText("12");
+    page->pauseEdit->selectAll();
+    page->pauseEdit->del();
+    EXPECT_EQ(page->pauseEdit->text(), "100");
     EXPECT_TRUE(errors.isEmpty());
 }
 
@@ -237,14 +247,14 @@ TEST_F(System, CardPagesDeclareRepeatBoxesThatPauseByEdit22)
     QWidget holder(form.get());
     QStringList order;
     QCheckBox *box = repeatBox(
-        "CheckBox12", *form, [&] { order << "write"; }, &holder, [&] { order << "read"; });
+        RepeatBoxId::S50WriteRead, *form, [&] { order << "write"; }, &holder, [&] { order << "read"; });
     EXPECT_EQ(box->objectName(), "CheckBox12");
     EXPECT_EQ(box->text(), "CheckBox12");
     QCheckBox *read = repeatBox(
-        "CheckBox2", *form, [&] { order << "read2"; }, &holder);
+        RepeatBoxId::S50Read, *form, [&] { order << "read2"; }, &holder);
     EXPECT_EQ(read->text(), QString::fromUtf8("连续读      "));
 
-    page->Edit22->setText("40");
+    page->pauseEdit->setText("40");
     // CheckBox12 is past the boxes a tab change unticks: the user ends it.
     QTimer::singleShot(150, [&] { box->setChecked(false); });
     QElapsedTimer t;
@@ -260,7 +270,7 @@ TEST_F(System, CardPagesDeclareRepeatBoxesThatPauseByEdit22)
     // The pause is the link's setting, which Edit22 keeps: a pass of CheckBox2 (no extra
     // time) lasts the pause alone.
     order.clear();
-    page->Edit22->setText("120");
+    page->pauseEdit->setText("120");
     ASSERT_EQ(form->link().settings().hfPauseMs, 120);
     QTimer::singleShot(200, [&] { read->setChecked(false); });
     t.restart();

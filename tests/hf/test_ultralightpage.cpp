@@ -23,12 +23,12 @@ struct Ultralight : WindowTest {
     void SetUp() override
     {
         WindowTest::SetUp();
-        page = form->TabSheet3;
+        page = form->ultralightPage;
     }
     QAbstractButton *button(const char *name) const { return form->findChild<QAbstractButton *>(name); }
     void clearAll()
     {
-        form->RichEdit1->clear();
+        form->logPane->clear();
         usb.sent.clear();
         usb.queued.clear();
     }
@@ -36,13 +36,13 @@ struct Ultralight : WindowTest {
 
 TEST_F(Ultralight, PageListsHoldDecimalPageNumbers)
 {
-    for (QListWidget *list : {page->ListBox1, page->ListBox2}) {
+    for (QListWidget *list : {page->readPageList, page->writePageList}) {
         ASSERT_EQ(list->count(), 16);
         EXPECT_EQ(list->item(9)->text(), "09");
         EXPECT_EQ(list->item(15)->text(), "15");
     }
-    EXPECT_EQ(page->ListBox1->selectedItems().value(0)->text(), "00");
-    EXPECT_EQ(page->ListBox2->selectedItems().value(0)->text(), "04");
+    EXPECT_EQ(page->readPageList->selectedItems().value(0)->text(), "00");
+    EXPECT_EQ(page->writePageList->selectedItems().value(0)->text(), "04");
 }
 
 TEST_F(Ultralight, FramesFromTheControls)
@@ -69,10 +69,10 @@ TEST_F(Ultralight, FramesFromTheControls)
         SetUp();
         if (c.all)
             form->findChild<QRadioButton *>(c.all)->setChecked(true);
-        page->ListBox1->setCurrentRow(c.readRow);
-        page->ListBox2->setCurrentRow(c.writeRow);
+        page->readPageList->setCurrentRow(c.readRow);
+        page->writePageList->setCurrentRow(c.writeRow);
         if (c.data)
-            page->Edit56->setText(c.data);
+            page->pageDataEdit->setText(c.data);
         usb.reply("AA 00 01 00 01 BB");
         button(c.button)->click();
         EXPECT_EQ(usb.lastSentHex(), c.frame) << c.what;
@@ -86,10 +86,11 @@ TEST_F(Ultralight, PageDataMustBeFourBytes)
 {
     for (const char *data : {"11 22 33", "1122334", "11 22 33 44 55", ""}) {
         SetUp();
-        page->Edit56->setText(data);
+        page->pageDataEdit->setText(data);
         button("Button54")->click();
         ASSERT_EQ(errors.size(), 1) << data;
-        EXPECT_TRUE(errors[0].startsWith("The page data (Edit56) must be 4 bytes")) << errors[0].toStdString();
+        EXPECT_EQ(errors[0], "The page data must be 4 bytes of hexadecimal digits, two per byte, not '" +
+                                 QString::fromLatin1(data) + "'.");
         EXPECT_TRUE(usb.sent.isEmpty()) << data;
         TearDown();
         errors.clear();
@@ -98,11 +99,11 @@ TEST_F(Ultralight, PageDataMustBeFourBytes)
 
 TEST_F(Ultralight, PageListKeepsItsSelection)
 {
-    page->ListBox1->setCurrentRow(7);
-    page->ListBox1->clearSelection(); // what a Ctrl+click on the selected item does
-    ASSERT_EQ(page->ListBox1->selectedItems().size(), 1);
+    page->readPageList->setCurrentRow(7);
+    page->readPageList->clearSelection(); // what a Ctrl+click on the selected item does
+    ASSERT_EQ(page->readPageList->selectedItems().size(), 1);
     usb.reply("AA 00 01 00 01 BB");
-    page->Button18->click();
+    page->readButton->click();
     EXPECT_EQ(usb.lastSentHex(), "AA 00 03 E0 00 07 E4 BB");
 }
 
@@ -161,7 +162,7 @@ TEST_F(Ultralight, RepeatBoxesPressTheirButtonsPauseAndEndOnTabChange)
     };
     for (const auto &c : cases) {
         auto *box = form->findChild<QCheckBox *>(c.box);
-        form->TabSheet4->Edit22->setText(QString::number(c.pauseMs));
+        form->systemPage->pauseEdit->setText(QString::number(c.pauseMs));
         usb.sent.clear();
         usb.responder = [&](const QByteArray &) {
             box->setChecked(false);
@@ -179,7 +180,7 @@ TEST_F(Ultralight, RepeatBoxesPressTheirButtonsPauseAndEndOnTabChange)
         }
     }
 
-    form->TabSheet4->Edit22->setText("0");
+    form->systemPage->pauseEdit->setText("0");
     for (const char *name : {"CheckBox8", "CheckBox9", "CheckBox10"}) {
         auto *box = form->findChild<QCheckBox *>(name);
         int frames = 0;

@@ -53,7 +53,7 @@ TEST(EndToEnd, AutomaticCardWritesTenTagsWithConsecutiveEpcs)
     EXPECT_EQ(reader.tagLog(), expected);
     EXPECT_EQ(number->text(), n);
     EXPECT_EQ(reader.uhf().queuedBlankTags(), 0);
-    const QStringList lines = form.RichEdit1->lines();
+    const QStringList lines = form.logPane->lines();
     ASSERT_EQ(lines.size(), 10);
     for (int i = 0; i < 10; ++i)
         EXPECT_EQ(lines[i], QStringLiteral("Write Card Success,The card number is : ") + expected[i]);

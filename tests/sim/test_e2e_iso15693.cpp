@@ -45,9 +45,9 @@ struct E2eVicinity : WindowTestBase {
     }
     QStringList press(const char *button)
     {
-        form->RichEdit1->clear();
+        form->logPane->clear();
         find<QPushButton>(button)->click();
-        return form->RichEdit1->lines();
+        return form->logPane->lines();
     }
 };
 
@@ -115,22 +115,22 @@ TEST_F(E2eVicinity, AddressedWriteReadAndSystemInformationWithAListedUid)
 
 TEST_F(E2eVicinity, TypeBAndIdentityCard)
 {
-    TypeBPage *page = form->TabSheet5;
+    TypeBPage *page = form->typeBPage;
     const QString atqb = hex::fromBytes(reader.hf().typeB.atqb());
     EXPECT_EQ(press("Button31"),
               QStringList({"操作成功   " + kTime, "", "卡片复位数据的长度为:0C", "返回操作后的数据为:" + atqb, ""}));
     EXPECT_EQ(press("Button33"), QStringList({"操作成功、复位成功   " + kTime, ""}));
     EXPECT_EQ(press("Button36"), QStringList({"操作成功   " + kTime, "操作后的数据串为：" + atqb, ""}));
-    page->Edit77->setText("00 84 00 00 04");
+    page->dataEdit->setText("00 84 00 00 04");
     EXPECT_EQ(press("Button36"), QStringList({"操作成功   " + kTime, "操作后的数据串为：112233449000", ""}));
     // An odd digit count never reaches the reader: the page refuses it with a message.
     const int before = reader.framesReceived();
-    page->Edit77->setText("05 00 0");
+    page->dataEdit->setText("05 00 0");
     EXPECT_TRUE(press("Button36").isEmpty());
     EXPECT_EQ(reader.framesReceived(), before);
     EXPECT_EQ(errors.size(), 1);
     errors.clear();
-    page->Edit76->setText("01 02 03 04");
+    page->cardIdEdit->setText("01 02 03 04");
     EXPECT_EQ(press("Button33"), QStringList({"操作失败   " + kTime, "卡不存在....", ""}));
     EXPECT_EQ(press("Button19"),
               QStringList({"操作成功   " + kTime, "返回卡号为:" + hex::fromBytes(reader.hf().idCard.idNumber), ""}));

@@ -39,17 +39,17 @@ TEST(EndToEnd, KeyboardSetThenReadPrintsTheChosenSettings)
         {"RadioButton16", QStringLiteral("10 no.in D"), false, false, true, true},
     };
     for (const Case &c : cases) {
-        form.RichEdit1->clear();
+        form.logPane->clear();
         find(c.format)->click();
         static_cast<QCheckBox *>(find("CheckBox16"))->setChecked(c.semicolon);
         static_cast<QCheckBox *>(find("CheckBox17"))->setChecked(c.question);
         static_cast<QCheckBox *>(find("CheckBox18"))->setChecked(c.comma);
         static_cast<QCheckBox *>(find("CheckBox15"))->setChecked(c.enter);
         find("Button24")->click();
-        form.RichEdit1->clear();
+        form.logPane->clear();
         find("Button25")->click();
         const QString p = QStringLiteral("The Output format ： ");
-        const QStringList lines = form.RichEdit1->lines();
+        const QStringList lines = form.logPane->lines();
         ASSERT_GE(lines.size(), 6) << c.format;
         EXPECT_EQ(lines[0], QStringLiteral("Read data success    09:30:00 AM"));
         EXPECT_EQ(lines[1], p + c.formatLine);
@@ -59,9 +59,9 @@ TEST(EndToEnd, KeyboardSetThenReadPrintsTheChosenSettings)
         EXPECT_EQ(lines[5], p + (c.enter ? "add enter" : "do not add enter "));
     }
 
-    form.RichEdit1->clear();
+    form.logPane->clear();
     find("Button63")->click();
-    const QStringList version = form.RichEdit1->lines();
+    const QStringList version = form.logPane->lines();
     ASSERT_GE(version.size(), 2);
     EXPECT_EQ(version[0], QStringLiteral("read version number success "));
     EXPECT_TRUE(version[1].startsWith(QStringLiteral("the version number is：：")));

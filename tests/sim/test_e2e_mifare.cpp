@@ -25,11 +25,11 @@ const QString kUlSerial = QStringLiteral("04A1B2C3D4E5F6");
 struct E2eMifare : WindowTestBase {
     SimulatedReader reader{SimulatedReader::Personality::Hf};
     void SetUp() override { openWindow(reader); }
-    S50Page *s50() const { return form->TabSheet2; }
+    S50Page *s50() const { return form->s50Page; }
     QStringList take()
     {
-        const QStringList lines = form->RichEdit1->lines();
-        form->RichEdit1->clear();
+        const QStringList lines = form->logPane->lines();
+        form->logPane->clear();
         return lines;
     }
 };
@@ -37,25 +37,25 @@ struct E2eMifare : WindowTestBase {
 TEST_F(E2eMifare, WriteThenReadReturnsTheData)
 {
     const QString data = QStringLiteral("00112233445566778899AABBCCDDEEFF");
-    s50()->ComboBox7->setCurrentText("05");
-    s50()->Edit3->setText("00 11 22 33 44 55 66 77 88 99 aa bb cc dd ee ff");
-    s50()->Button9->click();
+    s50()->writeStartList->setCurrentText("05");
+    s50()->writeDataEdit->setText("00 11 22 33 44 55 66 77 88 99 aa bb cc dd ee ff");
+    s50()->writeButton->click();
     EXPECT_EQ(take(), (QStringList{"操作成功   " + kTime, "卡号为:" + kUid}));
 
-    s50()->ComboBox3->setCurrentText("04");
-    s50()->ComboBox6->setCurrentText("02");
-    s50()->Button8->click();
+    s50()->readStartList->setCurrentText("04");
+    s50()->readCountList->setCurrentText("02");
+    s50()->readButton->click();
     EXPECT_EQ(take(),
               (QStringList{"操作成功   " + kTime, "卡号为:" + kUid, "卡的数据为:" + QString(32, '0') + data, ""}));
 
     // Two writes of two blocks, read back as four.
-    s50()->ComboBox7->setCurrentText("08");
-    s50()->ComboBox8->setCurrentText("02");
-    s50()->Edit3->setText(data + data);
-    s50()->Button9->click();
-    s50()->ComboBox3->setCurrentText("08");
-    s50()->ComboBox6->setCurrentText("02");
-    s50()->Button8->click();
+    s50()->writeStartList->setCurrentText("08");
+    s50()->writeCountList->setCurrentText("02");
+    s50()->writeDataEdit->setText(data + data);
+    s50()->writeButton->click();
+    s50()->readStartList->setCurrentText("08");
+    s50()->readCountList->setCurrentText("02");
+    s50()->readButton->click();
     EXPECT_EQ(take().mid(2), (QStringList{"操作成功   " + kTime, "卡号为:" + kUid, "卡的数据为:" + data + data, ""}));
     EXPECT_TRUE(errors.isEmpty());
 }
@@ -68,19 +68,19 @@ TEST_F(E2eMifare, RefusalsComeBackAsFailureLines)
         QStringList lines;
     } cases[] = {
         {"wrong key",
-         [](S50Page *p) { p->ComboBox4->setCurrentIndex(0); },
+         [](S50Page *p) { p->readKeyList->setCurrentIndex(0); },
          {"读卡失败   " + kTime, falsereason("8C"), ""}},
         {"key B is the transport key too",
-         [](S50Page *p) { p->keyb->setChecked(true); },
+         [](S50Page *p) { p->readKeyBRadio->setChecked(true); },
          {"操作成功   " + kTime, "卡号为:" + kUid}},
         {"past the last block",
-         [](S50Page *p) { p->ComboBox3->setCurrentText("3f"); },
+         [](S50Page *p) { p->readStartList->setCurrentText("3f"); },
          {"读卡失败   " + kTime, falsereason("93"), ""}},
     };
     for (const auto &c : cases) {
         SetUp();
         c.set(s50());
-        s50()->Button8->click();
+        s50()->readButton->click();
         const QStringList lines = take();
         EXPECT_EQ(lines.mid(0, c.lines.size()), c.lines) << c.what;
         TearDown();
@@ -90,8 +90,8 @@ TEST_F(E2eMifare, RefusalsComeBackAsFailureLines)
     SetUp();
     errors.clear();
     const int before = reader.framesReceived();
-    s50()->ComboBox3->setCurrentText("1");
-    s50()->Button8->click();
+    s50()->readStartList->setCurrentText("1");
+    s50()->readButton->click();
     EXPECT_TRUE(take().isEmpty());
     EXPECT_EQ(reader.framesReceived(), before);
     EXPECT_EQ(errors.size(), 1);
@@ -102,64 +102,64 @@ TEST_F(E2eMifare, MalformedAccessBitsLockTheSectorForGood)
 {
     // The page's default data (all FF) written to a sector trailer leaves its access bits
     // without their inverted copies: as on a card, the sector never authenticates again.
-    s50()->ComboBox7->setCurrentText("07");
-    s50()->Button9->click();
+    s50()->writeStartList->setCurrentText("07");
+    s50()->writeButton->click();
     EXPECT_EQ(take(), (QStringList{"操作成功   " + kTime, "卡号为:" + kUid}));
     for (const char *block : {"04", "07"}) {
-        s50()->ComboBox3->setCurrentText(block);
-        s50()->ComboBox6->setCurrentText("01");
-        s50()->Button8->click();
+        s50()->readStartList->setCurrentText(block);
+        s50()->readCountList->setCurrentText("01");
+        s50()->readButton->click();
         EXPECT_EQ(take(), (QStringList{"读卡失败   " + kTime, falsereason("8C"), ""})) << block;
     }
     s50()->findChild<QLineEdit *>("Edit57")->setText("01");
-    s50()->Button26->click();
+    s50()->initValueButton->click();
     EXPECT_EQ(take(), (QStringList{"读卡失败   " + kTime, falsereason("8C"), ""}));
     // Other sectors are untouched; a trailer written with well-formed bits stays usable.
-    s50()->ComboBox7->setCurrentText("0B");
-    s50()->Edit3->setText("FFFFFFFFFFFF FF078069 FFFFFFFFFFFF");
-    s50()->Button9->click();
-    s50()->ComboBox3->setCurrentText("08");
-    s50()->Button8->click();
+    s50()->writeStartList->setCurrentText("0B");
+    s50()->writeDataEdit->setText("FFFFFFFFFFFF FF078069 FFFFFFFFFFFF");
+    s50()->writeButton->click();
+    s50()->readStartList->setCurrentText("08");
+    s50()->readButton->click();
     EXPECT_EQ(take().mid(2, 2), (QStringList{"操作成功   " + kTime, "卡号为:" + kUid}));
 }
 
 TEST_F(E2eMifare, ValueBlockInitialiseIncrementDecrement)
 {
-    s50()->Button26->click();
+    s50()->initValueButton->click();
     EXPECT_EQ(take(), (QStringList{"操作成功   " + kTime, "返回卡ID号为:" + kUid, ""}));
-    s50()->Button10->click();
+    s50()->incrementButton->click();
     EXPECT_EQ(take(), (QStringList{"操作成功   " + kTime, "返回卡ID号为:" + kUid, "剩余值为为: 00A80000", ""}));
     s50()->findChild<QLineEdit *>("Edit8")->setText("00 08 00 00");
-    s50()->Button15->click();
+    s50()->decrementButton->click();
     EXPECT_EQ(take(), (QStringList{"操作成功   " + kTime, "返回卡ID号为:" + kUid, "剩余值为为: 00A00000", ""}));
     // Sector 2 holds no value block yet.
     s50()->findChild<QLineEdit *>("Edit1")->setText("02");
-    s50()->Button10->click();
+    s50()->incrementButton->click();
     EXPECT_EQ(take(), (QStringList{"读卡失败   " + kTime, falsereason("8A"), ""}));
 }
 
 TEST_F(E2eMifare, CardNumberHaltAndWake)
 {
-    s50()->Button29->click();
+    s50()->cardNumberButton->click();
     EXPECT_EQ(take(), (QStringList{"操作成功   " + kTime, "", "返回卡号为:" + kUid,
                                    QString("检测到的卡的数量为一张卡..\r\n").remove(kCrLf), ""}));
-    s50()->Button16->click();
+    s50()->haltButton->click();
     EXPECT_EQ(take(), (QStringList{"HALT操作成功   " + kTime, ""}));
-    s50()->Button29->click();
+    s50()->cardNumberButton->click();
     EXPECT_EQ(take(), (QStringList{"读卡号操作失败   " + kTime, falsereason("83"), ""}));
-    s50()->reqa5->setChecked(true);
-    s50()->Button29->click();
+    s50()->cardNumberAllRadio->setChecked(true);
+    s50()->cardNumberButton->click();
     EXPECT_EQ(take().mid(2, 1), (QStringList{"返回卡号为:" + kUid}));
 }
 
 TEST_F(E2eMifare, WriteThenReadRepeatRunsUntilUnticked)
 {
-    form->TabSheet4->Edit22->setText("0");
-    s50()->ComboBox7->setCurrentText("05");
-    s50()->ComboBox3->setCurrentText("05");
-    s50()->ComboBox6->setCurrentText("01");
-    QTimer::singleShot(120, [this] { s50()->CheckBox12->setChecked(false); });
-    s50()->CheckBox12->click();
+    form->systemPage->pauseEdit->setText("0");
+    s50()->writeStartList->setCurrentText("05");
+    s50()->readStartList->setCurrentText("05");
+    s50()->readCountList->setCurrentText("01");
+    QTimer::singleShot(120, [this] { s50()->writeReadRepeatBox->setChecked(false); });
+    s50()->writeReadRepeatBox->click();
     const QStringList lines = take();
     const QString readBack = "卡的数据为:" + QString(32, 'F');
     EXPECT_GE(lines.count(readBack), 2);
@@ -169,24 +169,24 @@ TEST_F(E2eMifare, WriteThenReadRepeatRunsUntilUnticked)
 
 TEST_F(E2eMifare, UltralightWriteThenRead)
 {
-    UltralightPage *ul = form->TabSheet3;
-    ul->ListBox2->setCurrentRow(5);
-    ul->Edit56->setText("DE AD BE EF");
-    ul->Button54->click();
+    UltralightPage *ul = form->ultralightPage;
+    ul->writePageList->setCurrentRow(5);
+    ul->pageDataEdit->setText("DE AD BE EF");
+    ul->writeButton->click();
     EXPECT_EQ(take(), (QStringList{"写卡操作成功   " + kTime, "卡号为:" + kUlSerial, ""}));
-    ul->ListBox1->setCurrentRow(4);
-    ul->Button18->click();
+    ul->readPageList->setCurrentRow(4);
+    ul->readButton->click();
     EXPECT_EQ(take(), (QStringList{"读卡 操作成功   " + kTime, "读卡返回数据为: 00000000DEADBEEF0000000000000000",
                                    "卡ID号为:" + kUlSerial, ""}));
-    ul->Button55->click();
+    ul->readSerialButton->click();
     EXPECT_EQ(take(), (QStringList{"读卡号 操作成功   " + kTime, "卡号为:" + kUlSerial, ""}));
-    ul->Button17->click();
-    ul->Button55->click();
+    ul->haltButton->click();
+    ul->readSerialButton->click();
     EXPECT_EQ(take(),
               (QStringList{"HALT操作成功   " + kTime, "", "读卡ID号操作失败   " + kTime, falsereason("83"), ""}));
-    ul->ListBox2->setCurrentRow(0);
-    ul->Ulaaa->setChecked(true);
-    ul->Button54->click();
+    ul->writePageList->setCurrentRow(0);
+    ul->writeAllRadio->setChecked(true);
+    ul->writeButton->click();
     EXPECT_EQ(take(), (QStringList{"写卡操作失败   " + kTime, falsereason("96"), ""}));
 }
 

@@ -194,16 +194,16 @@ struct PagesOnSimulator : ::testing::Test {
         guard::setErrorDisplay({});
         appclock::setSource({});
     }
-    QStringList log() const { return form->RichEdit1->lines(); }
+    QStringList log() const { return form->logPane->lines(); }
 };
 
 TEST_F(PagesOnSimulator, EveryOutputDeviceSettingIsAcceptedWithItsStartValue)
 {
-    OutputDevicePage *page = form->TabSheet7;
+    OutputDevicePage *page = form->outputDevicePage;
     const char *buttons[] = {"Button43", "Button50", "Button30", "Button35", "Button41", "Button51", "Button56",
                              "Button58", "Button59", "Button60", "Button61", "Button62", "Button71"};
     for (const char *b : buttons) {
-        form->RichEdit1->clear();
+        form->logPane->clear();
         page->findChild<QPushButton *>(QLatin1String(b))->click();
         const QStringList lines = log();
         ASSERT_EQ(lines.size(), 2) << b;
@@ -221,23 +221,23 @@ TEST_F(PagesOnSimulator, EveryOutputDeviceSettingIsAcceptedWithItsStartValue)
 
 TEST_F(PagesOnSimulator, WifiListSetUpAndAddress)
 {
-    WifiPage *page = form->TabSheet10;
-    page->Button80->click();
+    WifiPage *page = form->wifiPage;
+    page->scanButton->click();
     QStringList rows;
     for (int r = 1; !page->cell(r, 1).isEmpty(); ++r)
         rows << page->cell(r, 1) + " " + page->cell(r, 2) + " " + page->cell(r, 3);
     EXPECT_EQ(rows, (QStringList{"1 workshop -48", "2 lab-2.4G -61", "3 guest -70", "4 warehouse-ap -83"}));
 
     // Pick a listed network, join it and read the address; then a network out of range.
-    page->StringGrid1->setCurrentCell(3, 2);
-    EXPECT_EQ(page->Edit73->text(), "guest");
-    page->Edit74->setText("secret");
-    page->Button78->click();
+    page->networkGrid->setCurrentCell(3, 2);
+    EXPECT_EQ(page->networkNameEdit->text(), "guest");
+    page->networkPasswordEdit->setText("secret");
+    page->joinButton->click();
     EXPECT_EQ(reader.keyboard().wifiPassword, "secret");
-    page->Button79->click();
-    page->Edit73->setText("office");
-    page->Button78->click();
-    page->Button79->click();
+    page->ipAddressButton->click();
+    page->networkNameEdit->setText("office");
+    page->joinButton->click();
+    page->ipAddressButton->click();
     EXPECT_EQ(log().mid(2),
               (QStringList{"WiFi set successfully    09:30:00 AM", "", "Read IP address successfully    09:30:00 AM",
                            QString::fromUtf8("IP address is\xef\xbc\x9a"

@@ -158,15 +158,15 @@ TEST(PtyUhfModule, TheWindowSwitchesTheModulesWorkModes)
     {
         TForm1 form(reader);
         WindowTestBase::buildPages(form);
-        ConnectionGroup &line = *form.TabSheet9->connection;
-        UhfWorkModesGroup &modes = *form.TabSheet9->workModes;
-        form.PageControl1->setCurrentWidget(form.TabSheet9);
+        ConnectionGroup &connection = *form.serialPage->connection;
+        UhfWorkModesGroup &modes = *form.serialPage->workModes;
+        form.pageControl->setCurrentWidget(form.serialPage);
         const QString name = serial.devicePath().mid(5);
-        const int index = line.ComboBox1->findText(name);
+        const int index = connection.portList->findText(name);
         ASSERT_GE(index, 0) << "the module's line is listed as " << name.toStdString();
-        line.ComboBox1->setCurrentIndex(index);
-        emit line.ComboBox1->activated(index);
-        ASSERT_TRUE(line.Comm1->isOpen()) << errors.join(' ').toStdString();
+        connection.portList->setCurrentIndex(index);
+        emit connection.portList->activated(index);
+        ASSERT_TRUE(connection.line().port->isOpen()) << errors.join(' ').toStdString();
 
         struct Step {
             QRadioButton *radio;
@@ -174,23 +174,23 @@ TEST(PtyUhfModule, TheWindowSwitchesTheModulesWorkModes)
             QString line;
             uint8_t workMode;
         } steps[] = {
-            {modes.RadioButton41, modes.Button75,
+            {modes.multipleEpcRadio, modes.readingModeButton,
              QStringLiteral("Set Active search for EPC number of multiple cards Success   09:30:00 AM"), 0x02},
-            {modes.RadioButton43, modes.Button75, QStringLiteral("Set Active read memory sector Success   09:30:00 AM"),
-             0x03},
-            {modes.RadioButton40, modes.Button75, QStringLiteral("Set Passive reader mode Success   09:30:00 AM"),
-             0x00},
-            {nullptr, modes.Button76, QStringLiteral("USB_HID setting success   09:30:00 AM"), 0x00},
+            {modes.memorySectorRadio, modes.readingModeButton,
+             QStringLiteral("Set Active read memory sector Success   09:30:00 AM"), 0x03},
+            {modes.passiveRadio, modes.readingModeButton,
+             QStringLiteral("Set Passive reader mode Success   09:30:00 AM"), 0x00},
+            {nullptr, modes.usbHidButton, QStringLiteral("USB_HID setting success   09:30:00 AM"), 0x00},
         };
         for (const Step &s : steps) {
-            form.RichEdit1->clear();
+            form.logPane->clear();
             if (s.radio)
                 s.radio->setChecked(true);
             s.button->click();
-            EXPECT_TRUE(form.RichEdit1->lines().contains(s.line)) << form.RichEdit1->lines().join('|').toStdString();
+            EXPECT_TRUE(form.logPane->lines().contains(s.line)) << form.logPane->lines().join('|').toStdString();
             EXPECT_EQ(reader.uhf().workMode(), s.workMode) << s.line.toStdString();
         }
-        EXPECT_FALSE(line.Comm1->isOpen()) << "USB HID mode leaves the serial line";
+        EXPECT_FALSE(connection.line().port->isOpen()) << "USB HID mode leaves the serial line";
         EXPECT_EQ(reader.uhf().memorySector().toHex().toUpper(), QByteArray()) << "the passive mode cleared it";
     }
     portscan::removeExtraPath(serial.devicePath());

@@ -30,7 +30,7 @@ struct WindowTestBase : ::testing::Test {
         appclock::setSource({});
         waits::resetForTests();
     }
-    QStringList log() const { return form->RichEdit1->lines(); }
+    QStringList log() const { return form->logPane->lines(); }
     template <class W> W *find(const char *name) const { return form->findChild<W *>(QString::fromLatin1(name)); }
 
 protected:

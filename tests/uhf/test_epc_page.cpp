@@ -111,7 +111,7 @@ struct EpcPage : WindowTest {
         usb.responder = [this](const QByteArray &f) { return field.answer(f); };
         form = std::make_unique<TForm1>(usb);
         buildPages(*form);
-        page = form->TabSheet8;
+        page = form->epcWritePage;
     }
     // The module command of every frame sent; "raw" for a frame without the pass-through.
     QStringList commands() const

@@ -39,7 +39,7 @@ struct OutputDevice : WindowTest {
     void SetUp() override
     {
         WindowTest::SetUp();
-        page = form->TabSheet7;
+        page = form->outputDevicePage;
     }
     QPushButton *button(const char *name) const { return page->findChild<QPushButton *>(QLatin1String(name)); }
     void press(const char *name)
@@ -111,7 +111,7 @@ TEST_F(OutputDevice, EveryButtonSendsItsStartValueAndReportsEachKindOfReply)
     for (const Row &r : kRows) {
         const QString frame = *r.body ? frameOf(QString::fromLatin1(r.body)) : QStringLiteral("AA 00 01 B8 B9 BB");
         for (const auto &o : outcomes) {
-            form->RichEdit1->clear();
+            form->logPane->clear();
             usb.sent.clear();
             if (*o.reply)
                 usb.reply(QString::fromLatin1(o.reply));
@@ -132,44 +132,46 @@ TEST_F(OutputDevice, BodiesFollowTheControls)
     } cases[] = {
         {"one prefix byte", "Button43",
          [](OutputDevicePage &p) {
-             p.Edit24->setText("0D");
-             p.Edit25->clear();
-             p.Edit26->clear();
-             p.Edit27->clear();
+             p.prefix1Edit->setText("0D");
+             p.prefix2Edit->clear();
+             p.prefix3Edit->clear();
+             p.prefix4Edit->clear();
          },
          "CB 01 0D"},
         {"no prefix", "Button43",
          [](OutputDevicePage &p) {
-             for (QLineEdit *e : {p.Edit24, p.Edit25, p.Edit26, p.Edit27})
+             for (QLineEdit *e : {p.prefix1Edit, p.prefix2Edit, p.prefix3Edit, p.prefix4Edit})
                  e->clear();
          },
          "CB 01"},
-        {"a field with two bytes, blanks dropped", "Button43", [](OutputDevicePage &p) { p.Edit25->setText("0d 0a"); },
-         "CB 01 30 0D 0A 32 33"},
-        {"suffix gap in the middle", "Button50", [](OutputDevicePage &p) { p.Edit45->clear(); }, "CB 02 31 33 34"},
-        {"interval 255", "Button30", [](OutputDevicePage &p) { p.Edit29->setText("255"); }, "C1 FF"},
-        {"interval 0", "Button30", [](OutputDevicePage &p) { p.Edit29->setText("0"); }, "C1 00"},
-        {"filter with blanks", "Button35", [](OutputDevicePage &p) { p.Edit35->setText(" 16 "); }, "C2 10"},
+        {"a field with two bytes, blanks dropped", "Button43",
+         [](OutputDevicePage &p) { p.prefix2Edit->setText("0d 0a"); }, "CB 01 30 0D 0A 32 33"},
+        {"suffix gap in the middle", "Button50", [](OutputDevicePage &p) { p.suffix2Edit->clear(); }, "CB 02 31 33 34"},
+        {"interval 255", "Button30", [](OutputDevicePage &p) { p.intervalEdit->setText("255"); }, "C1 FF"},
+        {"interval 0", "Button30", [](OutputDevicePage &p) { p.intervalEdit->setText("0"); }, "C1 00"},
+        {"filter with blanks", "Button35", [](OutputDevicePage &p) { p.filterEdit->setText(" 16 "); }, "C2 10"},
         {"interfaces close, open, close", "Button41",
          [](OutputDevicePage &p) {
-             p.RadioButton24->setChecked(true);
-             p.RadioButton28->setChecked(true);
+             p.serialCloseRadio->setChecked(true);
+             p.usbCloseRadio->setChecked(true);
          },
          "C3 00 01 00"},
         {"interfaces all closed", "Button41",
          [](OutputDevicePage &p) {
-             p.RadioButton24->setChecked(true);
-             p.RadioButton26->setChecked(true);
-             p.RadioButton28->setChecked(true);
+             p.serialCloseRadio->setChecked(true);
+             p.wiegandCloseRadio->setChecked(true);
+             p.usbCloseRadio->setChecked(true);
          },
          "C3 00 00 00"},
-        {"baud 19200", "Button51", [](OutputDevicePage &p) { p.ComboBox20->setCurrentIndex(1); }, "C4 01"},
-        {"baud 115200", "Button51", [](OutputDevicePage &p) { p.ComboBox20->setCurrentIndex(4); }, "C4 04"},
-        {"baud typed 57600", "Button51", [](OutputDevicePage &p) { p.ComboBox20->setEditText("57600"); }, "C4 03"},
-        {"RF power 11 is decimal", "Button62", [](OutputDevicePage &p) { p.Edit52->setText("11"); }, "CC 0B"},
-        {"value position 12", "Button59", [](OutputDevicePage &p) { p.Edit40->setText("12"); }, "C9 0C"},
-        {"pulse width is hexadecimal", "Button60", [](OutputDevicePage &p) { p.Edit42->setText("ff"); }, "C7 FF"},
-        {"idle level is hexadecimal", "Button61", [](OutputDevicePage &p) { p.Edit51->setText("10"); }, "C8 10"},
+        {"baud 19200", "Button51", [](OutputDevicePage &p) { p.baudRateList->setCurrentIndex(1); }, "C4 01"},
+        {"baud 115200", "Button51", [](OutputDevicePage &p) { p.baudRateList->setCurrentIndex(4); }, "C4 04"},
+        {"baud typed 57600", "Button51", [](OutputDevicePage &p) { p.baudRateList->setEditText("57600"); }, "C4 03"},
+        {"RF power 11 is decimal", "Button62", [](OutputDevicePage &p) { p.rfPowerEdit->setText("11"); }, "CC 0B"},
+        {"value position 12", "Button59", [](OutputDevicePage &p) { p.wiegandPositionEdit->setText("12"); }, "C9 0C"},
+        {"pulse width is hexadecimal", "Button60", [](OutputDevicePage &p) { p.wiegandPulseEdit->setText("ff"); },
+         "C7 FF"},
+        {"idle level is hexadecimal", "Button61", [](OutputDevicePage &p) { p.wiegandIdleEdit->setText("10"); },
+         "C8 10"},
     };
     for (const auto &c : cases) {
         OutputDevicePage fresh(*form); // start values again
@@ -187,8 +189,8 @@ TEST_F(OutputDevice, BodiesFollowTheControls)
         OutputDevicePage fresh(*form);
         fresh.ensureBuilt();
         usb.sent.clear();
-        fresh.ComboBox20->setEditText("4800");
-        fresh.Button51->click();
+        fresh.baudRateList->setEditText("4800");
+        fresh.baudRateButton->click();
         EXPECT_TRUE(usb.sent.isEmpty());
         EXPECT_EQ(errors, QStringList{"The baud rate must be one of 9600, 19200, 38400, 57600, 115200, not '4800'."});
         errors.clear();
@@ -210,15 +212,27 @@ TEST_F(OutputDevice, FieldsThatAreNoByteAreRefusedBeforeSending)
     const struct {
         const char *button;
         QLineEdit *OutputDevicePage::*field;
-        const char *text;
+        const char *text, *message;
     } cases[] = {
-        {"Button30", &OutputDevicePage::Edit29, "256"},  {"Button30", &OutputDevicePage::Edit29, "-1"},
-        {"Button35", &OutputDevicePage::Edit35, ""},     {"Button56", &OutputDevicePage::Edit37, "0x02"},
-        {"Button62", &OutputDevicePage::Edit52, "1A"},   {"Button58", &OutputDevicePage::Edit39, "99999999999"},
-        {"Button59", &OutputDevicePage::Edit40, "1 2"},  {"Button60", &OutputDevicePage::Edit42, "100"},
-        {"Button60", &OutputDevicePage::Edit42, "G1"},   {"Button61", &OutputDevicePage::Edit51, ""},
-        {"Button61", &OutputDevicePage::Edit51, "-1"},   {"Button43", &OutputDevicePage::Edit24, "3"},
-        {"Button43", &OutputDevicePage::Edit27, "0x30"}, {"Button50", &OutputDevicePage::Edit46, "313"},
+        {"Button30", &OutputDevicePage::intervalEdit, "256", "'256' is out of range: the value must be from 0 to 255."},
+        {"Button30", &OutputDevicePage::intervalEdit, "-1", "'-1' is out of range: the value must be from 0 to 255."},
+        {"Button35", &OutputDevicePage::filterEdit, "", "'' is not a valid integer value"},
+        {"Button56", &OutputDevicePage::endSymbolEdit, "0x02", "'0x02' is not a valid integer value"},
+        {"Button62", &OutputDevicePage::rfPowerEdit, "1A", "'1A' is not a valid integer value"},
+        {"Button58", &OutputDevicePage::wiegandFormatEdit, "99999999999", "'99999999999' is not a valid integer value"},
+        {"Button59", &OutputDevicePage::wiegandPositionEdit, "1 2", "'1 2' is not a valid integer value"},
+        {"Button60", &OutputDevicePage::wiegandPulseEdit, "100",
+         "'100' is out of range: the value must be from 00 to FF."},
+        {"Button60", &OutputDevicePage::wiegandPulseEdit, "G1", "'G1' is not a valid integer value"},
+        {"Button61", &OutputDevicePage::wiegandIdleEdit, "", "'' is not a valid integer value"},
+        {"Button61", &OutputDevicePage::wiegandIdleEdit, "-1",
+         "'-1' is out of range: the value must be from 00 to FF."},
+        {"Button43", &OutputDevicePage::prefix1Edit, "3",
+         "The first byte of the prefix must be at most 16 bytes of hexadecimal digits, two per byte, not '3'."},
+        {"Button43", &OutputDevicePage::prefix4Edit, "0x30",
+         "The fourth byte of the prefix must be at most 16 bytes of hexadecimal digits, two per byte, not '0x30'."},
+        {"Button50", &OutputDevicePage::suffix3Edit, "313",
+         "The third byte of the suffix must be at most 16 bytes of hexadecimal digits, two per byte, not '313'."},
     };
     for (const auto &c : cases) {
         errors.clear();
@@ -227,7 +241,7 @@ TEST_F(OutputDevice, FieldsThatAreNoByteAreRefusedBeforeSending)
         field->setText(QString::fromLatin1(c.text));
         press(c.button);
         ASSERT_EQ(errors.size(), 1) << c.button << " '" << c.text << "'";
-        EXPECT_TRUE(errors[0].contains(QString::fromLatin1(c.text))) << errors[0].toStdString();
+        EXPECT_EQ(errors[0], QString::fromLatin1(c.message));
         field->setText(before);
     }
     EXPECT_TRUE(usb.sent.isEmpty());
@@ -253,15 +267,15 @@ TEST_F(OutputDevice, StartTextsAndCaptions)
     for (const char *b : {"Button30", "Button35", "Button41", "Button71", "Button56", "Button62", "Button58",
                           "Button59", "Button60", "Button61"})
         EXPECT_EQ(button(b)->text(), "Setting") << b;
-    EXPECT_EQ(page->ComboBox20->currentText(), "9600");
-    EXPECT_EQ(page->ComboBox20->count(), 5);
-    for (QRadioButton *open : {page->RadioButton23, page->RadioButton25, page->RadioButton27})
+    EXPECT_EQ(page->baudRateList->currentText(), "9600");
+    EXPECT_EQ(page->baudRateList->count(), 5);
+    for (QRadioButton *open : {page->serialOpenRadio, page->wiegandOpenRadio, page->usbOpenRadio})
         EXPECT_TRUE(open->isChecked());
     // The pairs are separate choices: closing one leaves the others open.
-    page->RadioButton26->setChecked(true);
-    EXPECT_TRUE(page->RadioButton23->isChecked());
-    EXPECT_FALSE(page->RadioButton25->isChecked());
-    EXPECT_TRUE(page->RadioButton27->isChecked());
+    page->wiegandCloseRadio->setChecked(true);
+    EXPECT_TRUE(page->serialOpenRadio->isChecked());
+    EXPECT_FALSE(page->wiegandOpenRadio->isChecked());
+    EXPECT_TRUE(page->usbOpenRadio->isChecked());
 }
 
 } // namespace

@@ -35,25 +35,25 @@ struct Wifi : WindowTest {
     void SetUp() override
     {
         WindowTest::SetUp();
-        page = form->TabSheet10;
+        page = form->wifiPage;
     }
     // Rows 1 … of the grid as "serial|name|signal", up to the first empty row.
     QStringList rows() const
     {
         QStringList out;
-        for (int r = 1; r < page->StringGrid1->rowCount() && !page->cell(r, 1).isEmpty(); ++r)
+        for (int r = 1; r < page->networkGrid->rowCount() && !page->cell(r, 1).isEmpty(); ++r)
             out << page->cell(r, 1) + "|" + page->cell(r, 2) + "|" + page->cell(r, 3);
         return out;
     }
     void list(const QByteArray &data)
     {
         usb.reply(okReply(data));
-        page->Button80->click();
+        page->scanButton->click();
     }
     void clickCell(int row, int column)
     {
-        QWidget *view = page->StringGrid1->viewport();
-        QTableWidget *grid = page->StringGrid1;
+        QWidget *view = page->networkGrid->viewport();
+        QTableWidget *grid = page->networkGrid;
         const QPoint at = grid->visualRect(grid->model()->index(row, column)).center();
         for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
             QMouseEvent e(t, at, view->mapToGlobal(at), Qt::LeftButton,
@@ -76,10 +76,10 @@ TEST_F(Wifi, SetUpSendsNameCommaPassword)
     };
     for (const auto &c : cases) {
         usb.sent.clear();
-        page->Edit73->setText(QString::fromUtf8(c.name));
-        page->Edit74->setText(QString::fromUtf8(c.password));
+        page->networkNameEdit->setText(QString::fromUtf8(c.name));
+        page->networkPasswordEdit->setText(QString::fromUtf8(c.password));
         usb.reply("AA 00 01 00 01 BB");
-        page->Button78->click();
+        page->joinButton->click();
         EXPECT_EQ(usb.sentHex(), QStringList{c.frame}) << c.name << "/" << c.password;
     }
     EXPECT_TRUE(errors.isEmpty());
@@ -96,17 +96,17 @@ TEST_F(Wifi, SetUpRefusesANameTheReaderWouldSplitAndTextsBeyondOneFrame)
     };
     for (const auto &c : cases) {
         errors.clear();
-        page->Edit73->setText(c.name);
-        page->Edit74->setText(c.password);
-        page->Button78->click();
+        page->networkNameEdit->setText(c.name);
+        page->networkPasswordEdit->setText(c.password);
+        page->joinButton->click();
         EXPECT_EQ(errors.size(), 1) << c.name.left(10).toStdString();
     }
     EXPECT_TRUE(usb.sent.isEmpty());
     EXPECT_TRUE(log().isEmpty());
     // The longest pair that fits still goes out.
-    page->Edit73->setText(QString(200, 'n'));
-    page->Edit74->setText(QString(48, 'p'));
-    page->Button78->click();
+    page->networkNameEdit->setText(QString(200, 'n'));
+    page->networkPasswordEdit->setText(QString(48, 'p'));
+    page->joinButton->click();
     EXPECT_EQ(usb.sent.size(), 1);
     EXPECT_EQ(usb.sent[0].size(), 255);
 }
@@ -123,40 +123,40 @@ TEST_F(Wifi, EachHandlerReportsEachKindOfReply)
         QStringList lines;
     } cases[] = {
         {"set up ok",
-         [](WifiPage &p) { p.Button78->click(); },
+         [](WifiPage &p) { p.joinButton->click(); },
          "AA 00 01 00 01 BB",
          {"WiFi set successfully    " + kTime, ""}},
         {"set up refused",
-         [](WifiPage &p) { p.Button78->click(); },
+         [](WifiPage &p) { p.joinButton->click(); },
          "AA 00 02 01 83 80 BB",
          {"WiFi setting failed    " + kTime, reason, ""}},
-        {"set up damaged", [](WifiPage &p) { p.Button78->click(); }, "AA 00 01 07 06 BB", {other, ""}},
-        {"set up silent", [](WifiPage &p) { p.Button78->click(); }, "", {noData, ""}},
+        {"set up damaged", [](WifiPage &p) { p.joinButton->click(); }, "AA 00 01 07 06 BB", {other, ""}},
+        {"set up silent", [](WifiPage &p) { p.joinButton->click(); }, "", {noData, ""}},
         {"IP address",
-         [](WifiPage &p) { p.Button79->click(); },
+         [](WifiPage &p) { p.ipAddressButton->click(); },
          "AA 00 0D 00 31 39 32 2E 31 36 38 2E 31 2E 35 37 00 BB",
          {"Read IP address successfully    " + kTime, "IP address is：192.168.1.57", ""}},
         {"IP address, no data",
-         [](WifiPage &p) { p.Button79->click(); },
+         [](WifiPage &p) { p.ipAddressButton->click(); },
          "AA 00 01 00 01 BB",
          {"Read IP address successfully    " + kTime, "IP address is：", ""}},
         {"IP address, cut short",
-         [](WifiPage &p) { p.Button79->click(); },
+         [](WifiPage &p) { p.ipAddressButton->click(); },
          "AA 00 01 00",
          {"Read IP address successfully    " + kTime, "IP address is：", ""}},
         {"IP address refused",
-         [](WifiPage &p) { p.Button79->click(); },
+         [](WifiPage &p) { p.ipAddressButton->click(); },
          "AA 00 02 01 83 80 BB",
          {"Failed to read IP address   " + kTime, reason, ""}},
-        {"IP address silent", [](WifiPage &p) { p.Button79->click(); }, "", {noData, ""}},
+        {"IP address silent", [](WifiPage &p) { p.ipAddressButton->click(); }, "", {noData, ""}},
         {"list refused",
-         [](WifiPage &p) { p.Button80->click(); },
+         [](WifiPage &p) { p.scanButton->click(); },
          "AA 00 02 01 83 80 BB",
          {"Failed to read WiFi    " + kTime, reason, ""}},
-        {"list damaged", [](WifiPage &p) { p.Button80->click(); }, "AA 00 01 FF FE BB", {other, ""}},
+        {"list damaged", [](WifiPage &p) { p.scanButton->click(); }, "AA 00 01 FF FE BB", {other, ""}},
     };
     for (const auto &c : cases) {
-        form->RichEdit1->clear();
+        form->logPane->clear();
         usb.sent.clear();
         if (*c.reply)
             usb.reply(QString::fromLatin1(c.reply));
@@ -167,9 +167,9 @@ TEST_F(Wifi, EachHandlerReportsEachKindOfReply)
     // The IP line and the list command as frames.
     usb.sent.clear();
     usb.reply("AA 00 01 00 01 BB");
-    page->Button79->click();
+    page->ipAddressButton->click();
     usb.reply("AA 00 01 00 01 BB");
-    page->Button80->click();
+    page->scanButton->click();
     EXPECT_EQ(usb.sentHex(), (QStringList{"AA 00 01 8B 8A BB", "AA 00 01 8C 8D BB"}));
 }
 
@@ -193,16 +193,16 @@ TEST_F(Wifi, ListingFillsTheGridAsTheReplyIsScanned)
         {"twelve bytes, comma at byte 4", QByteArray(",-50|\x01", 6), {}},
     };
     for (const auto &c : cases) {
-        form->RichEdit1->clear();
+        form->logPane->clear();
         list(c.data);
         EXPECT_EQ(log(), (QStringList{"Read WiFi successfully    " + kTime, ""})) << c.what;
         EXPECT_EQ(rows(), c.rows) << c.what;
         const int n = int(c.rows.size());
         // The current row is the first empty one, so the name field is empty.
-        EXPECT_EQ(page->StringGrid1->rowCount(), n > 0 ? n + 12 : 11) << c.what;
+        EXPECT_EQ(page->networkGrid->rowCount(), n > 0 ? n + 12 : 11) << c.what;
         if (n > 0) {
-            EXPECT_EQ(page->StringGrid1->currentRow(), n + 1) << c.what;
-            EXPECT_EQ(page->Edit73->text(), "") << c.what;
+            EXPECT_EQ(page->networkGrid->currentRow(), n + 1) << c.what;
+            EXPECT_EQ(page->networkNameEdit->text(), "") << c.what;
         }
         EXPECT_EQ(page->cell(0, 2), "WIFI Name");
     }
@@ -211,8 +211,8 @@ TEST_F(Wifi, ListingFillsTheGridAsTheReplyIsScanned)
 TEST_F(Wifi, GridStartsWithTitlesAndPicksCellsIntoTheName)
 {
     form->show();
-    form->PageControl1->setCurrentWidget(page);
-    QTableWidget *grid = page->StringGrid1;
+    form->pageControl->setCurrentWidget(page);
+    QTableWidget *grid = page->networkGrid;
     EXPECT_EQ(grid->columnCount(), 4);
     EXPECT_EQ(grid->rowCount(), 11);
     EXPECT_EQ(page->cell(0, 1), "Serial number");
@@ -233,15 +233,15 @@ TEST_F(Wifi, GridStartsWithTitlesAndPicksCellsIntoTheName)
     } picks[] = {{2, 2, "net2"}, {1, 3, "-50"}, {1, 1, "1"}, {5, 2, ""}, {1, 2, "net1"}};
     for (const auto &p : picks) {
         clickCell(p.row, p.column);
-        EXPECT_EQ(page->Edit73->text(), p.name) << p.row << "," << p.column;
+        EXPECT_EQ(page->networkNameEdit->text(), p.name) << p.row << "," << p.column;
     }
     // Picking the current cell again after typing takes the cell's text once more.
-    page->Edit73->setText("typed");
+    page->networkNameEdit->setText("typed");
     clickCell(1, 2);
-    EXPECT_EQ(page->Edit73->text(), "net1");
+    EXPECT_EQ(page->networkNameEdit->text(), "net1");
     // The title row is fixed: clicking it picks nothing.
     clickCell(0, 2);
-    EXPECT_EQ(page->Edit73->text(), "net1");
+    EXPECT_EQ(page->networkNameEdit->text(), "net1");
     EXPECT_EQ(grid->currentRow(), 1);
 
     // A new listing keeps the column the user was in.
@@ -249,7 +249,7 @@ TEST_F(Wifi, GridStartsWithTitlesAndPicksCellsIntoTheName)
     list(QByteArray("net1,-50|\x01\x02\x03\x04", 13));
     EXPECT_EQ(grid->currentRow(), 2);
     EXPECT_EQ(grid->currentColumn(), 3);
-    EXPECT_EQ(page->Edit73->text(), "");
+    EXPECT_EQ(page->networkNameEdit->text(), "");
 }
 
 TEST_F(Wifi, AFailedListingEmptiesTheGridButKeepsTheTypedName)
@@ -259,14 +259,14 @@ TEST_F(Wifi, AFailedListingEmptiesTheGridButKeepsTheTypedName)
         many += "n" + QByteArray::number(i) + ",-5" + QByteArray::number(i % 10) + "|";
     list(many + "\x01\x02\x03\x04");
     ASSERT_EQ(rows().size(), 14);
-    ASSERT_EQ(page->StringGrid1->currentRow(), 15);
-    page->Edit73->setText("mine");
+    ASSERT_EQ(page->networkGrid->currentRow(), 15);
+    page->networkNameEdit->setText("mine");
     usb.reply("AA 00 02 01 83 80 BB");
-    page->Button80->click();
+    page->scanButton->click();
     EXPECT_EQ(rows(), QStringList{});
-    EXPECT_EQ(page->StringGrid1->rowCount(), 11);
+    EXPECT_EQ(page->networkGrid->rowCount(), 11);
     EXPECT_EQ(page->cell(0, 3), "signal intensity");
-    EXPECT_EQ(page->Edit73->text(), "mine");
+    EXPECT_EQ(page->networkNameEdit->text(), "mine");
 }
 
 TEST_F(Wifi, ListButtonIsDisabledWhileItWaits)
@@ -274,13 +274,13 @@ TEST_F(Wifi, ListButtonIsDisabledWhileItWaits)
     // No reply: the whole wait of two seconds runs; a second press inside it does nothing.
     bool enabledInWait = true;
     QTimer::singleShot(100, [&] {
-        enabledInWait = page->Button80->isEnabled();
-        page->Button80->click();
-        page->Button79->click(); // other buttons stay usable
+        enabledInWait = page->scanButton->isEnabled();
+        page->scanButton->click();
+        page->ipAddressButton->click(); // other buttons stay usable
     });
-    page->Button80->click();
+    page->scanButton->click();
     EXPECT_FALSE(enabledInWait);
-    EXPECT_TRUE(page->Button80->isEnabled());
+    EXPECT_TRUE(page->scanButton->isEnabled());
     EXPECT_EQ(usb.sentHex(), (QStringList{"AA 00 01 8C 8D BB", "AA 00 01 8B 8A BB"}));
     EXPECT_EQ(log(),
               (QStringList{"error,no data  receive..   " + kTime, "", "error,no data  receive..   " + kTime, ""}));

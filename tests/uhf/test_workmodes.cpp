@@ -83,7 +83,7 @@ struct ScriptedModule {
 struct WorkModes : WindowTest {
     QTemporaryDir emptyRoot;
     ScriptedModule module;
-    ConnectionGroup *line = nullptr;
+    ConnectionGroup *connection = nullptr;
     UhfWorkModesGroup *group = nullptr;
 
     void SetUp() override
@@ -93,8 +93,8 @@ struct WorkModes : WindowTest {
         portscan::addExtraPath(module.path);
         form = std::make_unique<TForm1>(usb);
         buildPages(*form);
-        line = form->TabSheet9->connection;
-        group = form->TabSheet9->workModes;
+        connection = form->serialPage->connection;
+        group = form->serialPage->workModes;
         openLine();
     }
     void TearDown() override
@@ -106,15 +106,15 @@ struct WorkModes : WindowTest {
     void openLine()
     {
         form->PageControl1Change();
-        const int index = line->ComboBox1->findText(portscan::nameOf(module.path));
+        const int index = connection->portList->findText(portscan::nameOf(module.path));
         ASSERT_GE(index, 0);
-        line->ComboBox1->setCurrentIndex(index);
-        emit line->ComboBox1->activated(index);
-        ASSERT_TRUE(line->Comm1->isOpen());
+        connection->portList->setCurrentIndex(index);
+        emit connection->portList->activated(index);
+        ASSERT_TRUE(connection->line().port->isOpen());
     }
     void reset()
     {
-        form->RichEdit1->clear();
+        form->logPane->clear();
         module.frames.clear();
         module.replies.clear();
         errors.clear();
@@ -130,17 +130,17 @@ QStringList rx(const char *hexText)
 TEST_F(WorkModes, ControlsAndStartTexts)
 {
     EXPECT_EQ(group->objectName(), "GroupBox38");
-    EXPECT_TRUE(group->RadioButton39->isChecked());
-    EXPECT_EQ(group->RadioButton39->text(),
+    EXPECT_TRUE(group->singleEpcRadio->isChecked());
+    EXPECT_EQ(group->singleEpcRadio->text(),
               "Active search for EPC number of single card                               ");
-    EXPECT_EQ(group->RadioButton43->text(), "Active read memory sector");
-    EXPECT_EQ(group->Edit69->text(), "03");
-    EXPECT_EQ(group->Edit70->text(), "00 00 00 00");
-    EXPECT_EQ(group->Edit71->text(), "00");
-    EXPECT_EQ(group->Edit72->text(), "08");
-    EXPECT_EQ(group->Button75->text(), "Setting");
-    EXPECT_EQ(group->Button76->text(), "Setting");
-    EXPECT_EQ(group->Button77->text(), "Sector");
+    EXPECT_EQ(group->memorySectorRadio->text(), "Active read memory sector");
+    EXPECT_EQ(group->sectorEdit->text(), "03");
+    EXPECT_EQ(group->sectorPasswordEdit->text(), "00 00 00 00");
+    EXPECT_EQ(group->sectorAddressEdit->text(), "00");
+    EXPECT_EQ(group->sectorLengthEdit->text(), "08");
+    EXPECT_EQ(group->readingModeButton->text(), "Setting");
+    EXPECT_EQ(group->usbHidButton->text(), "Setting");
+    EXPECT_EQ(group->cardMemoryButton->text(), "Sector");
 }
 
 TEST_F(WorkModes, Button75FramesAndLines)
@@ -153,45 +153,45 @@ TEST_F(WorkModes, Button75FramesAndLines)
     };
     const QString sectorLine = QStringLiteral("BB 00 C9 00 07 0300 00 00 000008DB7E");
     const Case cases[] = {
-        {group->RadioButton39, "BB 01 C1 00 01 01 C3 7E", "BB00C1000101C37E",
+        {group->singleEpcRadio, "BB 01 C1 00 01 01 C3 7E", "BB00C1000101C37E",
          rx("BB 01 C1 00 01 01 C3 7E") << "Set Active search for EPC number of single card Success   " + kTime},
-        {group->RadioButton40, "BB 01 C1 00 01 00 C2 7E", "BB00C1000100C27E",
+        {group->passiveRadio, "BB 01 C1 00 01 00 C2 7E", "BB00C1000100C27E",
          rx("BB 01 C1 00 01 00 C2 7E") << "Set Passive reader mode Success   " + kTime},
-        {group->RadioButton41, "BB 01 C1 00 01 02 C4 7E", "BB00C1000102C47E",
+        {group->multipleEpcRadio, "BB 01 C1 00 01 02 C4 7E", "BB00C1000102C47E",
          rx("BB 01 C1 00 01 02 C4 7E") << "Set Active search for EPC number of multiple cards Success   " + kTime},
-        {group->RadioButton42, "BB 01 C1 00 01 03 C5 7E", "BB00C1000103C57E",
+        {group->tidRadio, "BB 01 C1 00 01 03 C5 7E", "BB00C1000103C57E",
          rx("BB 01 C1 00 01 03 C5 7E") << "Set Active read TID number Success   " + kTime},
-        {group->RadioButton43, "BB 01 C9 00 01 03 CE 7E", "BB00C9000703000000000008DB7E",
+        {group->memorySectorRadio, "BB 01 C9 00 01 03 CE 7E", "BB00C9000703000000000008DB7E",
          QStringList{sectorLine} << rx("BB 01 C9 00 01 03 CE 7E")
                                  << "Set Active read memory sector Success   " + kTime},
         // Status 03 names TID or sector only when that mode is selected; 04 to 07 name nothing.
-        {group->RadioButton39, "BB 01 C1 00 01 03 C5 7E", "BB00C1000101C37E",
+        {group->singleEpcRadio, "BB 01 C1 00 01 03 C5 7E", "BB00C1000101C37E",
          rx("BB 01 C1 00 01 03 C5 7E") << "Set  Success   " + kTime},
-        {group->RadioButton41, "BB 01 C1 00 01 07 C9 7E", "BB00C1000102C47E",
+        {group->multipleEpcRadio, "BB 01 C1 00 01 07 C9 7E", "BB00C1000102C47E",
          rx("BB 01 C1 00 01 07 C9 7E") << "Set  Success   " + kTime},
         // Above 7: an error code, named by the selected mode and explained.
-        {group->RadioButton40, "BB 01 FF 00 01 10 11 7E", "BB00C1000100C27E",
+        {group->passiveRadio, "BB 01 FF 00 01 10 11 7E", "BB00C1000100C27E",
          rx("BB 01 FF 00 01 10 11 7E") << "Set Passive reader modefalse   " + kTime
                                        << QStringLiteral("输入的参数大于最大允许范围，溢出.....") << ""},
-        {group->RadioButton42, "BB 01 FF 00 01 08 09 7E", "BB00C1000103C57E",
+        {group->tidRadio, "BB 01 FF 00 01 08 09 7E", "BB00C1000103C57E",
          rx("BB 01 FF 00 01 08 09 7E") << "Set Active read TID numberfalse   " + kTime << ""
                                        << ""},
-        {group->RadioButton41, "BB 01 FF 00 01 0A 0B 7E", "BB00C1000102C47E",
+        {group->multipleEpcRadio, "BB 01 FF 00 01 0A 0B 7E", "BB00C1000102C47E",
          rx("BB 01 FF 00 01 0A 0B 7E") << "Set Active search for EPC number of multiple cardsfalse   " + kTime << ""
                                        << ""},
-        {group->RadioButton43, "BB 01 FF 00 01 17 18 7E", "BB00C9000703000000000008DB7E",
+        {group->memorySectorRadio, "BB 01 FF 00 01 17 18 7E", "BB00C9000703000000000008DB7E",
          QStringList{sectorLine} << rx("BB 01 FF 00 01 17 18 7E") << "Set false   " + kTime << ""
                                  << ""},
         // No answer, or one too short to hold the status byte: no data.
-        {group->RadioButton39, "", "BB00C1000101C37E", {"Data error,no data recevice..   " + kTime, ""}},
-        {group->RadioButton40, "BB 01 C1 00 01", "BB00C1000100C27E",
+        {group->singleEpcRadio, "", "BB00C1000101C37E", {"Data error,no data recevice..   " + kTime, ""}},
+        {group->passiveRadio, "BB 01 C1 00 01", "BB00C1000100C27E",
          rx("BB 01 C1 00 01") << "Data error,no data recevice..   " + kTime << ""},
     };
     for (const Case &c : cases) {
         reset();
         c.radio->setChecked(true);
         module.replies.push_back(hex::toBytes(QString::fromLatin1(c.reply)));
-        group->Button75->click();
+        group->readingModeButton->click();
         EXPECT_EQ(module.frames, QStringList{c.frame}) << c.reply;
         EXPECT_EQ(log(), c.lines) << c.reply;
     }
@@ -201,15 +201,15 @@ TEST_F(WorkModes, OnlyABlockAfterTheSendAnswersIt)
 {
     // A block that came in earlier is no answer to the next frame.
     module.send(hex::toBytes(QStringLiteral("BB 01 C1 00 01 01 C3 7E")));
-    waits::waitUntil(2000, [&] { return line->blocksReceived() > 0; });
-    ASSERT_EQ(line->SerialReplyHex(), "BB01C1000101C37E");
+    waits::waitUntil(2000, [&] { return connection->line().blocksReceived() > 0; });
+    ASSERT_EQ(connection->line().lastBlockHex(), "BB01C1000101C37E");
     reset();
-    group->Button75->click();
+    group->readingModeButton->click();
     EXPECT_EQ(log(), (QStringList{"Data error,no data recevice..   " + kTime, ""}));
     reset();
-    group->Button76->click();
+    group->usbHidButton->click();
     EXPECT_EQ(log(), (QStringList{"Data error,no data recevice..   " + kTime, ""}));
-    EXPECT_TRUE(line->Comm1->isOpen());
+    EXPECT_TRUE(connection->line().port->isOpen());
 
     // A USB reply held from an earlier exchange neither ends the wait nor is read.
     usb.reply(QStringLiteral("AA 00 02 01 83 80 BB"));
@@ -217,7 +217,7 @@ TEST_F(WorkModes, OnlyABlockAfterTheSendAnswersIt)
     ASSERT_FALSE(form->link().ReplyHex().isEmpty());
     reset();
     module.replies.push_back(hex::toBytes(QStringLiteral("BB 01 C1 00 01 01 C3 7E")));
-    group->Button75->click();
+    group->readingModeButton->click();
     EXPECT_EQ(log(), rx("BB 01 C1 00 01 01 C3 7E")
                          << "Set Active search for EPC number of single card Success   " + kTime);
 }
@@ -246,29 +246,29 @@ TEST_F(WorkModes, Button76SwitchesToHidAndClosesThePortOnSuccess)
     for (const Case &c : cases) {
         reset();
         module.replies.push_back(hex::toBytes(QString::fromLatin1(c.reply)));
-        group->Button76->click();
+        group->usbHidButton->click();
         EXPECT_EQ(module.frames, QStringList{"BB00C2000100C37E"}) << c.reply;
         EXPECT_EQ(log(), c.lines) << c.reply;
-        EXPECT_EQ(line->Comm1->isOpen(), c.stillOpen) << c.reply;
+        EXPECT_EQ(connection->line().port->isOpen(), c.stillOpen) << c.reply;
     }
-    EXPECT_TRUE(line->Button1->isEnabled());
-    EXPECT_FALSE(line->Button2->isEnabled());
+    EXPECT_TRUE(connection->openButton->isEnabled());
+    EXPECT_FALSE(connection->closeButton->isEnabled());
 
     // With the port closed nothing goes out: no data.
     reset();
     module.replies.push_back(hex::toBytes(QStringLiteral("BB 01 C2 00 01 00 C3 7E")));
-    group->Button76->click();
+    group->usbHidButton->click();
     EXPECT_TRUE(module.frames.isEmpty());
     EXPECT_EQ(log(), (QStringList{"Data error,no data recevice..   " + kTime, ""}));
 }
 
 TEST_F(WorkModes, SectorFieldsMustHoldTheirBytes)
 {
-    group->RadioButton43->setChecked(true);
-    group->Edit69->setText("01");
-    group->Edit70->setText("12 34 56 78");
-    group->Edit71->setText("0a");
-    group->Edit72->setText("ff");
+    group->memorySectorRadio->setChecked(true);
+    group->sectorEdit->setText("01");
+    group->sectorPasswordEdit->setText("12 34 56 78");
+    group->sectorAddressEdit->setText("0a");
+    group->sectorLengthEdit->setText("ff");
     // Case kept, the checksum over the bytes: C9+07+01+12+34+56+78+0A+FF = 0x2EE.
     const protocol::Request sector = group->sectorRequest();
     EXPECT_EQ(group->sectorLine(sector), "BB 00 C9 00 07 0112 34 56 780affEE7E");
@@ -280,23 +280,24 @@ TEST_F(WorkModes, SectorFieldsMustHoldTheirBytes)
         const char *message;
     };
     const Case cases[] = {
-        {group->Edit69, "", "The sector must be 1 byte of hexadecimal digits, two per byte, not ''."},
-        {group->Edit69, "3", "The sector must be 1 byte of hexadecimal digits, two per byte, not '3'."},
-        {group->Edit69, "0G", "The sector must be 1 byte of hexadecimal digits, two per byte, not '0G'."},
-        {group->Edit69, "0300", "The sector must be 1 byte of hexadecimal digits, two per byte, not '0300'."},
-        {group->Edit70, "00 00 00",
+        {group->sectorEdit, "", "The sector must be 1 byte of hexadecimal digits, two per byte, not ''."},
+        {group->sectorEdit, "3", "The sector must be 1 byte of hexadecimal digits, two per byte, not '3'."},
+        {group->sectorEdit, "0G", "The sector must be 1 byte of hexadecimal digits, two per byte, not '0G'."},
+        {group->sectorEdit, "0300", "The sector must be 1 byte of hexadecimal digits, two per byte, not '0300'."},
+        {group->sectorPasswordEdit, "00 00 00",
          "The password must be 4 bytes of hexadecimal digits, two per byte, not '00 00 00'."},
-        {group->Edit70, "00,00,00,0",
+        {group->sectorPasswordEdit, "00,00,00,0",
          "The password must be 4 bytes of hexadecimal digits, two per byte, not '00,00,00,0'."},
-        {group->Edit71, "\xEF\xBC\x90\xEF\xBC\x90",
+        {group->sectorAddressEdit, "\xEF\xBC\x90\xEF\xBC\x90",
          "The address must be 1 byte of hexadecimal digits, two per byte, not '\xEF\xBC\x90\xEF\xBC\x90'."},
-        {group->Edit72, "1 0 0", "The length must be 1 byte of hexadecimal digits, two per byte, not '1 0 0'."},
+        {group->sectorLengthEdit, "1 0 0",
+         "The length must be 1 byte of hexadecimal digits, two per byte, not '1 0 0'."},
     };
     for (const Case &c : cases) {
         reset();
         const QString before = c.edit->text();
         c.edit->setText(QString::fromUtf8(c.text));
-        group->Button75->click();
+        group->readingModeButton->click();
         EXPECT_EQ(errors, QStringList{QString::fromUtf8(c.message)}) << c.text;
         EXPECT_TRUE(log().isEmpty()) << c.text;
         c.edit->setText(before);
@@ -309,10 +310,10 @@ TEST_F(WorkModes, SectorOpensTheCardMemoryWindow)
 {
     QStringList shown;
     guard::setModalRunner([&](QDialog *d) { shown << d->windowTitle(); });
-    group->Button77->click();
-    group->Button77->click();
+    group->cardMemoryButton->click();
+    group->cardMemoryButton->click();
     EXPECT_EQ(shown, (QStringList{"Card memory structure", "Card memory structure"}));
-    EXPECT_TRUE(form->Form3.isNull());
+    EXPECT_TRUE(form->cardMemoryWindow.isNull());
 }
 
 // Unplugging the adapter: the far end of the line closes under the open port.
@@ -330,13 +331,13 @@ TEST_F(WorkModes, AVanishedDeviceIsReportedClosedAndTheNextCommandSaysSo)
     module.master = -1;
     QElapsedTimer clock;
     clock.start();
-    waits::waitUntil(1000, [&] { return !line->Comm1->isOpen(); });
+    waits::waitUntil(1000, [&] { return !connection->line().port->isOpen(); });
     EXPECT_LT(clock.elapsed(), 1000);
     EXPECT_EQ(log(),
               QStringList{"Serial port " + name + " is gone (the device was removed): it is closed..   " + kTime});
-    EXPECT_FALSE(line->Comm1->isOpen());
-    EXPECT_TRUE(line->Button1->isEnabled());
-    EXPECT_FALSE(line->Button2->isEnabled());
+    EXPECT_FALSE(connection->line().port->isOpen());
+    EXPECT_TRUE(connection->openButton->isEnabled());
+    EXPECT_FALSE(connection->closeButton->isEnabled());
     EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
     const double before = cpuSeconds();
     waits::waitUntil(300, [] { return false; });
@@ -344,14 +345,14 @@ TEST_F(WorkModes, AVanishedDeviceIsReportedClosedAndTheNextCommandSaysSo)
 
     // The next command blames the port, not the reader; once the user closes it, that is
     // the user's closed port again.
-    group->Button75->click();
+    group->readingModeButton->click();
     const QString closed = "The serial port " + name +
                            " is closed: it went away (the device was removed). Connect it again and press Open.";
     EXPECT_EQ(errors, QStringList{closed});
     EXPECT_EQ(log().size(), 1);
-    line->Button2Click();
+    connection->Button2Click();
     errors.clear();
-    group->Button75->click();
+    group->readingModeButton->click();
     EXPECT_TRUE(errors.isEmpty());
 }
 

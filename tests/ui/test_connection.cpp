@@ -56,8 +56,8 @@ struct Connection : WindowTestBase {
     QString panel() const { return form->panels[1]->text(); }
     QStringList press()
     {
-        form->RichEdit1->clear();
-        form->TabSheet1->Button27->click();
+        form->logPane->clear();
+        form->keyboardPage->activeModeButton->click();
         return log();
     }
 };
@@ -120,8 +120,8 @@ TEST_F(Connection, LoopsEndWithALineWhenTheReaderGoes)
         std::function<QCheckBox *()> box;
         QString line;
     } loops[] = {
-        {"repeat box", [&] { return form->TabSheet2->CheckBox2; }, "Repeat stopped. " + kGone + "   " + kStamp},
-        {"automatic writing", [&] { return form->TabSheet8->CheckBox20; },
+        {"repeat box", [&] { return form->s50Page->readRepeatBox; }, "Repeat stopped. " + kGone + "   " + kStamp},
+        {"automatic writing", [&] { return form->epcWritePage->CheckBox20; },
          "Automatic writing stopped. " + kGone + "   " + kStamp},
     };
     for (const auto &l : loops) {
@@ -134,13 +134,13 @@ TEST_F(Connection, LoopsEndWithALineWhenTheReaderGoes)
         });
         // Should the loop not end by itself, the test unticks the box rather than hang.
         QTimer::singleShot(5000, box, [box] { box->setChecked(false); });
-        form->RichEdit1->clear();
+        form->logPane->clear();
         box->click();
         EXPECT_FALSE(box->isChecked()) << l.name;
         ASSERT_FALSE(log().isEmpty()) << l.name;
         EXPECT_EQ(log().last(), l.line) << l.name;
     }
-    EXPECT_EQ(form->TabSheet8->CheckBox20->text(), "Automatic card");
+    EXPECT_EQ(form->epcWritePage->CheckBox20->text(), "Automatic card");
 }
 
 } // namespace

@@ -72,17 +72,17 @@ TEST_F(Habits, KeyboardNavigationNeverLandsOnAHiddenPage)
                                     {Qt::Key_Backtab, ctrlShift, 1},
                                     {Qt::Key_PageUp, ctrl, 0}};
     // From wherever the focus is: the tab bar, a field of the page, the log pane.
-    QWidget *const focuses[] = {form->PageControl1->tabBar(), form->TabSheet1->Edit64, form->RichEdit1};
+    QWidget *const focuses[] = {form->pageControl->tabBar(), form->keyboardPage->byteCountEdit, form->logPane};
     for (QWidget *focus : focuses) {
         for (const auto &[keys, on] : {std::pair{&hidden, false}, std::pair{&shown, true}}) {
             hfPages()->setChecked(on);
-            form->PageControl1->setCurrentIndex(0);
+            form->pageControl->setCurrentIndex(0);
             for (const Key &k : *keys) {
                 press(focus, k.key, k.modifiers);
-                const int now = form->PageControl1->currentIndex();
+                const int now = form->pageControl->currentIndex();
                 EXPECT_EQ(now, k.page) << focus->metaObject()->className() << " key " << k.key << " pages shown " << on;
-                EXPECT_TRUE(form->PageControl1->isTabVisible(now));
-                EXPECT_EQ(form->PageControl1->tabBar()->currentIndex(), now) << "the tab of the page is selected";
+                EXPECT_TRUE(form->pageControl->isTabVisible(now));
+                EXPECT_EQ(form->pageControl->tabBar()->currentIndex(), now) << "the tab of the page is selected";
             }
         }
     }
@@ -100,16 +100,16 @@ TEST_F(Habits, HiddenPagesShowOnRequestAndAreBuiltOnTheirFirstShow)
     EXPECT_FALSE(action->isChecked());
     action->setChecked(true);
     for (int i = 1; i <= 5; ++i)
-        EXPECT_TRUE(window.PageControl1->isTabVisible(i)) << i;
-    EXPECT_FALSE(window.TabSheet2->isBuilt()) << "shown as a tab, not yet as a page";
-    window.PageControl1->setCurrentIndex(2);
+        EXPECT_TRUE(window.pageControl->isTabVisible(i)) << i;
+    EXPECT_FALSE(window.s50Page->isBuilt()) << "shown as a tab, not yet as a page";
+    window.pageControl->setCurrentIndex(2);
     QApplication::processEvents();
-    EXPECT_TRUE(window.TabSheet2->isBuilt());
+    EXPECT_TRUE(window.s50Page->isBuilt());
     // Hidden again while one of them is the current page: the first page takes its place.
     action->setChecked(false);
     for (int i = 1; i <= 5; ++i)
-        EXPECT_FALSE(window.PageControl1->isTabVisible(i)) << i;
-    EXPECT_EQ(window.PageControl1->currentIndex(), 0);
+        EXPECT_FALSE(window.pageControl->isTabVisible(i)) << i;
+    EXPECT_EQ(window.pageControl->currentIndex(), 0);
 }
 
 TEST_F(Habits, PositionStyleAndHfPagesAreKeptButNoField)
@@ -118,18 +118,18 @@ TEST_F(Habits, PositionStyleAndHfPagesAreKeptButNoField)
     hfPages()->setChecked(true);
     find<QAction>("N13")->trigger(); // "Stype three": the Windows look
     form->move(123, 77);
-    form->TabSheet1->Edit64->setText("42");
+    form->keyboardPage->byteCountEdit->setText("42");
     reopen();
     EXPECT_TRUE(hfPages()->isChecked());
-    EXPECT_TRUE(form->PageControl1->isTabVisible(1));
+    EXPECT_TRUE(form->pageControl->isTabVisible(1));
     EXPECT_EQ(QApplication::style()->name().toLower(), "windows");
     EXPECT_EQ(form->pos(), QPoint(123, 77));
-    EXPECT_EQ(form->TabSheet1->Edit64->text(), "10") << "fields start with the form's own values";
+    EXPECT_EQ(form->keyboardPage->byteCountEdit->text(), "10") << "fields start with the form's own values";
 
     hfPages()->setChecked(false);
     reopen();
     EXPECT_FALSE(hfPages()->isChecked());
-    EXPECT_FALSE(form->PageControl1->isTabVisible(1));
+    EXPECT_FALSE(form->pageControl->isTabVisible(1));
 }
 
 } // namespace

@@ -115,7 +115,7 @@ TEST_F(Pane, AddBreaksLinesAtEveryKindOfLineEnd)
 TEST_F(Pane, PopupMenuItemsInOrder)
 {
     QStringList seen;
-    for (QAction *a : pane.PopupMenu1->actions())
+    for (QAction *a : pane.contextMenu->actions())
         seen << (a->isSeparator() ? QStringLiteral("-") : a->objectName() + QLatin1Char('=') + a->text());
     EXPECT_EQ(seen, (QStringList{"MenuItem1=Clear", "MenuItem2=Save", "-", "N15=Revoke", "N20=Select all", "-",
                                  "N17=Shear", "N18=Copy", "N19=Paste"}));

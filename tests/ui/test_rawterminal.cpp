@@ -34,10 +34,10 @@ struct Terminal : WindowTest {
         });
         form = std::make_unique<TForm1>(usb);
         buildPages(*form);
-        t = form->TabSheet9->terminal;
-        t->Edit6->setText("0"); // no pause after a send unless a test wants one
+        t = form->serialPage->terminal;
+        t->periodEdit->setText("0"); // no pause after a send unless a test wants one
     }
-    QStringList log() const { return form->RichEdit1->lines(); }
+    QStringList log() const { return form->logPane->lines(); }
 };
 
 TEST_F(Terminal, HiddenGroupWithItsDefaults)
@@ -45,20 +45,20 @@ TEST_F(Terminal, HiddenGroupWithItsDefaults)
     EXPECT_EQ(t->objectName(), "GroupBox5");
     EXPECT_EQ(t->title(), QString::fromUtf8("发送信息"));
     EXPECT_TRUE(t->isHidden());
-    EXPECT_EQ(t->Memo1->toPlainText(), "AA 00 03 85 01 78 ff BB");
-    EXPECT_TRUE(t->RadioButton37->isChecked());
-    EXPECT_FALSE(t->RadioButton38->isChecked());
-    EXPECT_FALSE(t->CheckBox3->isChecked());
+    EXPECT_EQ(t->sendBox->toPlainText(), "AA 00 03 85 01 78 ff BB");
+    EXPECT_TRUE(t->serialSendRadio->isChecked());
+    EXPECT_FALSE(t->usbSendRadio->isChecked());
+    EXPECT_FALSE(t->autoSendBox->isChecked());
     TForm1 fresh(usb);
     buildPages(fresh);
-    EXPECT_EQ(fresh.TabSheet9->terminal->Edit6->text(), "1000");
-    const OptionGroups *o = fresh.TabSheet9->options;
-    EXPECT_TRUE(o->RadioButton3->isChecked());
-    EXPECT_FALSE(o->RadioButton4->isChecked());
-    EXPECT_TRUE(o->RadioButton18->isChecked());
-    EXPECT_EQ(o->Edit23->text(), "2B");
-    EXPECT_TRUE(o->GroupBox4->isHidden());
-    EXPECT_TRUE(o->GroupBox28->isHidden());
+    EXPECT_EQ(fresh.serialPage->terminal->periodEdit->text(), "1000");
+    const OptionGroups *o = fresh.serialPage->options;
+    EXPECT_TRUE(o->readWriteRadio->isChecked());
+    EXPECT_FALSE(o->echoRadio->isChecked());
+    EXPECT_TRUE(o->bigBuzzerRadio->isChecked());
+    EXPECT_EQ(o->customByteEdit->text(), "2B");
+    EXPECT_TRUE(o->readingStateGroup->isHidden());
+    EXPECT_TRUE(o->buzzerGroup->isHidden());
 }
 
 TEST_F(Terminal, SendsTheBoxAsBytesAndLogsOnlyWhatTheLinkSays)
@@ -78,14 +78,14 @@ TEST_F(Terminal, SendsTheBoxAsBytesAndLogsOnlyWhatTheLinkSays)
         {longFrame, false, "-", {"frame too long (256 bytes, at most 255): not sent"}},
     };
     for (const auto &c : cases) {
-        form->RichEdit1->clear();
+        form->logPane->clear();
         usb.sent.clear();
         usb.queued.clear();
         usb.reply("AA 00 01 00 01 BB");
-        form->TabSheet9->options->RadioButton4->setChecked(c.echo);
-        form->TabSheet9->options->RadioButton3->setChecked(!c.echo);
-        t->Memo1->setPlainText(c.memo);
-        t->Button3->click();
+        form->serialPage->options->echoRadio->setChecked(c.echo);
+        form->serialPage->options->readWriteRadio->setChecked(!c.echo);
+        t->sendBox->setPlainText(c.memo);
+        t->sendButton->click();
         if (c.sent == "-")
             EXPECT_TRUE(usb.sent.isEmpty()) << c.memo.left(20).toStdString();
         else
@@ -93,49 +93,49 @@ TEST_F(Terminal, SendsTheBoxAsBytesAndLogsOnlyWhatTheLinkSays)
         EXPECT_EQ(log(), c.lines) << c.memo.left(20).toStdString();
     }
     usb.connected = false;
-    form->RichEdit1->clear();
-    t->Memo1->setPlainText("AA BB");
-    t->Button3->click();
+    form->logPane->clear();
+    t->sendBox->setPlainText("AA BB");
+    t->sendButton->click();
     EXPECT_EQ(log(), QStringList{"data error,please check Device Connection..."});
     EXPECT_TRUE(errors.isEmpty());
 }
 
 TEST_F(Terminal, SendWaitsThePeriodAndRefusesABadOneBeforeSending)
 {
-    t->Edit6->setText("150");
+    t->periodEdit->setText("150");
     QElapsedTimer clock;
     clock.start();
-    t->Button3->click();
+    t->sendButton->click();
     EXPECT_GE(clock.elapsed(), 140);
     EXPECT_EQ(usb.sent.size(), 1);
     for (const char *bad : {"", "abc", "-5", "1.5", "99999999999", "0x10"}) {
         errors.clear();
         usb.sent.clear();
-        t->Edit6->setText(bad);
-        t->Button3->click();
+        t->periodEdit->setText(bad);
+        t->sendButton->click();
         EXPECT_EQ(errors.size(), 1) << bad;
         EXPECT_TRUE(usb.sent.isEmpty()) << bad;
     }
     // In the loop: one message, and the loop is over.
     errors.clear();
-    t->Edit6->setText("-1");
-    t->CheckBox3->click();
+    t->periodEdit->setText("-1");
+    t->autoSendBox->click();
     EXPECT_EQ(errors.size(), 1);
     EXPECT_TRUE(usb.sent.isEmpty());
 }
 
 TEST_F(Terminal, AutomaticSendingRunsUntilATabChangeUnticksIt)
 {
-    t->Edit6->setText("20");
+    t->periodEdit->setText("20");
     int sentAtChange = -1;
     QTimer::singleShot(150, [&] {
         sentAtChange = int(usb.sent.size());
-        form->PageControl1->setCurrentIndex(form->PageControl1->indexOf(form->TabSheet9));
+        form->pageControl->setCurrentIndex(form->pageControl->indexOf(form->serialPage));
     });
     QElapsedTimer clock;
     clock.start();
-    t->CheckBox3->click();
-    EXPECT_FALSE(t->CheckBox3->isChecked());
+    t->autoSendBox->click();
+    EXPECT_FALSE(t->autoSendBox->isChecked());
     EXPECT_GE(sentAtChange, 2);
     EXPECT_LE(usb.sent.size(), sentAtChange + 1) << "the loop ends after the wait it was in";
     EXPECT_LT(clock.elapsed(), 2000);
@@ -144,11 +144,11 @@ TEST_F(Terminal, AutomaticSendingRunsUntilATabChangeUnticksIt)
 
 TEST_F(Terminal, ClosingTheWindowDuringAutomaticSendingEndsCleanly)
 {
-    t->Edit6->setText("5000");
+    t->periodEdit->setText("5000");
     QTimer::singleShot(50, [&] { form->close(); });
     QElapsedTimer clock;
     clock.start();
-    t->CheckBox3->click();
+    t->autoSendBox->click();
     EXPECT_LT(clock.elapsed(), 1500);
     EXPECT_EQ(usb.sent.size(), 1);
     EXPECT_TRUE(errors.isEmpty());
@@ -157,9 +157,9 @@ TEST_F(Terminal, ClosingTheWindowDuringAutomaticSendingEndsCleanly)
 TEST_F(Terminal, LoadSaveAndEmptyTheBox)
 {
     const QString path = dir.filePath("box.txt");
-    t->Memo1->setPlainText(QString::fromUtf8("AA 00 03\n85 01 78 ff BB\n注释"));
+    t->sendBox->setPlainText(QString::fromUtf8("AA 00 03\n85 01 78 ff BB\n注释"));
     answer = path;
-    t->Button5->click();
+    t->saveButton->click();
     ASSERT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
     EXPECT_EQ(asked.last().title, QString::fromUtf8("保存接收数据！"));
     EXPECT_EQ(asked.last().filter, QString::fromUtf8("文本文件(.txt) (*.txt)"));
@@ -168,25 +168,25 @@ TEST_F(Terminal, LoadSaveAndEmptyTheBox)
     EXPECT_EQ(f.readAll(), QString::fromUtf8("AA 00 03\r\n85 01 78 ff BB\r\n注释\r\n").toUtf8());
     f.close();
 
-    t->Button7->click();
-    EXPECT_TRUE(t->Memo1->toPlainText().isEmpty());
-    t->Button6->click();
+    t->emptyButton->click();
+    EXPECT_TRUE(t->sendBox->toPlainText().isEmpty());
+    t->loadButton->click();
     EXPECT_EQ(asked.last().kind, filedialogs::Request::Kind::Open);
     EXPECT_EQ(asked.last().title, QString::fromUtf8("载入数据！"));
     EXPECT_TRUE(asked.last().filter.isEmpty());
-    EXPECT_EQ(t->memoLines(), (QStringList{"AA 00 03", "85 01 78 ff BB", QString::fromUtf8("注释")}));
+    EXPECT_EQ(t->sendBoxLines(), (QStringList{"AA 00 03", "85 01 78 ff BB", QString::fromUtf8("注释")}));
 
     // An empty box saves an empty file; cancelling either dialog changes nothing.
-    t->Button7->click();
-    t->Button5->click();
+    t->emptyButton->click();
+    t->saveButton->click();
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_TRUE(f.readAll().isEmpty());
     f.close();
-    t->Memo1->setPlainText("kept");
+    t->sendBox->setPlainText("kept");
     answer.clear();
-    t->Button6->click();
-    t->Button5->click();
-    EXPECT_EQ(t->Memo1->toPlainText(), "kept");
+    t->loadButton->click();
+    t->saveButton->click();
+    EXPECT_EQ(t->sendBox->toPlainText(), "kept");
     EXPECT_TRUE(errors.isEmpty());
 }
 
@@ -211,17 +211,17 @@ TEST_F(Terminal, LoadTakesEveryKindOfLineEndAndRefusesWhatItCannotRead)
     for (const auto &c : cases)
         EXPECT_EQ(RawTerminalGroup::linesOf(c.file), c.lines) << c.file.toHex().constData();
 
-    t->Memo1->setPlainText("unchanged");
+    t->sendBox->setPlainText("unchanged");
     for (const QString &bad : {dir.filePath("missing.txt"), dir.path()}) {
         errors.clear();
         answer = bad;
-        t->Button6->click();
+        t->loadButton->click();
         EXPECT_EQ(errors.size(), 1) << bad.toStdString();
-        EXPECT_EQ(t->Memo1->toPlainText(), "unchanged");
+        EXPECT_EQ(t->sendBox->toPlainText(), "unchanged");
     }
     errors.clear();
     answer = dir.filePath("none/box.txt");
-    t->Button5->click();
+    t->saveButton->click();
     EXPECT_EQ(errors.size(), 1);
 }
 

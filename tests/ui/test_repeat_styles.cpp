@@ -109,28 +109,38 @@ TEST_F(Repeat, APauseErrorEndsTheLoopWithOneMessage)
 
 TEST(RepeatTable, EveryBoxOfTheToolWithItsExtraTimeAndWait)
 {
+    using Id = RepeatBoxId;
     const struct {
+        Id id;
         const char *box;
         int extraMs;
         RepeatBox::Wait wait;
+        bool endsOnTabChange;
     } rows[] = {
-        {"CheckBox3", 0, RepeatBox::Wait::ReplyAware},   {"CheckBox2", 0, RepeatBox::Wait::Plain},
-        {"CheckBox1", 10, RepeatBox::Wait::Plain},       {"CheckBox4", 10, RepeatBox::Wait::ReplyAware},
-        {"CheckBox12", 10, RepeatBox::Wait::Plain},      {"CheckBox8", 10, RepeatBox::Wait::ReplyAware},
-        {"CheckBox9", 50, RepeatBox::Wait::ReplyAware},  {"CheckBox10", 100, RepeatBox::Wait::Plain},
-        {"CheckBox11", 10, RepeatBox::Wait::ReplyAware}, {"CheckBox13", 0, RepeatBox::Wait::Plain},
-        {"CheckBox14", 0, RepeatBox::Wait::Plain},       {"CheckBox5", 10, RepeatBox::Wait::ReplyAware},
-        {"CheckBox6", 10, RepeatBox::Wait::ReplyAware},  {"CheckBox7", 10, RepeatBox::Wait::ReplyAware},
+        {Id::RawSend, "CheckBox3", 0, RepeatBox::Wait::ReplyAware, true},
+        {Id::S50Read, "CheckBox2", 0, RepeatBox::Wait::Plain, true},
+        {Id::S50Write, "CheckBox1", 10, RepeatBox::Wait::Plain, true},
+        {Id::S50CardNumber, "CheckBox4", 10, RepeatBox::Wait::ReplyAware, true},
+        {Id::S50WriteRead, "CheckBox12", 10, RepeatBox::Wait::Plain, false},
+        {Id::UltralightSerial, "CheckBox8", 10, RepeatBox::Wait::ReplyAware, true},
+        {Id::UltralightRead, "CheckBox9", 50, RepeatBox::Wait::ReplyAware, true},
+        {Id::UltralightWrite, "CheckBox10", 100, RepeatBox::Wait::Plain, true},
+        {Id::TypeBRequest, "CheckBox11", 10, RepeatBox::Wait::ReplyAware, true},
+        {Id::IdNumber, "CheckBox13", 0, RepeatBox::Wait::Plain, false},
+        {Id::IdFileId, "CheckBox14", 0, RepeatBox::Wait::Plain, false},
+        {Id::IsoInventory, "CheckBox5", 10, RepeatBox::Wait::ReplyAware, true},
+        {Id::IsoRead, "CheckBox6", 10, RepeatBox::Wait::ReplyAware, true},
+        {Id::IsoWrite, "CheckBox7", 10, RepeatBox::Wait::ReplyAware, true},
     };
     for (const auto &r : rows) {
-        const RepeatDef *d = repeatDef(r.box);
-        ASSERT_NE(d, nullptr) << r.box;
-        EXPECT_EQ(d->extraMs, r.extraMs) << r.box;
-        EXPECT_EQ(d->wait, r.wait) << r.box;
+        const RepeatDef &d = repeatDef(r.id);
+        EXPECT_STREQ(d.box, r.box);
+        EXPECT_EQ(d.extraMs, r.extraMs) << r.box;
+        EXPECT_EQ(d.wait, r.wait) << r.box;
+        EXPECT_EQ(d.endsOnTabChange, r.endsOnTabChange) << r.box;
     }
-    EXPECT_EQ(repeatDef("CheckBox15"), nullptr);
-    EXPECT_EQ(QString::fromUtf8(repeatDef("CheckBox1")->caption), QString::fromUtf8("连续写        "));
-    EXPECT_EQ(QString::fromUtf8(repeatDef("CheckBox5")->caption), QString::fromUtf8("连续读   "));
+    EXPECT_EQ(QString::fromUtf8(repeatDef(Id::S50Write).caption), QString::fromUtf8("连续写        "));
+    EXPECT_EQ(QString::fromUtf8(repeatDef(Id::IsoInventory).caption), QString::fromUtf8("连续读   "));
 
     // A pause near the largest integer must not overflow into a negative wait.
     EXPECT_EQ(repeatWaitMs(100, 10), 110);

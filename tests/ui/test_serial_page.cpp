@@ -90,7 +90,7 @@ struct SerialPageTest : WindowTest {
         portscan::setScanDirectories(emptyRoot.path(), emptyRoot.path());
         form = std::make_unique<TForm1>(usb);
         buildPages(*form);
-        group = form->TabSheet9->connection;
+        group = form->serialPage->connection;
     }
     void TearDown() override
     {
@@ -102,8 +102,8 @@ struct SerialPageTest : WindowTest {
     QStringList items() const
     {
         QStringList list;
-        for (int i = 0; i < group->ComboBox1->count(); ++i)
-            list << group->ComboBox1->itemText(i);
+        for (int i = 0; i < group->portList->count(); ++i)
+            list << group->portList->itemText(i);
         return list;
     }
     // What the user does: pick an item of a list.
@@ -120,7 +120,7 @@ struct SerialPageTest : WindowTest {
         portscan::addExtraPath(b.path);
     }
     // Open, Close enabled?
-    std::pair<bool, bool> buttons() const { return {group->Button1->isEnabled(), group->Button2->isEnabled()}; }
+    std::pair<bool, bool> buttons() const { return {group->openButton->isEnabled(), group->closeButton->isEnabled()}; }
 };
 
 using Buttons = std::pair<bool, bool>;
@@ -129,21 +129,21 @@ TEST_F(SerialPageTest, StartUpControlsAndComponent)
 {
     EXPECT_EQ(group->objectName(), "GroupBox1");
     EXPECT_EQ(group->title(), "Communication information");
-    EXPECT_EQ(group->Label1->text(), "COM port: ");
-    EXPECT_EQ(group->Label2->text(), "Baud rate:    ");
-    EXPECT_EQ(group->Button1->text(), "Open");
-    EXPECT_EQ(group->Button2->text(), "Close");
+    EXPECT_EQ(group->portLabel->text(), "COM port: ");
+    EXPECT_EQ(group->baudRateLabel->text(), "Baud rate:    ");
+    EXPECT_EQ(group->openButton->text(), "Open");
+    EXPECT_EQ(group->closeButton->text(), "Close");
     EXPECT_EQ(buttons(), Buttons(false, true));
-    EXPECT_EQ(group->ComboBox1->count(), 0) << "no scan before the first tab change";
+    EXPECT_EQ(group->portList->count(), 0) << "no scan before the first tab change";
     QStringList rates;
-    for (int i = 0; i < group->ComboBox2->count(); ++i)
-        rates << group->ComboBox2->itemText(i);
+    for (int i = 0; i < group->baudRateList->count(); ++i)
+        rates << group->baudRateList->itemText(i);
     EXPECT_EQ(rates, (QStringList{"9600", "19200", "38400", "57600", "115200"}));
-    EXPECT_EQ(group->ComboBox2->currentText(), "9600");
-    EXPECT_TRUE(group->FirstCom().isEmpty());
-    EXPECT_TRUE(group->SerialReplyHex().isEmpty());
+    EXPECT_EQ(group->baudRateList->currentText(), "9600");
+    EXPECT_TRUE(group->firstPort().isEmpty());
+    EXPECT_TRUE(group->line().lastBlockHex().isEmpty());
 
-    const TComm &c = *group->Comm1;
+    const TComm &c = *group->line().port;
     EXPECT_FALSE(c.isOpen());
     EXPECT_EQ(c.CommName(), "COM1");
     EXPECT_EQ(c.BaudRate(), 9600u);
@@ -160,20 +160,20 @@ TEST_F(SerialPageTest, NoPortFoundListsNoComPortOnceAndOpenFails)
 {
     for (int round = 0; round < 2; ++round) {
         // A real tab change, through the page control's signal.
-        form->PageControl1->setCurrentIndex(round == 0 ? 6 : 0);
+        form->pageControl->setCurrentIndex(round == 0 ? 6 : 0);
         EXPECT_EQ(items(), QStringList{"No Com Port"}) << round;
-        EXPECT_EQ(group->ComboBox1->currentText(), "No Com Port");
-        EXPECT_EQ(group->FirstCom(), "none");
-        EXPECT_EQ(group->Comm1->CommName(), "/dev/none");
+        EXPECT_EQ(group->portList->currentText(), "No Com Port");
+        EXPECT_EQ(group->firstPort(), "none");
+        EXPECT_EQ(group->line().port->CommName(), "/dev/none");
     }
     guard::run([this] { group->Button1Click(); });
     EXPECT_EQ(errors, QStringList{"the com is not exist!..."});
     EXPECT_EQ(buttons(), Buttons(false, true)) << "a failed open leaves the buttons as they were";
     // Picking "No Com Port" closes first, then fails to open.
-    pick(group->ComboBox1, "No Com Port");
+    pick(group->portList, "No Com Port");
     EXPECT_EQ(errors.size(), 2);
     EXPECT_EQ(buttons(), Buttons(true, false));
-    EXPECT_FALSE(group->Comm1->isOpen());
+    EXPECT_FALSE(group->line().port->isOpen());
 }
 
 TEST_F(SerialPageTest, ABaudRateBeforeTheFirstScanOpensCom1AsADevice)
@@ -185,9 +185,9 @@ TEST_F(SerialPageTest, ABaudRateBeforeTheFirstScanOpensCom1AsADevice)
     QFile file(QStringLiteral("COM1"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
-    pick(group->ComboBox2, "38400");
+    pick(group->baudRateList, "38400");
     QDir::setCurrent(old);
-    EXPECT_EQ(group->Comm1->BaudRate(), 38400u);
+    EXPECT_EQ(group->line().port->BaudRate(), 38400u);
     EXPECT_EQ(errors, QStringList{"the com is not exist!..."});
     EXPECT_EQ(buttons(), Buttons(true, false));
 }
@@ -201,10 +201,10 @@ TEST_F(SerialPageTest, TabChangesListTheFreePortsWithoutDuplicates)
         EXPECT_EQ(items(), (QStringList{a.name(), b.name()})) << round;
     }
     EXPECT_TRUE(a.name().startsWith("pts/"));
-    EXPECT_EQ(group->FirstCom(), a.name());
-    EXPECT_EQ(group->ComboBox1->currentText(), a.name());
-    EXPECT_EQ(group->Comm1->CommName(), a.path);
-    EXPECT_FALSE(group->Comm1->isOpen()) << "a tab change neither opens nor closes";
+    EXPECT_EQ(group->firstPort(), a.name());
+    EXPECT_EQ(group->portList->currentText(), a.name());
+    EXPECT_EQ(group->line().port->CommName(), a.path);
+    EXPECT_FALSE(group->line().port->isOpen()) << "a tab change neither opens nor closes";
 
     // A port held by another program is not listed.
     TComm other;
@@ -212,46 +212,46 @@ TEST_F(SerialPageTest, TabChangesListTheFreePortsWithoutDuplicates)
     other.OpenPort();
     form->PageControl1Change();
     EXPECT_EQ(items(), QStringList{b.name()});
-    EXPECT_EQ(group->FirstCom(), b.name());
+    EXPECT_EQ(group->firstPort(), b.name());
 }
 
 TEST_F(SerialPageTest, ChoicesReopenAndATabChangeKeepsTheOpenPort)
 {
     registerBoth();
     form->PageControl1Change();
-    pick(group->ComboBox1, a.name());
+    pick(group->portList, a.name());
     ASSERT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
-    EXPECT_TRUE(group->Comm1->isOpen());
+    EXPECT_TRUE(group->line().port->isOpen());
     EXPECT_EQ(buttons(), Buttons(false, true));
 
-    pick(group->ComboBox2, "115200");
-    EXPECT_TRUE(group->Comm1->isOpen());
+    pick(group->baudRateList, "115200");
+    EXPECT_TRUE(group->line().port->isOpen());
     EXPECT_EQ(a.speed(), speed_t(B115200));
 
     form->PageControl1Change();
     EXPECT_EQ(items(), QStringList{b.name()}) << "our own open port is not listed";
-    EXPECT_EQ(group->Comm1->CommName(), b.path) << "for the next open";
-    EXPECT_TRUE(group->Comm1->isOpen());
+    EXPECT_EQ(group->line().port->CommName(), b.path) << "for the next open";
+    EXPECT_TRUE(group->line().port->isOpen());
     EXPECT_EQ(a.speed(), speed_t(B9600)) << "the open port runs at 9600 at once";
-    EXPECT_EQ(group->ComboBox2->currentText(), "115200");
-    group->Send232HEX(QStringLiteral("7E"));
+    EXPECT_EQ(group->baudRateList->currentText(), "115200");
+    group->line().sendHexText(QStringLiteral("7E"));
     EXPECT_EQ(a.receive(1), QByteArray("\x7E")) << "still the first port";
 
     // The Close button, then Open opens the port the tab change named.
-    group->Button2->click();
-    EXPECT_FALSE(group->Comm1->isOpen());
+    group->closeButton->click();
+    EXPECT_FALSE(group->line().port->isOpen());
     EXPECT_EQ(buttons(), Buttons(true, false));
-    group->Button1->click();
-    EXPECT_TRUE(group->Comm1->isOpen());
+    group->openButton->click();
+    EXPECT_TRUE(group->line().port->isOpen());
     EXPECT_EQ(buttons(), Buttons(false, true));
-    group->Send232HEX(QStringLiteral("01"));
+    group->line().sendHexText(QStringLiteral("01"));
     EXPECT_EQ(b.receive(1), QByteArray("\x01"));
     EXPECT_TRUE(a.receive(1, 200).isEmpty());
 
     // A failed open after a close leaves Open enabled.
-    group->Button2->click();
-    group->Comm1->setCommName(QStringLiteral("/dev/ttyUSB-gone"));
-    group->Button1->click();
+    group->closeButton->click();
+    group->line().port->setCommName(QStringLiteral("/dev/ttyUSB-gone"));
+    group->openButton->click();
     EXPECT_EQ(errors, QStringList{"the com is not exist!..."});
     EXPECT_EQ(buttons(), Buttons(true, false));
 }
@@ -260,18 +260,18 @@ TEST_F(SerialPageTest, EachReceivedBlockIsLoggedAndReplacesTheBuffer)
 {
     portscan::addExtraPath(a.path);
     form->PageControl1Change();
-    pick(group->ComboBox1, a.name());
+    pick(group->portList, a.name());
     struct Case {
         QByteArray bytes;
         const char *hex;
     } cases[] = {{QByteArray("\x01\xAB", 2), "01AB"}, {QByteArray("\x7E", 1), "7E"}, {QByteArray(3, '\0'), "000000"}};
     quint64 blocks = 0;
     for (const Case &c : cases) {
-        form->RichEdit1->clear();
+        form->logPane->clear();
         a.send(c.bytes);
-        waits::waitUntil(2000, [&] { return group->blocksReceived() > blocks; });
-        ASSERT_EQ(group->blocksReceived(), ++blocks) << c.hex;
-        EXPECT_EQ(group->SerialReplyHex(), c.hex);
+        waits::waitUntil(2000, [&] { return group->line().blocksReceived() > blocks; });
+        ASSERT_EQ(group->line().blocksReceived(), ++blocks) << c.hex;
+        EXPECT_EQ(group->line().lastBlockHex(), c.hex);
         EXPECT_EQ(log(), (QStringList{"232RX Data..", c.hex}));
     }
 }
@@ -281,8 +281,8 @@ TEST_F(SerialPageTest, Send232HexWritesWholePairsUnchanged)
     portscan::addExtraPath(a.path);
     form->PageControl1Change();
     // Closed: nothing goes out and nothing is said.
-    group->Send232HEX(QStringLiteral("BB 00 C1 00 01 01 C3 7E"));
-    pick(group->ComboBox1, a.name());
+    group->line().sendHexText(QStringLiteral("BB 00 C1 00 01 01 C3 7E"));
+    pick(group->portList, a.name());
     EXPECT_TRUE(a.receive(1, 150).isEmpty());
 
     struct Case {
@@ -297,7 +297,7 @@ TEST_F(SerialPageTest, Send232HexWritesWholePairsUnchanged)
         {"xyz", ""},
     };
     for (const Case &c : cases) {
-        group->Send232HEX(QString::fromLatin1(c.text));
+        group->line().sendHexText(QString::fromLatin1(c.text));
         const QByteArray want = hex::toBytes(QString::fromLatin1(c.bytes));
         EXPECT_EQ(hex::fromBytes(a.receive(want.size(), want.isEmpty() ? 100 : 2000)), c.bytes) << c.text;
     }
@@ -308,11 +308,11 @@ TEST_F(SerialPageTest, Send232HexWritesWholePairsUnchanged)
     longest.reserve(2 * 65536);
     for (int i = 0; i < 65535; ++i)
         longest += hex::byteText(i % 251);
-    group->Send232HEX(longest);
+    group->line().sendHexText(longest);
     const QByteArray got = a.receive(65535, 10000);
     ASSERT_EQ(got.size(), 65535);
     EXPECT_EQ(uint8_t(got[65534]), 65534 % 251);
-    group->Send232HEX(longest + QStringLiteral("00"));
+    group->line().sendHexText(longest + QStringLiteral("00"));
     EXPECT_TRUE(a.receive(1, 300).isEmpty());
     EXPECT_EQ(log(),
               QStringList{"Send data too long: 65536 bytes, at most 65535 bytes are sent at once..   01:07:09 PM"});
@@ -322,10 +322,10 @@ TEST_F(SerialPageTest, ClosingTheWindowClosesThePort)
 {
     portscan::addExtraPath(a.path);
     form->PageControl1Change();
-    pick(group->ComboBox1, a.name());
-    ASSERT_TRUE(group->Comm1->isOpen());
+    pick(group->portList, a.name());
+    ASSERT_TRUE(group->line().port->isOpen());
     form->close();
-    EXPECT_FALSE(group->Comm1->isOpen());
+    EXPECT_FALSE(group->line().port->isOpen());
     TComm again;
     again.setCommName(a.path);
     EXPECT_NO_THROW(again.OpenPort()) << "the port was let go";
@@ -335,17 +335,17 @@ TEST_F(SerialPageTest, TheFarEndVanishingLeavesAPortThatClosesAndReopens)
 {
     portscan::addExtraPath(b.path);
     form->PageControl1Change();
-    pick(group->ComboBox1, b.name());
+    pick(group->portList, b.name());
     ::close(b.master);
     b.master = -1;
     waits::waitUntil(300, [] { return false; });
-    group->Button2->click();
-    EXPECT_FALSE(group->Comm1->isOpen());
+    group->closeButton->click();
+    EXPECT_FALSE(group->line().port->isOpen());
     portscan::addExtraPath(a.path);
     form->PageControl1Change();
     EXPECT_EQ(items(), QStringList{a.name()}) << "a line without its far end does not open";
-    pick(group->ComboBox1, a.name());
-    EXPECT_TRUE(group->Comm1->isOpen());
+    pick(group->portList, a.name());
+    EXPECT_TRUE(group->line().port->isOpen());
     EXPECT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
 }
 
@@ -367,7 +367,7 @@ TEST_F(SerialPageTest, ABusyPortNamesTheProgramThatHoldsIt)
     clock.start();
     while (portscan::probe(a.path) && clock.elapsed() < 5000)
         QThread::msleep(10);
-    group->Comm1->setCommName(a.path);
+    group->line().port->setCommName(a.path);
     guard::run([this] { group->Button1Click(); });
     holder.kill();
     holder.waitForFinished();
@@ -375,7 +375,7 @@ TEST_F(SerialPageTest, ABusyPortNamesTheProgramThatHoldsIt)
     EXPECT_TRUE(errors[0].startsWith("the com is not exist!...\n" + a.path + " is open in "))
         << errors[0].toStdString();
     EXPECT_TRUE(errors[0].contains(QStringLiteral("flock (pid %1)").arg(pid))) << errors[0].toStdString();
-    EXPECT_FALSE(group->Comm1->isOpen());
+    EXPECT_FALSE(group->line().port->isOpen());
 }
 
 TEST_F(SerialPageTest, AnAdapterPluggedBackUnderItsNameIsListedAgainAndOpens)
@@ -387,15 +387,15 @@ TEST_F(SerialPageTest, AnAdapterPluggedBackUnderItsNameIsListedAgainAndOpens)
     ASSERT_TRUE(QFile::link(line->path, port));
     portscan::addExtraPath(port);
     form->PageControl1Change();
-    pick(group->ComboBox1, port);
-    ASSERT_TRUE(group->Comm1->isOpen());
+    pick(group->portList, port);
+    ASSERT_TRUE(group->line().port->isOpen());
 
     // Unplugged: the line goes, and its node with it.
     ::close(line->master);
     line->master = -1;
     QFile::remove(port);
-    waits::waitUntil(3000, [this] { return !group->Comm1->isOpen(); });
-    EXPECT_FALSE(group->Comm1->isOpen());
+    waits::waitUntil(3000, [this] { return !group->line().port->isOpen(); });
+    EXPECT_FALSE(group->line().port->isOpen());
     EXPECT_TRUE(
         log().contains("Serial port " + port + " is gone (the device was removed): it is closed..   01:07:09 PM"))
         << log().join('\n').toStdString();
@@ -408,12 +408,12 @@ TEST_F(SerialPageTest, AnAdapterPluggedBackUnderItsNameIsListedAgainAndOpens)
     ASSERT_TRUE(QFile::link(again.path, port));
     form->PageControl1Change();
     EXPECT_TRUE(items().contains(port));
-    pick(group->ComboBox1, port);
-    EXPECT_TRUE(group->Comm1->isOpen());
-    group->Send232HEX(QStringLiteral("7E"));
+    pick(group->portList, port);
+    EXPECT_TRUE(group->line().port->isOpen());
+    group->line().sendHexText(QStringLiteral("7E"));
     EXPECT_EQ(again.receive(1), QByteArray("\x7E"));
     EXPECT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
-    group->Button2->click();
+    group->closeButton->click();
     portscan::removeExtraPath(port);
 }
 

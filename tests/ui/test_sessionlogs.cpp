@@ -125,7 +125,7 @@ TEST_F(SessionLogs, ToolsMenuBetweenStypeAndAboutKeepsTheLinesOfTheRun)
     ASSERT_NE(log, nullptr);
     EXPECT_TRUE(log->path().startsWith(sessionlogs::defaultFolder() + QLatin1Char('/')));
     form->log(QStringLiteral("Set Up Success   01:07:09 PM\r\n"));
-    form->RichEdit1->MenuItem1Click(); // Clear empties the pane, not the log
+    form->logPane->MenuItem1Click(); // Clear empties the pane, not the log
     form->log(QStringLiteral("after the clear"));
     log->drain();
     EXPECT_EQ(fileLines(log->path()), (QStringList{"Set Up Success   01:07:09 PM", "", "after the clear"}));
@@ -143,7 +143,7 @@ TEST_F(SessionLogs, KeepIsRememberedAndOffWritesNothing)
     const QString firstPath = form->sessionLogs->log()->path();
     find<QAction>("ToolsKeepSessionLogs")->trigger();
     EXPECT_EQ(form->sessionLogs->log(), nullptr);
-    EXPECT_EQ(form->RichEdit1->sessionLog(), nullptr);
+    EXPECT_EQ(form->logPane->sessionLog(), nullptr);
     form->log(QStringLiteral("not in any file"));
 
     form = std::make_unique<TForm1>(usb);

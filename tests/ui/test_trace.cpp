@@ -22,8 +22,8 @@ struct Trace : WindowTest {
 TEST_F(Trace, ListsEveryExchangeDecodedAndFiltersByFamily)
 {
     usb.responder = [](const QByteArray &) { return hex::toBytes("AA 00 01 00 01 BB"); };
-    form->TabSheet1->Button24->click(); // keyboard: set format
-    form->TabSheet7->Button30->click(); // output device: interval
+    form->keyboardPage->setFormatButton->click();    // keyboard: set format
+    form->outputDevicePage->intervalButton->click(); // output device: interval
     form->findChild<QAction *>("ToolsFrameTrace")->trigger();
     ASSERT_TRUE(form->frameTrace);
     TraceWindow &w = *form->frameTrace;

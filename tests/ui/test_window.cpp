@@ -46,13 +46,13 @@ TEST_F(Window, PagesTabsStatusBarAndMenus)
                               "Serial port function",
                               "Wifi Settings"};
     const bool shown[] = {true, false, false, false, false, false, true, true, true, true};
-    ASSERT_EQ(form->PageControl1->count(), 10);
+    ASSERT_EQ(form->pageControl->count(), 10);
     for (int i = 0; i < 10; ++i) {
-        EXPECT_EQ(form->PageControl1->widget(i)->objectName(), names[i]);
-        EXPECT_EQ(form->PageControl1->tabText(i), QString::fromUtf8(captions[i]));
-        EXPECT_EQ(form->PageControl1->isTabVisible(i), shown[i]) << i;
+        EXPECT_EQ(form->pageControl->widget(i)->objectName(), names[i]);
+        EXPECT_EQ(form->pageControl->tabText(i), QString::fromUtf8(captions[i]));
+        EXPECT_EQ(form->pageControl->isTabVisible(i), shown[i]) << i;
     }
-    EXPECT_EQ(form->PageControl1->currentIndex(), 0);
+    EXPECT_EQ(form->pageControl->currentIndex(), 0);
     EXPECT_EQ(form->windowTitle(), "Format output  card number V2.7");
     EXPECT_EQ(form->panels[0]->text(), "  RFID");
     EXPECT_EQ(form->panels[2]->text(), "Format output  card number");
@@ -74,19 +74,19 @@ TEST(WindowPages, PagesAreBuiltOnTheirFirstShow)
 {
     FakeTransport usb;
     TForm1 form(usb);
-    Page *hidden[] = {form.TabSheet4, form.TabSheet2, form.TabSheet3, form.TabSheet5,
-                      form.TabSheet6, form.TabSheet7, form.TabSheet8, form.TabSheet10};
+    Page *hidden[] = {form.systemPage,   form.s50Page,          form.ultralightPage, form.typeBPage,
+                      form.iso15693Page, form.outputDevicePage, form.epcWritePage,   form.wifiPage};
     for (Page *p : hidden) {
         EXPECT_FALSE(p->isBuilt()) << p->objectName().toStdString();
         EXPECT_TRUE(p->findChildren<QPushButton *>().isEmpty()) << p->objectName().toStdString();
     }
     EXPECT_EQ(form.link().settings().hfPauseMs, 100) << "Edit22's start value before the page exists";
     form.show();
-    form.PageControl1->setCurrentWidget(form.TabSheet2);
+    form.pageControl->setCurrentWidget(form.s50Page);
     QApplication::processEvents();
-    EXPECT_TRUE(form.TabSheet2->isBuilt());
-    EXPECT_NE(form.TabSheet2->Button8, nullptr);
-    EXPECT_FALSE(form.TabSheet3->isBuilt());
+    EXPECT_TRUE(form.s50Page->isBuilt());
+    EXPECT_NE(form.s50Page->readButton, nullptr);
+    EXPECT_FALSE(form.ultralightPage->isBuilt());
 }
 
 TEST_F(Window, HelpMakesAFreshWindowEachTimeAndThePictureDecodes)
@@ -94,7 +94,7 @@ TEST_F(Window, HelpMakesAFreshWindowEachTimeAndThePictureDecodes)
     QList<QDialog *> shown;
     guard::setModalRunner([&](QDialog *d) { shown << d; });
     find<QAction>("N5")->trigger();
-    EXPECT_TRUE(form->Form2.isNull()) << "closed Help is destroyed";
+    EXPECT_TRUE(form->helpWindow.isNull()) << "closed Help is destroyed";
     find<QAction>("N5")->trigger();
     ASSERT_EQ(shown.size(), 2);
     const QImage picture = TForm3::picture();
@@ -112,7 +112,7 @@ TEST_F(Window, LogPaneBreaksLinesAtCrLfAndCr)
 
 TEST_F(Window, KeyboardSetFramesAndLines)
 {
-    auto *page = form->TabSheet1;
+    auto *page = form->keyboardPage;
     struct Case {
         const char *radio, *edit64, *reply, *frame;
         QStringList lines;
@@ -139,13 +139,13 @@ TEST_F(Window, KeyboardSetFramesAndLines)
          {"Data error，no data recevice..   01:07:09 PM", ""}},
     };
     for (const Case &c : cases) {
-        form->RichEdit1->clear();
+        form->logPane->clear();
         usb.sent.clear();
         find<QRadioButton>(c.radio)->setChecked(true);
-        page->Edit64->setText(c.edit64);
+        page->byteCountEdit->setText(c.edit64);
         if (*c.reply)
             usb.reply(c.reply);
-        page->Button24->click();
+        page->setFormatButton->click();
         EXPECT_EQ(usb.lastSentHex(), c.frame) << c.radio << c.edit64;
         EXPECT_EQ(log(), c.lines) << c.radio << c.edit64;
     }
@@ -156,8 +156,8 @@ TEST_F(Window, KeyboardEdit64OutOfRangeIsRefusedBeforeSending)
     find<QRadioButton>("RadioButton35")->setChecked(true);
     for (const char *bad : {"0", "128", "-1", "abc", ""}) {
         errors.clear();
-        form->TabSheet1->Edit64->setText(bad);
-        form->TabSheet1->Button24->click();
+        form->keyboardPage->byteCountEdit->setText(bad);
+        form->keyboardPage->setFormatButton->click();
         EXPECT_EQ(errors.size(), 1) << bad;
     }
     EXPECT_TRUE(usb.sent.isEmpty());
@@ -166,15 +166,15 @@ TEST_F(Window, KeyboardEdit64OutOfRangeIsRefusedBeforeSending)
 TEST_F(Window, KeyboardReadPrintsTheSettings)
 {
     usb.reply("AA 00 0B 00 00 8A 00 01 00 01 00 00 01 00 BB");
-    form->TabSheet1->Button25->click();
+    form->keyboardPage->readFormatButton->click();
     EXPECT_EQ(log(), (QStringList{"Read data success    01:07:09 PM",
                                   "The Output format ： Card number custom length hexadecimal output...",
                                   "The Output format ： do not add semicolon ", "The Output format ： do not add , ",
                                   "The Output format ： add ?", "The Output format ： add enter", "",
                                   "The customize data is ：  01"}));
-    form->RichEdit1->clear();
+    form->logPane->clear();
     usb.reply("AA 00 03 00 0F 00 BB"); // success, but too short to hold the flags
-    form->TabSheet1->Button25->click();
+    form->keyboardPage->readFormatButton->click();
     EXPECT_EQ(log(), (QStringList{"data error,please check data..   01:07:09 PM", ""}));
     EXPECT_EQ(protocol::keyboard::formatName(0x0F), "10 no.in D");
     EXPECT_EQ(protocol::keyboard::formatName(0x11), "Card number custom length hexadecimal output...");
@@ -185,13 +185,13 @@ TEST_F(Window, KeyboardReadPrintsTheSettings)
 TEST_F(Window, KeyboardVersionAndVoice)
 {
     usb.reply("AA 00 05 00 56 31 2E 30 00 BB");
-    form->TabSheet1->Button63->click();
+    form->keyboardPage->versionButton->click();
     EXPECT_EQ(log(), (QStringList{"read version number success ", "the version number is：：V1.0", ""}));
-    form->RichEdit1->clear();
-    form->TabSheet1->Button64->click();
-    form->TabSheet1->Button64->click();
+    form->logPane->clear();
+    form->keyboardPage->voiceButton->click();
+    form->keyboardPage->voiceButton->click();
     EXPECT_EQ(usb.sentHex().mid(1), (QStringList{"AA 00 02 CD 00 CF BB", "AA 00 02 CD 01 CE BB"}));
-    EXPECT_EQ(form->TabSheet1->Button64->text(), "Close voice");
+    EXPECT_EQ(form->keyboardPage->voiceButton->text(), "Close voice");
     EXPECT_EQ(log(), (QStringList{"Send Buzzer Open Instruction..01:07:09 PM",
                                   "Send buzzer shutdown instructions01:07:09 PM"}));
 }
@@ -199,15 +199,15 @@ TEST_F(Window, KeyboardVersionAndVoice)
 TEST_F(Window, ModeButtonsAndNoReader)
 {
     usb.connected = false;
-    form->TabSheet1->Button57->click();
+    form->keyboardPage->factoryDefaultButton->click();
     EXPECT_EQ(log(), (QStringList{"data error,please check Device Connection...",
                                   "Data error,no data recevice..   01:07:09 PM", ""}));
     usb.connected = true;
-    form->RichEdit1->clear();
+    form->logPane->clear();
     usb.reply("AA 00 01 00 01 BB");
-    form->TabSheet1->Button27->click();
+    form->keyboardPage->activeModeButton->click();
     usb.reply("AA 00 02 01 8C 8F BB");
-    form->TabSheet1->Button28->click();
+    form->keyboardPage->passiveModeButton->click();
     EXPECT_EQ(usb.sentHex(), (QStringList{"AA 00 02 0F 01 0C BB", "AA 00 02 0F 02 0F BB"}));
     EXPECT_EQ(log(), (QStringList{"Set Active reading success    01:07:09 PM",
                                   "Set Passtive reading false   01:07:09 PM", "密码认证没通过....", ""}));
