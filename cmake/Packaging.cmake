@@ -86,6 +86,9 @@ and the common USB-serial adapters.")
 set(RFID_PACKAGE_CONTACT "RFID Workbench maintainers <maintainers@rfidworkbench.org>" CACHE STRING
     "Maintainer field of the .deb")
 set(CPACK_PACKAGE_CONTACT "${RFID_PACKAGE_CONTACT}")
+# The licence, where Debian looks for a package's (machine-readable copyright format).
+configure_file(${pkg}/debian/copyright.in ${PROJECT_BINARY_DIR}/packaging/copyright @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/packaging/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 set(CPACK_DEBIAN_FILE_NAME ${RFID_DEB_FILE_NAME})
 set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${RFID_DEB_ARCH})
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)

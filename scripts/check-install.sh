@@ -28,6 +28,7 @@ expected=(
   "share/man/man1/rfid-workbench.1.gz"
   "lib/udev/rfid-workbench-hid-probe"
   "lib/udev/rules.d/60-rfid-workbench.rules"
+  "share/doc/rfid-workbench/copyright"
 )
 for size in 16 24 32 48 64 128 256; do
   expected+=("share/icons/hicolor/${size}x${size}/apps/$id.png")
@@ -57,6 +58,19 @@ grep -qx "Icon=$id" "$root/share/applications/$id.desktop" || fail "desktop entr
 grep -q "<id>$id</id>" "$root/share/metainfo/$id.metainfo.xml" || fail "metainfo id is not $id"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$root/share/metainfo/$id.metainfo.xml" ||
   fail "metainfo launchable is not $id.desktop"
+
+# The licence: Debian's machine-readable copyright file, GPL-3.0-or-later as the metainfo says.
+copyright="$root/share/doc/rfid-workbench/copyright"
+if [ -f "$copyright" ]; then
+  [ "$(head -1 "$copyright")" = "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" ] ||
+    fail "the copyright file is not in the machine-readable format"
+  grep -qx 'Files: \*' "$copyright" || fail "the copyright file has no stanza for every file"
+  [ "$(grep -c '^License: GPL-3+$' "$copyright")" = 2 ] || fail "the copyright file does not give GPL-3+ with its text"
+  if grep -qE '@[A-Z_]+@' "$copyright"; then fail "the copyright file has an unreplaced @VARIABLE@"; fi
+  [ ! -x "$copyright" ] || fail "the copyright file is executable"
+fi
+grep -q '<project_license>GPL-3.0-or-later</project_license>' "$root/share/metainfo/$id.metainfo.xml" ||
+  fail "metainfo project_license is not GPL-3.0-or-later"
 
 # The rule calls the probe where it is installed, and the probe tells readers from the rest.
 rules="$root/lib/udev/rules.d/60-rfid-workbench.rules"

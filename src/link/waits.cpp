@@ -23,13 +23,29 @@ std::vector<Waiter> &waiters()
     return w;
 }
 
+std::function<void(const Record &)> &watcher()
+{
+    static std::function<void(const Record &)> w;
+    return w;
+}
+
+void report(int ms, End end)
+{
+    if (watcher())
+        watcher()({ms, end});
+}
+
 } // namespace
 
 void waitUntil(int ms, const std::function<bool()> &done)
 {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    if (g_cancelled || done() || ms <= 0)
-        return;
+    if (g_cancelled)
+        return report(ms, End::Cancelled);
+    if (done())
+        return report(ms, End::Condition);
+    if (ms <= 0)
+        return report(ms, End::Time);
 
     QEventLoop loop;
     QTimer timer;
@@ -45,6 +61,15 @@ void waitUntil(int ms, const std::function<bool()> &done)
             w.erase(it);
             break;
         }
+    if (watcher()) {
+        // A loop ended by something else than its timer or its condition was ended by the
+        // application closing.
+        const End end = g_cancelled         ? End::Cancelled
+                        : !timer.isActive() ? End::Time
+                        : done()            ? End::Condition
+                                            : End::Cancelled;
+        report(ms, end);
+    }
 }
 
 void notify()
@@ -71,6 +96,11 @@ bool cancelled()
 void resetForTests()
 {
     g_cancelled = false;
+}
+
+void setWatcher(std::function<void(const Record &)> w)
+{
+    watcher() = std::move(w);
 }
 
 } // namespace waits

@@ -18,4 +18,15 @@ void cancelAll();
 bool cancelled();
 void resetForTests();
 
+// How a wait ended: its condition held, its time ran out, or the program is closing.
+enum class End { Condition, Time, Cancelled };
+struct Record {
+    int ms; // the time the wait was given
+    End end;
+    bool operator==(const Record &) const = default;
+};
+// Tells the watcher of every wait as it ends, so that tests check which waits
+// a handler asked for, and how each ended, rather than timing it. Empty: nobody watches.
+void setWatcher(std::function<void(const Record &)> watcher);
+
 } // namespace waits

@@ -1,13 +1,28 @@
 #include "serial/pollwait.h"
 
 #include <QElapsedTimer>
+#include <atomic>
 #include <cerrno>
 #include <poll.h>
 
 namespace comm
 {
+namespace
+{
 
-WaitResult waitFor(int fd, short events, int closeFd, int timeoutMs)
+std::atomic<quint64> g_waits{0}, g_closed{0}, g_timedOut{0};
+
+WaitResult tallied(WaitResult r)
+{
+    g_waits.fetch_add(1, std::memory_order_relaxed);
+    if (r == WaitResult::Closed)
+        g_closed.fetch_add(1, std::memory_order_relaxed);
+    else if (r == WaitResult::TimedOut)
+        g_timedOut.fetch_add(1, std::memory_order_relaxed);
+    return r;
+}
+
+WaitResult pollDeviceOrClose(int fd, short events, int closeFd, int timeoutMs)
 {
     QElapsedTimer clock;
     clock.start();
@@ -31,6 +46,19 @@ WaitResult waitFor(int fd, short events, int closeFd, int timeoutMs)
             return WaitResult::Ready;
         return WaitResult::Failed;
     }
+}
+
+} // namespace
+
+WaitResult waitFor(int fd, short events, int closeFd, int timeoutMs)
+{
+    return tallied(pollDeviceOrClose(fd, events, closeFd, timeoutMs));
+}
+
+WaitCounts waitCounts()
+{
+    return {g_waits.load(std::memory_order_relaxed), g_closed.load(std::memory_order_relaxed),
+            g_timedOut.load(std::memory_order_relaxed)};
 }
 
 bool isSignalled(int fd)

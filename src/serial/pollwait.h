@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 // Waits of the worker threads: always on the device and the close event together, since
 // closing another descriptor does not wake a blocked poll or read on Linux.
 namespace comm
@@ -19,5 +21,14 @@ WaitResult waitFor(int fd, short events, int closeFd, int timeoutMs);
 
 // True when fd is readable at once (the close event is set).
 bool isSignalled(int fd);
+
+// How the waits of every worker thread have ended so far, for tests: a close ends the waits
+// it finds at once rather than at their time-outs, and no thread keeps waiting on a dead line.
+struct WaitCounts {
+    quint64 all = 0;
+    quint64 closed = 0;
+    quint64 timedOut = 0;
+};
+WaitCounts waitCounts();
 
 } // namespace comm

@@ -116,6 +116,7 @@ TEST_F(ListFileTest, EveryBadLineIsReportedWithItsNumber)
     // Neither waits for a writer nor reads a folder.
     const Fifo fifo(dir.filePath("fifo"));
     EXPECT_TRUE(errorOf([&] { EpcListFile(fifo.path, 1); }).contains("is not a regular file"));
+    EXPECT_FALSE(fifo.waitedOn());
     EXPECT_TRUE(errorOf([&] { EpcListFile(dir.path(), 1); }).contains("is not a regular file"));
 }
 

@@ -4,13 +4,13 @@
 #include "pagekit/guard.h"
 #include "pagekit/repeatloop.h"
 #include "support/faketransport.h"
+#include "support/waitlog.h"
 #include "support/windowtest.h"
 #include "ui/logpane.h"
 #include "ui/optiongroups.h"
 #include "ui/serialpage.h"
 #include "ui/tform1.h"
 
-#include <QElapsedTimer>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -206,11 +206,11 @@ TEST_F(System, ModeSwitchesLeaveNoLineButTheEcho)
             form->serialPage->options->readWriteRadio->setChecked(true);
             if (*reply)
                 usb.reply(reply);
-            QElapsedTimer t;
-            t.start();
+            WaitLog waited;
             page->findChild<QPushButton *>(button)->click();
             EXPECT_TRUE(log().isEmpty()) << button << reply;
-            EXPECT_LT(t.elapsed(), 250) << "no wait for the answer";
+            for (const waits::Record &w : waited.records)
+                EXPECT_NE(w.end, waits::End::Time) << button << reply << ": no wait for the answer";
         }
         reset();
         form->serialPage->options->echoRadio->setChecked(true);
@@ -246,36 +246,45 @@ TEST_F(System, CardPagesDeclareRepeatBoxesThatPauseByEdit22)
 {
     QWidget holder(form.get());
     QStringList order;
+    // The user unticks a box while its loop waits after the pass that logged the last entry.
+    const auto untickAfter = [&](QCheckBox *box, qsizetype entries) {
+        if (order.size() == entries)
+            QTimer::singleShot(0, box, [box] { box->setChecked(false); });
+    };
     QCheckBox *box = repeatBox(
-        RepeatBoxId::S50WriteRead, *form, [&] { order << "write"; }, &holder, [&] { order << "read"; });
+        RepeatBoxId::S50WriteRead, *form, [&] { order << "write"; }, &holder,
+        [&] {
+            order << "read";
+            untickAfter(box, 4);
+        });
     EXPECT_EQ(box->objectName(), "CheckBox12");
     EXPECT_EQ(box->text(), "CheckBox12");
     QCheckBox *read = repeatBox(
-        RepeatBoxId::S50Read, *form, [&] { order << "read2"; }, &holder);
+        RepeatBoxId::S50Read, *form,
+        [&] {
+            order << "read2";
+            untickAfter(read, 2);
+        },
+        &holder);
     EXPECT_EQ(read->text(), QString::fromUtf8("连续读      "));
 
     page->pauseEdit->setText("40");
     // CheckBox12 is past the boxes a tab change unticks: the user ends it.
-    QTimer::singleShot(150, [&] { box->setChecked(false); });
-    QElapsedTimer t;
-    t.start();
+    WaitLog waited;
     box->click();
     EXPECT_FALSE(box->isChecked());
-    ASSERT_GE(order.size(), 4);
-    for (qsizetype i = 0; i < order.size(); ++i)
-        EXPECT_EQ(order[i], i % 2 ? "read" : "write") << i;
+    EXPECT_EQ(order, (QStringList{"write", "read", "write", "read"}));
     // Each pass: write, 50 ms, read, 50 ms.
-    EXPECT_LE(order.size(), 2 * (t.elapsed() / 100 + 1));
+    EXPECT_EQ(waited.take(), WaitLog::List(4, {50, waits::End::Time}));
 
     // The pause is the link's setting, which Edit22 keeps: a pass of CheckBox2 (no extra
     // time) lasts the pause alone.
     order.clear();
     page->pauseEdit->setText("120");
     ASSERT_EQ(form->link().settings().hfPauseMs, 120);
-    QTimer::singleShot(200, [&] { read->setChecked(false); });
-    t.restart();
     read->click();
     EXPECT_EQ(order, (QStringList{"read2", "read2"}));
+    EXPECT_EQ(waited.take(), WaitLog::List(2, {120, waits::End::Time}));
     EXPECT_TRUE(errors.isEmpty());
 }
 

@@ -5,11 +5,11 @@
 #include "support/faketransport.h"
 
 #include "support/fixedclock.h"
+#include "support/waitlog.h"
 #include <QElapsedTimer>
 #include <QTimer>
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 namespace
 {
@@ -85,28 +85,30 @@ TEST_F(LinkTest, HandlerKeepsItsOwnReplyWhenAnotherCommandRunsInItsWait)
     EXPECT_FALSE(link.ReplyHex().isEmpty());
 }
 
-static double cpuSeconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
 TEST_F(LinkTest, WaitsDoNotSpinAndEndOnAReply)
 {
+    // A wait that polled would ask its condition over and over; this one asks when it starts
+    // and when told that something changed.
+    int asked = 0;
+    QTimer::singleShot(50, [] { waits::notify(); });
     QElapsedTimer wall;
     wall.start();
-    const double cpu0 = cpuSeconds();
-    link.Delay(2000);
-    const double cpu = cpuSeconds() - cpu0;
-    EXPECT_GE(wall.elapsed(), 1990);
-    EXPECT_LT(cpu, 0.2) << "a 2000 ms wait used " << cpu << " s of processor time";
+    waits::waitUntil(300, [&] {
+        ++asked;
+        return false;
+    });
+    EXPECT_GE(wall.elapsed(), 295);
+    EXPECT_EQ(asked, 2);
 
+    WaitLog waited;
+    link.Delay(300);
+    EXPECT_EQ(waited.take(), (QList<waits::Record>{{300, waits::End::Time}})) << "an unanswered wait runs its time";
     usb.reply("AA 00 01 00 01 BB");
     send("83");
-    wall.restart();
+    waited.take();
     link.Delay(2000);
-    EXPECT_LT(wall.elapsed(), 100);
+    EXPECT_EQ(waited.take(), (QList<waits::Record>{{2000, waits::End::Condition}}))
+        << "a reply held ends the wait at once";
 
     bool ran = false;
     QTimer::singleShot(0, [&] { ran = true; });

@@ -158,10 +158,16 @@ TEST_F(E2eMifare, WriteThenReadRepeatRunsUntilUnticked)
     s50()->writeStartList->setCurrentText("05");
     s50()->readStartList->setCurrentText("05");
     s50()->readCountList->setCurrentText("01");
-    QTimer::singleShot(120, [this] { s50()->writeReadRepeatBox->setChecked(false); });
+    const QString readBack = "卡的数据为:" + QString(32, 'F');
+    // Unticked once the second pass has read back, while the loop waits.
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [this, &readBack] {
+        if (form->logPane->lines().count(readBack) >= 2)
+            s50()->writeReadRepeatBox->setChecked(false);
+    });
+    watch.start(5);
     s50()->writeReadRepeatBox->click();
     const QStringList lines = take();
-    const QString readBack = "卡的数据为:" + QString(32, 'F');
     EXPECT_GE(lines.count(readBack), 2);
     EXPECT_EQ(lines.first(), "操作成功   " + kTime);
     EXPECT_TRUE(errors.isEmpty());

@@ -1,5 +1,7 @@
 #include "simtestutil.h"
 
+#include "sim/uhftag.h"
+
 #include <gtest/gtest.h>
 
 using namespace simtest;
@@ -70,10 +72,30 @@ TEST(UhfModule, WriteChangesTheEpcAndTheNextInventoryShowsIt)
     EXPECT_EQ(r.tagLog(), QStringList{"000000000000000000000001"});
     const QString inv = moduleReply(r, kInventory);
     EXPECT_EQ(inv.mid(16, 24), "000000000000000000000001");
-    // The tag computes its CRC anew; the one written with the old EPC is not kept.
-    EXPECT_EQ(hex::fromBytes(r.uhf().tag()->crc()),
-              hex::byteText(uhfCrc16(hex::toBytes("3000000000000000000000000001")) >> 8) +
-                  hex::byteText(uhfCrc16(hex::toBytes("3000000000000000000000000001")) & 0xFF));
+    // The tag computes its CRC anew over PC 3000 and the new EPC; the one written with the old
+    // EPC is not kept.
+    EXPECT_EQ(hex::fromBytes(r.uhf().tag()->crc()), "1D8C");
+}
+
+// The air interface's CRC-16 (polynomial 0x1021, preset 0xFFFF, ones' complement out) against
+// values worked out apart from the simulator: the published check value of "123456789" for
+// this CRC, and tags' StoredCRC over PC and EPC computed bit by bit.
+TEST(UhfCrc16, GivesThePublishedCheckValueAndKnownStoredCrcs)
+{
+    const struct {
+        QByteArray bytes;
+        uint16_t crc;
+    } cases[] = {
+        {"123456789", 0xD64E},
+        {{}, 0x0000}, // the preset, complemented
+        {QByteArray::fromHex("00"), 0x1E0F},
+        {QByteArray::fromHex("FF"), 0x00FF},
+        {QByteArray::fromHex("3000E20000000000000000000001"), 0x0227},
+        {QByteArray::fromHex("3000000000000000000000000001"), 0x1D8C},
+        {QByteArray::fromHex("30003074257BF7194E4000001A85"), 0xAAF9}, // sgtin-96 3.0614141.812345.6789
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(uhfCrc16(c.bytes), c.crc) << c.bytes.toHex().toStdString();
 }
 
 TEST(UhfModule, EpcsOfEveryWordCountAreWrittenAndShown)

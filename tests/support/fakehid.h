@@ -12,10 +12,11 @@
 struct FakeHid : HidDevice {
     std::mutex lock;
     QList<QByteArray> written;
-    QList<QByteArray> input; // reports the device will deliver
-    QList<int> timeouts;     // of the reads that found nothing
-    bool gone = false;       // unplugged: every call fails
-    bool silentWaits = true; // an empty read waits its whole time-out, as hidraw does
+    QList<QByteArray> input;                // reports the device will deliver
+    QList<int> timeouts;                    // of the reads that found nothing
+    QList<qsizetype> emptyReadsBeforeWrite; // per write: how many reads had found nothing
+    bool gone = false;                      // unplugged: every call fails
+    bool silentWaits = true;                // an empty read waits its whole time-out, as hidraw does
     // Answers every frame written with this report at once (empty: no answer).
     QByteArray echo;
 
@@ -35,6 +36,7 @@ struct FakeHid : HidDevice {
         if (gone)
             return -1;
         written << r;
+        emptyReadsBeforeWrite << timeouts.size();
         if (!echo.isEmpty())
             input << echo;
         return int(r.size());

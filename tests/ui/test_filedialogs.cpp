@@ -44,7 +44,7 @@ TEST(FileDialogs, IconsAndTypesComeFromNamesAndNeverWaitOnAFifo)
     model.setIconProvider(&provider);
     model.setFilter(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
     const QModelIndex root = model.setRootPath(folder.dir.path());
-    while (model.rowCount(root) < 2 && clock.elapsed() < 2000)
+    while (model.rowCount(root) < 2 && clock.elapsed() < 10000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     ASSERT_EQ(model.rowCount(root), 2);
     for (int row = 0; row < 2; ++row)
@@ -52,7 +52,7 @@ TEST(FileDialogs, IconsAndTypesComeFromNamesAndNeverWaitOnAFifo)
             model.data(model.index(row, column, root), Qt::DisplayRole);
             model.data(model.index(row, column, root), Qt::DecorationRole);
         }
-    EXPECT_LT(clock.elapsed(), 2500) << "nothing waited for the FIFO";
+    EXPECT_FALSE(folder.kmsg.waitedOn()) << "nothing waited for the FIFO";
 }
 
 TEST(FileDialogs, StartInANormalFolderAndRememberOnlyThose)

@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -269,32 +268,28 @@ TEST(Rtf, EscapesAndParagraphs)
     EXPECT_TRUE(rtf::fromLines({}).endsWith("\\fs20\n}\n"));
 }
 
-// Adding a line costs the same in a pane of a hundred thousand lines as in an empty one: no
-// block limit of the framework's (slow), no layout of the whole document per line; the pane's
-// own limit drops old lines in batches.
-TEST_F(Pane, StaysFastAtAHundredThousandLines)
+// A pane of a hundred thousand lines uses no block limit of the framework's (slow) and drops
+// old lines in batches of its own. That a line costs the same there as in an empty pane is a
+// figure of bench/ (the log pane's time per line at 100,000 and at 1,000 lines).
+TEST_F(Pane, KeepsItsOwnLimitAtAHundredThousandLines)
 {
     pane.resize(300, 500);
     pane.show();
     const auto burst = [&] {
-        QElapsedTimer t;
-        t.start();
         for (int i = 0; i < 1000; ++i)
             pane.add(QStringLiteral("读序列号成功   01:07:09 PM %1\r\n").arg(i));
         QCoreApplication::processEvents();
-        return t.elapsed();
     };
-    const qint64 empty = burst();
+    burst();
     QStringList many;
     for (int i = 0; i < 100000; ++i)
         many << QStringLiteral("地址为：%1").arg(i);
     pane.add(many.join(QLatin1Char('\n')));
     QCoreApplication::processEvents();
-    const qint64 full = burst();
+    burst();
     EXPECT_EQ(pane.document()->maximumBlockCount(), 0);
     // 102,000 lines went over the limit: the pane kept the last 90,000, then took 2,000 more.
     EXPECT_EQ(pane.document()->blockCount(), LogPane::kMaxLines - LogPane::kTrimBatch + 2000);
-    EXPECT_LT(full, 4 * empty + 500) << "empty " << empty << " ms, full " << full << " ms";
     EXPECT_EQ(pane.verticalScrollBar()->value(), pane.verticalScrollBar()->maximum()) << "the pane follows the end";
 }
 

@@ -4,6 +4,7 @@
 #include "pagekit/guard.h"
 #include "pagekit/repeatloop.h"
 #include "support/faketransport.h"
+#include "support/waitlog.h"
 #include "ui/styles.h"
 
 #include <QApplication>
@@ -28,14 +29,25 @@ struct Repeat : ::testing::Test {
 TEST_F(Repeat, RunsWhileTickedAndEndsAfterTheWaitInWhichItWasCleared)
 {
     QCheckBox box;
-    int passes = 0;
-    bindRepeat(&box, link, {[&] { ++passes; }, [] { return 30; }, 10, RepeatBox::Wait::Plain});
-    QTimer::singleShot(100, [&] { box.setChecked(false); });
+    int passes = 0, passesWhenCleared = -1;
+    const auto clear = [&] {
+        passesWhenCleared = passes;
+        box.setChecked(false);
+    };
+    bindRepeat(&box, link,
+               {[&] {
+                    if (++passes == 1)
+                        QTimer::singleShot(100, clear); // after the first wait's 40 ms
+                },
+                [] { return 30; }, 10, RepeatBox::Wait::Plain});
+    WaitLog waited;
     QElapsedTimer t;
     t.start();
     box.click(); // ticks the box and runs the loop inside the click
     EXPECT_GE(passes, 2);
-    EXPECT_LE(passes, 4);
+    EXPECT_EQ(passes, passesWhenCleared) << "no pass after the wait in which the box was cleared";
+    EXPECT_EQ(waited.records, QList<waits::Record>(passes, {40, waits::End::Time}))
+        << "every pass waits the pause and the extra time, the last one too";
     EXPECT_GE(t.elapsed(), 100) << "the loop ends after its wait, not at once";
 }
 
@@ -61,10 +73,9 @@ TEST_F(Repeat, ClosingTheProgramEndsAllLoopsAndAPauseErrorEndsOne)
     int passes = 0;
     bindRepeat(&box, link, {[&] { ++passes; }, [] { return 1000; }, 0, RepeatBox::Wait::Plain});
     QTimer::singleShot(30, [] { waits::cancelAll(); });
-    QElapsedTimer t;
-    t.start();
+    WaitLog waited;
     box.click();
-    EXPECT_LT(t.elapsed(), 500);
+    EXPECT_EQ(waited.records, (QList<waits::Record>{{1000, waits::End::Cancelled}}));
     EXPECT_EQ(passes, 1);
     EXPECT_TRUE(box.isChecked());
 }
@@ -83,14 +94,16 @@ TEST_F(Repeat, ReplyAwareWaitEndsAtOnceWhileAReplyIsHeldThePlainOneDoesNot)
                             box.setChecked(false);
                     },
                     [] { return 100; }, 0, kind});
+        WaitLog waited;
         QElapsedTimer t;
         t.start();
         box.click();
         EXPECT_EQ(passes, 3);
-        if (kind == RepeatBox::Wait::ReplyAware)
-            EXPECT_LT(t.elapsed(), 150);
-        else
+        const waits::End end = kind == RepeatBox::Wait::ReplyAware ? waits::End::Condition : waits::End::Time;
+        EXPECT_EQ(waited.records, QList<waits::Record>(3, {100, end}));
+        if (kind == RepeatBox::Wait::Plain) {
             EXPECT_GE(t.elapsed(), 290);
+        }
     }
 }
 
