@@ -1,7 +1,7 @@
 #include "simulatedsetup.h"
 
-#include "commission/cuefollower.h"
 #include "serial/portscan.h"
+#include "sim/cuefollower.h"
 #include "sim/simulatorwindow.h"
 #include "ui/epcbatchwindow.h"
 #include "ui/tform1.h"
@@ -24,7 +24,7 @@ void SimulatedSetup::attach(TForm1 &form)
 {
     form.link().setTransport(reader);
     form.setReaderNote(QStringLiteral("simulated reader"));
-    EpcBatchWindow::setCueFollower([this](const epc::Cue &cue) { commission::followCue(reader.uhf(), cue.kind); });
+    EpcBatchWindow::setCueFollower([this](const epc::Cue &cue) { sim::followCue(reader.uhf(), cue.kind); });
     window = std::make_unique<SimulatorWindow>(reader, module.isOpen() ? &module : nullptr);
     window->move(form.frameGeometry().topRight() + QPoint(8, 0));
     window->show();

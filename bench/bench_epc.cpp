@@ -31,16 +31,16 @@ void BM_EpcAutomaticWriting(benchmark::State &state)
         form.pageControl->setCurrentWidget(form.epcWritePage);
         QCoreApplication::processEvents();
         EpcWritePage &page = *form.epcWritePage;
-        page.Edit54->setText(QStringLiteral("E2000000000000000000FFFE"));
-        pauseMs = page.Edit61->text().toInt() + EpcWritePage::kLoopExtraMs;
+        page.cardNumberEdit->setText(QStringLiteral("E2000000000000000000FFFE"));
+        pauseMs = page.waitingTimeEdit->text().toInt() + EpcWritePage::kLoopExtraMs;
         // Unticked during the last pass's write: the loop ends after that pass's pause.
         QObject::connect(&reader, &SimulatedReader::changed, &form, [&] {
             if (reader.tagLog().size() >= kPasses)
-                page.CheckBox20->setChecked(false);
+                page.automaticBox->setChecked(false);
         });
         QElapsedTimer clock;
         clock.start();
-        page.CheckBox20->click();
+        page.automaticBox->click();
         const double ms = double(clock.nsecsElapsed()) / 1e6;
         if (!errors.isEmpty() || reader.tagLog().size() != kPasses) {
             state.SkipWithError("the automatic loop did not write one tag per pass");

@@ -1,14 +1,18 @@
 #include "figures.h"
 
+#include "commission/batchjob.h"
 #include "commission/batchsession.h"
-#include "commission/cuefollower.h"
 #include "commission/readertagport.h"
+#include "link/jobcontrol.h"
+#include "link/jobrunner.h"
 #include "link/readerlink.h"
 #include "link/waits.h"
+#include "sim/cuefollower.h"
 #include "sim/simulatedreader.h"
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <ctime>
@@ -16,35 +20,49 @@
 namespace
 {
 
+constexpr int kTags = 1000;
+const QString kFirst = QStringLiteral("urn:epc:tag:sgtin-96:3.0614141.812345.0");
+
 double cpuMs()
 {
     return double(figures::clockNs(CLOCK_PROCESS_CPUTIME_ID)) / 1e6;
 }
 
-// A whole batch as the command line runs it: the reader adapter over ReaderLink and the
-// simulated reader (its frames built, checked and parsed both ways), the job, the journal on
-// this disk flushed per row, verification on. Every wait goes through the event loop.
+// A whole batch as the command line runs it: the job on the runner's thread, the reader
+// adapter over the job's port, ReaderLink and the simulated reader on this thread (its frames
+// built, checked and parsed both ways), its person following the cues here, the journal on this
+// disk flushed per row, verification on.
 void BM_EpcBatchSimulated(benchmark::State &state)
 {
-    constexpr int kTags = 1000;
     double wallMs = 0, cpu = 0, exchanges = 0;
     for (auto _ : state) {
         QTemporaryDir dir(QDir::currentPath() + QStringLiteral("/epc-bench-XXXXXX"));
         waits::resetForTests();
         SimulatedReader reader;
         ReaderLink link(reader);
-        commission::ReaderTagPort port(link);
+        JobRunner runner(link);
+        commission::ReaderTagPort port(runner.port());
+        commission::BatchJob job;
         commission::BatchPlan plan;
-        plan.source = commission::SourceKind::Gs1;
-        plan.first = QStringLiteral("urn:epc:tag:sgtin-96:3.0614141.812345.0");
+        plan.first = kFirst;
         plan.count = kTags;
         plan.journalPath = dir.filePath(QStringLiteral("journal.csv"));
-        commission::BatchSession session(plan, port, [](int ms) { waits::waitUntil(ms, [] { return false; }); });
-        session.job().onCue = [&](const epc::Cue &c) { commission::followCue(reader.uhf(), c.kind); };
+        commission::BatchSession session(plan, port, job.pauses());
+        QObject here;
+        QObject::connect(
+            &job, &commission::BatchJob::cued, &here,
+            [&reader](const epc::Cue &c) { sim::followCue(reader.uhf(), c.kind); }, Qt::QueuedConnection);
+        epc::JobResult result;
+        QObject::connect(
+            &job, &commission::BatchJob::ended, &here,
+            [&result](const epc::JobResult &r, const QString &) { result = r; }, Qt::QueuedConnection);
+        QEventLoop loop;
+        QObject::connect(&runner, &JobRunner::finished, &loop, &QEventLoop::quit);
         QElapsedTimer wall;
         wall.start();
         const double cpu0 = cpuMs();
-        const epc::JobResult result = session.run();
+        runner.start([&](JobControl &control) { job.run(session, control); });
+        loop.exec();
         cpu = cpuMs() - cpu0;
         wallMs = double(wall.nsecsElapsed()) / 1e6;
         exchanges = double(port.exchanges());

@@ -2,17 +2,20 @@
 #include "cli/commandkit.h"
 #include "cli/interruptwatch.h"
 #include "cli/latetagport.h"
+#include "commission/batchjob.h"
 #include "commission/batchsession.h"
-#include "commission/cuefollower.h"
 #include "commission/readertagport.h"
 #include "epc/epctext.h"
 #include "epc/hexsequence.h"
+#include "link/jobcontrol.h"
+#include "link/jobrunner.h"
 #include "link/readerlink.h"
-#include "link/waits.h"
 #include "protocol/uhf.h"
+#include "sim/cuefollower.h"
 #include "sim/simulatedreader.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QList>
 #include <QScopeGuard>
 #include <algorithm>
@@ -31,10 +34,10 @@ namespace uhf = protocol::uhf;
 // A checked batch, from its command's arguments to the end of its run.
 struct Batch {
     LateTagPort port;
+    commission::BatchJob job; // runs the session on the job runner's thread
     std::unique_ptr<commission::BatchSession> session;
     QString journal;
     quint32 password = 0;
-    bool interrupted = false;                   // Ctrl+C: the job stops after the tag in hand
     QList<UhfModule::TagFault> simulatedFaults; // for the simulated tags laid, in order
 };
 
@@ -215,15 +218,17 @@ Record report(const Batch &batch, const epc::JobResult &result, double seconds)
 
 std::optional<Record> runBatch(Batch &batch, Session &s)
 {
+    // The batch runs on the runner's thread; this one runs the event loop, where the link
+    // answers the job's exchanges, the simulated person follows its cues and Ctrl+C comes in.
+    JobRunner runner(s.link());
     // The journal is closed (its lock let go) and the port let go of the link when the batch
     // ends, whichever way.
     const auto release = qScopeGuard([&batch] {
         batch.session.reset();
         batch.port.detach();
     });
-    batch.port.attach(s.link(), s.options().timeoutMs, batch.password);
+    batch.port.attach(runner.port(), s.options().timeoutMs, batch.password);
     commission::BatchSession &b = *batch.session;
-    epc::CommissioningJob &job = b.job();
     Output &out = s.output();
     for (const QString &note : b.openingNotes())
         out.error(QStringLiteral("epc batch: ") + note);
@@ -231,8 +236,6 @@ std::optional<Record> runBatch(Batch &batch, Session &s)
     std::optional<BatchProgress> bar;
     if (::isatty(STDERR_FILENO))
         bar.emplace(out, b.total(), terminalColumns());
-    std::optional<epc::JournalRow> last;
-    b.journal().onAppended = [&last](const epc::JournalRow &row, const QDateTime &) { last = row; };
     UhfModule *field = s.simulator() ? &s.simulator()->uhf() : nullptr;
     qsizetype nextFault = 0;
     const auto armNextFault = [&] {
@@ -243,49 +246,73 @@ std::optional<Record> runBatch(Batch &batch, Session &s)
         armNextFault();
         field->layBlankTag();
     }
-    job.onCue = [&](const epc::Cue &c) {
-        if (bar)
-            bar->cue(cueText(c, last));
-        // The simulated reader's person lays a fresh blank tag after each one is taken away.
-        if (field) {
-            if (c.kind == epc::CueKind::PlaceTag)
-                armNextFault();
-            commission::followCue(*field, c.kind);
-        }
-    };
+
+    // What the job tells, on this thread and in order with its exchanges.
+    QObject here;
+    std::optional<epc::JournalRow> last;
     epc::Progress progress;
-    job.onProgress = [&](const epc::Progress &p) {
-        progress = p;
-        if (bar)
-            bar->progress(p);
-    };
+    std::optional<epc::JobResult> ended;
+    QString error;
+    QObject::connect(
+        &batch.job, &commission::BatchJob::appended, &here,
+        [&last](const epc::JournalRow &row, const QDateTime &) { last = row; }, Qt::QueuedConnection);
+    QObject::connect(
+        &batch.job, &commission::BatchJob::cued, &here,
+        [&](const epc::Cue &c) {
+            if (bar)
+                bar->cue(cueText(c, last));
+            // The simulated reader's person lays a fresh blank tag after each one is taken away.
+            if (field) {
+                if (c.kind == epc::CueKind::PlaceTag)
+                    armNextFault();
+                sim::followCue(*field, c.kind);
+            }
+        },
+        Qt::QueuedConnection);
+    QObject::connect(
+        &batch.job, &commission::BatchJob::progressed, &here,
+        [&](const epc::Progress &p) {
+            progress = p;
+            if (bar)
+                bar->progress(p);
+        },
+        Qt::QueuedConnection);
+    QObject::connect(
+        &batch.job, &commission::BatchJob::ended, &here,
+        [&](const epc::JobResult &r, const QString &e) {
+            ended = r;
+            error = e;
+        },
+        Qt::QueuedConnection);
+    QEventLoop loop;
+    QObject::connect(&runner, &JobRunner::finished, &loop, [&](const QString &e) {
+        if (error.isEmpty())
+            error = e;
+        loop.quit();
+    });
     const InterruptWatch watch([&] {
-        batch.interrupted = true;
-        job.stop();
-        waits::notify();
+        batch.job.stop();
+        runner.wake();
         if (bar)
             bar->cue(QStringLiteral("Stopping after this tag"));
     });
 
     QElapsedTimer clock;
     clock.start();
-    epc::JobResult result;
-    try {
-        result = b.run();
-    } catch (const UserError &e) {
-        // The source could not make its next EPC (a hex number outgrowing its bytes) or the
-        // journal refused a row (a full disk): tags were written, so this is no input error.
-        if (bar)
-            bar->finish();
-        const Record r = report(batch, {epc::JobEnd::Stopped, progress, false}, double(clock.nsecsElapsed()) / 1e9);
-        throw ReaderFailure(QStringLiteral("failed"),
-                            QStringLiteral("%1. The batch stopped there; the journal %2 holds every tag done.")
-                                .arg(e.message(), batch.journal),
-                            std::nullopt, r);
-    }
+    runner.start([&batch](JobControl &control) { batch.job.run(*batch.session, control); });
+    loop.exec();
     if (bar)
         bar->finish();
+    const epc::JobResult result = ended.value_or(epc::JobResult{epc::JobEnd::Stopped, progress, false});
     const Record r = report(batch, result, double(clock.nsecsElapsed()) / 1e9);
+    if (!error.isEmpty()) {
+        // The source could not make its next EPC (a hex number outgrowing its bytes) or the
+        // journal refused a row (a full disk): tags were written, so this is no input error.
+        throw ReaderFailure(QStringLiteral("failed"),
+                            QStringLiteral("%1. The batch stopped there; the journal %2 holds every tag done.")
+                                .arg(error, batch.journal),
+                            std::nullopt, r);
+    }
     switch (result.end) {
     case epc::JobEnd::SourceDone:
         if (result.complete)
@@ -372,11 +399,9 @@ Action batch()
                 b->simulatedFaults = simulatedFaults();
             b->journal = plan.journalPath;
             b->password = commission::parsePassword(plan.password);
-            Batch *raw = b.get(); // the job inside b waits with it: no shared_ptr circle
-            // Between polls the event loop runs, so Ctrl+C and the reader's replies come in.
+            // Between polls the job pauses on its own thread; Ctrl+C ends a pause at once.
             b->session = checked(args, QString(), [&] {
-                return std::make_unique<commission::BatchSession>(
-                    plan, b->port, [raw](int ms) { waits::waitUntil(ms, [raw] { return raw->interrupted; }); });
+                return std::make_unique<commission::BatchSession>(plan, b->port, b->job.pauses());
             });
             return [b](Session &s) { return runBatch(*b, s); };
         }};

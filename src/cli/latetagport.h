@@ -5,7 +5,7 @@
 
 #include <memory>
 
-class ReaderLink;
+class ExchangePort;
 
 namespace cli
 {
@@ -19,9 +19,9 @@ class LateTagPort : public epc::TagPort
 {
 public:
     // waitMs: every exchange's wait instead of each command's own (--timeout).
-    void attach(ReaderLink &link, std::optional<int> waitMs, quint32 readPassword)
+    void attach(ExchangePort &port, std::optional<int> waitMs, quint32 readPassword)
     {
-        port_ = std::make_unique<commission::ReaderTagPort>(link, waitMs, readPassword);
+        port_ = std::make_unique<commission::ReaderTagPort>(port, waitMs, readPassword);
     }
     void detach() { port_.reset(); }
     bool noInventory() const { return noInventory_; }

@@ -1,6 +1,6 @@
 #include "commission/readertagport.h"
 
-#include "link/readerlink.h"
+#include "link/exchangeport.h"
 #include "protocol/reply.h"
 #include "protocol/uhf.h"
 
@@ -36,8 +36,8 @@ QByteArray passwordBytes(quint32 password)
 
 } // namespace
 
-ReaderTagPort::ReaderTagPort(ReaderLink &link, std::optional<int> waitMs, quint32 readPassword)
-    : link_(link), waitMs_(waitMs), readPassword_(readPassword)
+ReaderTagPort::ReaderTagPort(ExchangePort &port, std::optional<int> waitMs, quint32 readPassword)
+    : port_(port), waitMs_(waitMs), readPassword_(readPassword)
 {
 }
 
@@ -47,7 +47,7 @@ PortStatus ReaderTagPort::send(protocol::Request request, std::vector<QByteArray
     ++exchanges_;
     if (waitMs_)
         request.waitMs = *waitMs_;
-    last_ = link_.exchange(request);
+    last_ = port_.exchange(request);
     switch (last_.outcome) {
     case Outcome::NoReader:
     case Outcome::Gone:

@@ -8,14 +8,14 @@
 #include <optional>
 #include <vector>
 
-class ReaderLink;
+class ExchangePort;
 
 namespace commission
 {
 
 // The UHF module behind the reader's pass-through command as the commissioning job's tag port.
-// Every call is a few module exchanges through the link, each waiting in the event loop (so it
-// runs on the thread that owns the link).
+// Every call is a few module exchanges through an exchange port: on a job's thread each one
+// blocks until the link's thread has its answer.
 //
 //   inventory   one inventory command. The module answers one frame per tag it heard in the
 //               round, all in one reply; an error frame "no tag" when none answered. Two or
@@ -48,7 +48,7 @@ public:
     // waitMs: the wait of every exchange instead of each command's own (rfidctl --timeout).
     // readPassword: the access password reads go with (a tag that has one answers reads only
     // with it); writes take the job's.
-    explicit ReaderTagPort(ReaderLink &link, std::optional<int> waitMs = std::nullopt, quint32 readPassword = 0);
+    explicit ReaderTagPort(ExchangePort &port, std::optional<int> waitMs = std::nullopt, quint32 readPassword = 0);
     ReaderTagPort(const ReaderTagPort &) = delete;
     ReaderTagPort &operator=(const ReaderTagPort &) = delete;
 
@@ -78,7 +78,7 @@ private:
     epc::PortStatus readWords(const QByteArray &epc, uint8_t bank, uint16_t address, uint16_t words, QByteArray &data);
     epc::PortStatus moduleError(uint8_t code, const QByteArray &epc);
 
-    ReaderLink &link_;
+    ExchangePort &port_;
     std::optional<int> waitMs_;
     quint32 readPassword_;
     std::vector<Seen> seen_;

@@ -7,11 +7,17 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
 
 // The USB command path: frames a request as its route says (with the settings' device
-// address), hands it to the transport, waits in the event loop for its reply and keeps the
-// last reply. It never looks at a window: its lines go out as notice(), every exchange as
-// exchanged() for the frame trace.
+// address), hands it to the transport, waits for its reply by its own timer and keeps the
+// last reply. Pages wait for an exchange in the event loop (exchange()); a job on another
+// thread starts one and hears how it went (start(), through a LinkPort). It never looks at a
+// window: its lines go out as notice(), every exchange as exchanged() for the frame trace.
+// It lives on one thread (the window's), and every call is made there.
 class ReaderLink : public QObject
 {
     Q_OBJECT
@@ -48,6 +54,15 @@ public:
     // never lent to this one), the outcome, the latency and the request's table row.
     protocol::Exchange exchange(const protocol::Request &request);
 
+    // The same exchange without waiting for it: done runs once, with how it went, when
+    // exchange() would have returned; before start returns when it ends at once (a frame too
+    // long, a transport that answers in the call). While an exchange() is under way the start
+    // is held until it has returned: a job's command never supersedes one the user sent (the
+    // user's supersedes the job's, which ends as Superseded). A start still held, or an
+    // exchange unfinished, when the link is destroyed never calls done.
+    using ExchangeDone = std::function<void(const protocol::Exchange &)>;
+    void start(const protocol::Request &request, ExchangeDone done);
+
     // The raw terminal's text: its whole hex digit pairs go out unchanged (everything else,
     // and a last unpaired digit, is dropped), with the wait of a typed frame; the reply that
     // comes within it is taken, nobody waits longer.
@@ -77,15 +92,34 @@ signals:
     void presenceChanged(ReaderPresence presence, const QString &why);
 
 private:
-    struct Pending;
+    struct Active;
+    struct Held {
+        protocol::Request request;
+        ExchangeDone done;
+    };
     QByteArray frameOf(const protocol::Request &request) const;
-    void arrived(const UsbReply &reply, qsizetype frameSize);
+    // Sends request; returns the exchange's id, 0 when it ended at once without being sent.
+    quint64 begin(const protocol::Request &request, ExchangeDone done);
+    Active *find(quint64 id) const;
+    void arrived(quint64 id, const UsbReply &reply, qsizetype frameSize);
+    // The exchange's own part is over (its reply came, a newer command superseded it, its time
+    // ran out): its latency is known; by its wait rule it may still wait for a reply held.
+    void ownPartEnded(Active &active);
+    void finish(quint64 id);
+    void timedOut(quint64 id);
+    void startHeld();
     void takePresence(ReaderPresence presence, const QString &why);
 
     UsbTransport *transport_;
     ReaderSettings settings_;
     QByteArray lastReply_;
-    Pending *pending_ = nullptr; // the exchange whose reply is awaited now
+    // Exchanges under way, oldest first: the one whose reply is awaited and those waiting out
+    // the rest of their time by the whole-wait rule.
+    std::vector<std::unique_ptr<Active>> active_;
+    quint64 awaited_ = 0; // the exchange whose reply the transport brings next; 0: none
+    int nested_ = 0;      // exchange() calls under way
+    std::deque<Held> held_;
+    bool heldPosted_ = false;
     quint64 nextId_ = 0;
     ReaderPresence presence_ = ReaderPresence::Unknown;
     QString presenceWhy_;

@@ -7,8 +7,10 @@
 #include <atomic>
 #include <vector>
 
-namespace waits {
-namespace {
+namespace waits
+{
+namespace
+{
 
 std::atomic<bool> g_cancelled{false};
 
@@ -33,6 +35,17 @@ void report(int ms, End end)
 {
     if (watcher())
         watcher()({ms, end});
+}
+
+struct CancelHook {
+    int key;
+    std::function<void()> hook;
+};
+
+std::vector<CancelHook> &cancelHooks()
+{
+    static std::vector<CancelHook> h;
+    return h;
 }
 
 } // namespace
@@ -86,6 +99,30 @@ void cancelAll()
     g_cancelled = true;
     for (const Waiter &w : waiters())
         w.loop->quit();
+    // Copy: a hook may remove itself or another.
+    const auto hooks = cancelHooks();
+    for (const CancelHook &h : hooks)
+        h.hook();
+}
+
+int addCancelHook(std::function<void()> hook)
+{
+    static int lastKey = 0;
+    const int key = ++lastKey;
+    if (g_cancelled)
+        hook();
+    cancelHooks().push_back({key, std::move(hook)});
+    return key;
+}
+
+void removeCancelHook(int key)
+{
+    auto &h = cancelHooks();
+    for (auto it = h.begin(); it != h.end(); ++it)
+        if (it->key == key) {
+            h.erase(it);
+            return;
+        }
 }
 
 bool cancelled()

@@ -3,6 +3,7 @@
 #include <functional>
 
 // Waits that keep the window responsive: a nested event loop with a timer, never a busy loop.
+// Every call here belongs to the window's (the link's) thread.
 namespace waits
 {
 
@@ -14,6 +15,7 @@ void waitUntil(int ms, const std::function<bool()> &done);
 void notify();
 
 // Ends every running wait and makes later waits return at once: the program is closing.
+// Runs every cancel hook too.
 void cancelAll();
 bool cancelled();
 void resetForTests();
@@ -28,5 +30,11 @@ struct Record {
 // Tells the watcher of every wait as it ends, so that tests check which waits
 // a handler asked for, and how each ended, rather than timing it. Empty: nobody watches.
 void setWatcher(std::function<void(const Record &)> watcher);
+
+// What must also end when the program closes and waits are no longer waited (a job waiting
+// for the link's thread): hook runs on cancelAll(), or at once when that has happened. The
+// key removes it again.
+int addCancelHook(std::function<void()> hook);
+void removeCancelHook(int key);
 
 } // namespace waits

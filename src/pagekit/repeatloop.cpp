@@ -39,17 +39,24 @@ int repeatWaitMs(int pause, int extraMs)
     return int(qBound(qint64(0), sum, qint64(INT_MAX)));
 }
 
-void runRepeat(QCheckBox *box, ReaderLink &link, const RepeatBox &repeat)
+namespace
 {
-    QPointer<QCheckBox> guardBox(box);
+void showCaption(QCheckBox *box, const RepeatBox &repeat)
+{
+    if (!repeat.tickedCaption.isEmpty() || !repeat.untickedCaption.isEmpty())
+        box->setText(box->isChecked() ? repeat.tickedCaption : repeat.untickedCaption);
+}
+
+void loop(const QPointer<QCheckBox> &box, ReaderLink &link, const RepeatBox &repeat)
+{
     ReaderLossWatch reader(link);
-    while (guardBox && guardBox->isChecked() && !waits::cancelled()) {
+    while (box && box->isChecked() && !waits::cancelled()) {
         repeat.operation();
         if (const QString why = reader.lost(); !why.isEmpty()) {
-            if (guardBox)
-                guardBox->setChecked(false);
+            if (box)
+                box->setChecked(false);
             if (repeat.log)
-                repeat.log(ReaderLossWatch::endLine(QStringLiteral("Repeat"), why));
+                repeat.log(ReaderLossWatch::endLine(repeat.name, why));
             return;
         }
         const int ms = repeatWaitMs(repeat.pause(), repeat.extraMs);
@@ -59,13 +66,34 @@ void runRepeat(QCheckBox *box, ReaderLink &link, const RepeatBox &repeat)
             link.Delayy(ms);
     }
 }
+} // namespace
+
+void runRepeat(QCheckBox *box, ReaderLink &link, const RepeatBox &repeat)
+{
+    QPointer<QCheckBox> guardBox(box);
+    try {
+        loop(guardBox, link, repeat);
+    } catch (...) {
+        if (guardBox && repeat.untickOnError)
+            guardBox->setChecked(false);
+        throw;
+    }
+    if (guardBox)
+        showCaption(guardBox, repeat);
+}
+
+void repeatBoxChanged(QCheckBox *box, ReaderLink &link, const RepeatBox &repeat)
+{
+    showCaption(box, repeat);
+    runRepeat(box, link, repeat);
+}
 
 void bindRepeat(QCheckBox *box, ReaderLink &link, RepeatBox repeat)
 {
     QObject::connect(box, &QCheckBox::clicked, box, [box, &link, repeat = std::move(repeat)] {
         // A copy: the loop may outlive a reconnection of the box.
         const RepeatBox local = repeat;
-        guard::run([&] { runRepeat(box, link, local); });
+        guard::run([&] { repeatBoxChanged(box, link, local); });
     });
 }
 

@@ -24,10 +24,23 @@ struct RepeatBox {
     Wait wait = Wait::Plain;
     // Where the line goes that says why the loop ended by itself (the reader went away).
     std::function<void(const QString &)> log = {};
+    // The loop's name in that line: "<name> stopped. <why>".
+    QString name = QStringLiteral("Repeat");
+    // The box's captions while it is ticked and while it is not ("Stop card" / "Automatic
+    // card"), kept up to date with every change of the box; empty: the caption never changes.
+    QString tickedCaption = {};
+    QString untickedCaption = {};
+    // An error that ends the loop unticks the box too, so that it no longer says it repeats.
+    bool untickOnError = false;
 };
 
 // Connects box's click to the loop. The loop ends when the program closes.
 void bindRepeat(QCheckBox *box, ReaderLink &link, RepeatBox repeat);
+
+// What a change of the box does: its caption follows; ticked, the loop runs until it is
+// unticked. A change made inside the loop's wait (unticking it) only sets the caption, and the
+// loop ends after its pass.
+void repeatBoxChanged(QCheckBox *box, ReaderLink &link, const RepeatBox &repeat);
 
 // Runs the loop now (what a click on a ticked box does).
 void runRepeat(QCheckBox *box, ReaderLink &link, const RepeatBox &repeat);

@@ -4,18 +4,14 @@
 #include "base/hex.h"
 #include "epc/epcnumber.h"
 #include "link/readerlink.h"
-#include "link/waits.h"
 #include "pagekit/guard.h"
 #include "pagekit/pagehost.h"
-#include "pagekit/readerloss.h"
 #include "pagekit/replycheck.h"
 #include "pagekit/widgets.h"
 #include "protocol/uhf.h"
 
-#include <QCoreApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QPointer>
 #include <QVBoxLayout>
 
 namespace
@@ -33,11 +29,11 @@ const QString kStop = QStringLiteral("Stop card");
 // Readsnr and Read show at most the first 12 bytes of an EPC.
 constexpr int kShownEpcBytes = 12;
 
-// The bytes of a field that must hold exactly bytes of them (throws UserError).
+// The bytes of a field that must hold exactly bytes of them (throws UserError naming the
+// field as its label says).
 QByteArray bytesOf(const QLineEdit *field, const char *what, int bytes)
 {
-    return hex::bytesField(field->text(), QStringLiteral("%1 (%2)").arg(QLatin1String(what), field->objectName()),
-                           bytes);
+    return hex::bytesField(field->text(), QLatin1String(what), bytes);
 }
 
 } // namespace
@@ -51,53 +47,54 @@ void EpcWritePage::build()
     layout->addWidget(buildWriteGroup());
     layout->addStretch(1);
 
-    Edit53 = ui::edit("Edit53", QStringLiteral("E2 00 51 28 93 0D 01 14 17 40 11 22"), body());
-    Edit60 = ui::edit("Edit60", QString(), body());
-    epcbuf = ui::edit("epcbuf", QStringLiteral("epcbuf"), body());
-    for (QLineEdit *hidden : {Edit53, Edit60, epcbuf})
+    readEpcEdit = ui::edit("Edit53", QStringLiteral("E2 00 51 28 93 0D 01 14 17 40 11 22"), body());
+    foundEpcEdit = ui::edit("Edit60", QString(), body());
+    writtenEpcEdit = ui::edit("epcbuf", QStringLiteral("epcbuf"), body());
+    for (QLineEdit *hidden : {readEpcEdit, foundEpcEdit, writtenEpcEdit})
         hidden->setVisible(false);
 
-    guard::onClick(Button69, [this] { Button69Click(); });
-    guard::onClick(Button72, [this] { Button72Click(); });
-    guard::onClick(Button65, [this] { Button65Click(); });
-    guard::onClick(Button67, [this] { Button67Click(); });
-    guard::onClick(Button66, [this] { Button66Click(); });
-    guard::onClick(Button70, [this] { Button70Click(); });
+    guard::onClick(setModeButton, [this] { Button69Click(); });
+    guard::onClick(sectorButton, [this] { Button72Click(); });
+    guard::onClick(readsnrButton, [this] { Button65Click(); });
+    guard::onClick(readButton, [this] { Button67Click(); });
+    guard::onClick(writeButton, [this] { Button66Click(); });
+    guard::onClick(clearButton, [this] { Button70Click(); });
     // Every change of the box, by the user or by code, runs the handler.
-    connect(CheckBox20, &QCheckBox::toggled, this, [this] { guard::run([this] { CheckBox20Click(); }); });
+    connect(automaticBox, &QCheckBox::toggled, this, [this] { guard::run([this] { CheckBox20Click(); }); });
 }
 
 QGroupBox *EpcWritePage::buildModeGroup()
 {
     auto *group = ui::group("GroupBox36", QStringLiteral("Reader mode switch"), body());
-    RadioButton30 = ui::radio(
+    singleCardRadio = ui::radio(
         "RadioButton30", QStringLiteral("Active search for EPC number of single card                        "), true);
-    RadioButton31 = ui::radio("RadioButton31", QStringLiteral("Passive reader mode          "));
-    RadioButton32 = ui::radio("RadioButton32", QStringLiteral("Active search for EPC number of multiple cards     "));
-    RadioButton33 = ui::radio("RadioButton33", QStringLiteral("Active read TID number   "));
-    RadioButton36 = ui::radio("RadioButton36", QStringLiteral("Active read memory sector"));
-    Edit65 = ui::edit("Edit65", QStringLiteral("03"));
-    Edit66 = ui::edit("Edit66", QStringLiteral("00 00 00 00"));
-    Edit67 = ui::edit("Edit67", QStringLiteral("00"));
-    Edit68 = ui::edit("Edit68", QStringLiteral("08"));
-    Button69 = ui::button("Button69", QStringLiteral("Set"));
-    Button72 = ui::button("Button72", QStringLiteral("Sector"));
+    passiveRadio = ui::radio("RadioButton31", QStringLiteral("Passive reader mode          "));
+    multipleCardsRadio =
+        ui::radio("RadioButton32", QStringLiteral("Active search for EPC number of multiple cards     "));
+    tidRadio = ui::radio("RadioButton33", QStringLiteral("Active read TID number   "));
+    memorySectorRadio = ui::radio("RadioButton36", QStringLiteral("Active read memory sector"));
+    sectorEdit = ui::edit("Edit65", QStringLiteral("03"));
+    sectorPasswordEdit = ui::edit("Edit66", QStringLiteral("00 00 00 00"));
+    sectorAddressEdit = ui::edit("Edit67", QStringLiteral("00"));
+    sectorLengthEdit = ui::edit("Edit68", QStringLiteral("08"));
+    setModeButton = ui::button("Button69", QStringLiteral("Set"));
+    sectorButton = ui::button("Button72", QStringLiteral("Sector"));
 
     auto *grid = new QGridLayout(group);
     grid->setVerticalSpacing(3);
     int row = 0;
-    for (QRadioButton *b : {RadioButton30, RadioButton31, RadioButton32, RadioButton33})
+    for (QRadioButton *b : {singleCardRadio, passiveRadio, multipleCardsRadio, tidRadio})
         grid->addWidget(b, row++, 0, 1, 4);
-    grid->addWidget(RadioButton36, row++, 0, 1, 4);
+    grid->addWidget(memorySectorRadio, row++, 0, 1, 4);
     const struct {
         const char *label;
         QString text;
         QLineEdit *edit;
         int width;
-    } fields[] = {{"Label65", QStringLiteral("Sector  "), Edit65, 36},
-                  {"Label66", QStringLiteral("password"), Edit66, 96},
-                  {"Label67", QStringLiteral("address   "), Edit67, 36},
-                  {"Label68", QStringLiteral("length   "), Edit68, 36}};
+    } fields[] = {{"Label65", QStringLiteral("Sector  "), sectorEdit, 36},
+                  {"Label66", QStringLiteral("password"), sectorPasswordEdit, 96},
+                  {"Label67", QStringLiteral("address   "), sectorAddressEdit, 36},
+                  {"Label68", QStringLiteral("length   "), sectorLengthEdit, 36}};
     for (int i = 0; i < 4; ++i) {
         auto *cell = new QHBoxLayout;
         cell->setSpacing(6);
@@ -110,8 +107,8 @@ QGroupBox *EpcWritePage::buildModeGroup()
     row += 2;
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(Button69);
-    buttons->addWidget(Button72);
+    buttons->addWidget(setModeButton);
+    buttons->addWidget(sectorButton);
     grid->addLayout(buttons, row, 0, 1, 4);
     return group;
 }
@@ -119,57 +116,57 @@ QGroupBox *EpcWritePage::buildModeGroup()
 QGroupBox *EpcWritePage::buildWriteGroup()
 {
     auto *group = ui::group("GroupBox35", QStringLiteral("Write EPC card number"), body());
-    Edit54 = ui::edit("Edit54", QStringLiteral("000000000000000000000001"));
-    Forward = ui::radio("Forward", QStringLiteral("Plus"), true);
-    reverse = ui::radio("reverse", QStringLiteral("Reverse addition"));
-    Edit62 = ui::edit("Edit62", QStringLiteral("1"));
-    Edit63 = ui::edit("Edit63", QStringLiteral("00 00 00 00"));
-    Edit61 = ui::edit("Edit61", QStringLiteral("2"));
-    Button65 = ui::button("Button65", QStringLiteral("Readsnr"));
-    Button67 = ui::button("Button67", QStringLiteral("Read"));
-    Button66 = ui::button("Button66", QStringLiteral("Write"));
-    CheckBox20 = ui::checkBox("CheckBox20", kAutomatic);
-    Button70 = ui::button("Button70", QStringLiteral("Clear interface"));
+    cardNumberEdit = ui::edit("Edit54", QStringLiteral("000000000000000000000001"));
+    plusRadio = ui::radio("Forward", QStringLiteral("Plus"), true);
+    reverseRadio = ui::radio("reverse", QStringLiteral("Reverse addition"));
+    stepEdit = ui::edit("Edit62", QStringLiteral("1"));
+    accessPasswordEdit = ui::edit("Edit63", QStringLiteral("00 00 00 00"));
+    waitingTimeEdit = ui::edit("Edit61", QStringLiteral("2"));
+    readsnrButton = ui::button("Button65", QStringLiteral("Readsnr"));
+    readButton = ui::button("Button67", QStringLiteral("Read"));
+    writeButton = ui::button("Button66", QStringLiteral("Write"));
+    automaticBox = ui::checkBox("CheckBox20", kAutomatic);
+    clearButton = ui::button("Button70", QStringLiteral("Clear interface"));
 
     auto *grid = new QGridLayout(group);
     grid->setVerticalSpacing(5);
-    grid->addWidget(Edit54, 0, 0, 1, 4);
+    grid->addWidget(cardNumberEdit, 0, 0, 1, 4);
     auto *order = new QHBoxLayout;
-    order->addWidget(Forward);
-    order->addWidget(reverse);
+    order->addWidget(plusRadio);
+    order->addWidget(reverseRadio);
     order->addStretch(1);
     grid->addLayout(order, 1, 0, 1, 4);
 
     auto *stepRow = new QHBoxLayout;
     stepRow->setSpacing(6);
     stepRow->addWidget(ui::label("Label62", QStringLiteral("Starting position")));
-    Edit62->setFixedWidth(60);
-    stepRow->addWidget(Edit62);
+    stepEdit->setFixedWidth(60);
+    stepRow->addWidget(stepEdit);
     stepRow->addStretch(1);
     grid->addLayout(stepRow, 2, 0, 1, 4);
 
     auto *passwordRow = new QHBoxLayout;
     passwordRow->setSpacing(6);
     passwordRow->addWidget(ui::label("Label63", QStringLiteral("Access password(Hexadecimal):   ")));
-    Edit63->setFixedWidth(96);
-    passwordRow->addWidget(Edit63);
+    accessPasswordEdit->setFixedWidth(96);
+    passwordRow->addWidget(accessPasswordEdit);
     passwordRow->addStretch(1);
     grid->addLayout(passwordRow, 3, 0, 1, 4);
 
     auto *waitRow = new QHBoxLayout;
     waitRow->setSpacing(6);
     waitRow->addWidget(ui::label("Label61", QStringLiteral("Waiting time for card writing:   ")));
-    Edit61->setFixedWidth(60);
-    waitRow->addWidget(Edit61);
+    waitingTimeEdit->setFixedWidth(60);
+    waitRow->addWidget(waitingTimeEdit);
     waitRow->addWidget(ui::label("Label69", QStringLiteral("millisecon     ")));
     waitRow->addStretch(1);
     grid->addLayout(waitRow, 4, 0, 1, 4);
 
-    grid->addWidget(Button65, 5, 0);
-    grid->addWidget(Button67, 5, 1);
-    grid->addWidget(Button66, 5, 2);
-    grid->addWidget(CheckBox20, 5, 3);
-    grid->addWidget(Button70, 6, 0);
+    grid->addWidget(readsnrButton, 5, 0);
+    grid->addWidget(readButton, 5, 1);
+    grid->addWidget(writeButton, 5, 2);
+    grid->addWidget(automaticBox, 5, 3);
+    grid->addWidget(clearButton, 6, 0);
     return group;
 }
 
@@ -186,10 +183,11 @@ void EpcWritePage::Button69Click()
         uhf::ReaderMode mode;
         QString name;
     } modes[] = {
-        {RadioButton30, uhf::ReaderMode::Single, QStringLiteral("Active search for EPC number of single card")},
-        {RadioButton31, uhf::ReaderMode::Passive, QStringLiteral("Passive reader mode")},
-        {RadioButton32, uhf::ReaderMode::Multiple, QStringLiteral("Active search for EPC number of multiple cards")},
-        {RadioButton33, uhf::ReaderMode::Tid, QStringLiteral("Active read TID number ")}};
+        {singleCardRadio, uhf::ReaderMode::Single, QStringLiteral("Active search for EPC number of single card")},
+        {passiveRadio, uhf::ReaderMode::Passive, QStringLiteral("Passive reader mode")},
+        {multipleCardsRadio, uhf::ReaderMode::Multiple,
+         QStringLiteral("Active search for EPC number of multiple cards")},
+        {tidRadio, uhf::ReaderMode::Tid, QStringLiteral("Active read TID number ")}};
     std::optional<protocol::Request> request;
     QString name;
     for (const auto &m : modes)
@@ -197,10 +195,12 @@ void EpcWritePage::Button69Click()
             request = uhf::readerMode(m.mode);
             name = m.name;
         }
-    if (RadioButton36->isChecked()) {
+    if (memorySectorRadio->isChecked()) {
         // Sector, password, address and length as the reader takes them: 1, 4, 1 and 1 bytes.
-        const QByteArray sector = bytesOf(Edit65, "The sector", 1), password = bytesOf(Edit66, "The password", 4),
-                         address = bytesOf(Edit67, "The address", 1), length = bytesOf(Edit68, "The length", 1);
+        const QByteArray sector = bytesOf(sectorEdit, "The sector", 1),
+                         password = bytesOf(sectorPasswordEdit, "The password", 4),
+                         address = bytesOf(sectorAddressEdit, "The address", 1),
+                         length = bytesOf(sectorLengthEdit, "The length", 1);
         request = uhf::memorySectorMode(uint8_t(sector[0]), password, uint8_t(address[0]), uint8_t(length[0]));
     }
     if (!request)
@@ -247,7 +247,7 @@ void EpcWritePage::Button67Click()
     const QByteArray epc = readsnr();
     if (epc.isEmpty())
         return; // no tag to select
-    Edit53->setText(hex::fromBytes(epc));
+    readEpcEdit->setText(hex::fromBytes(epc));
     ReaderLink &link = host().link();
     // The select goes to the reader as it is, without the pass-through command around it.
     protocol::Request select = uhf::select(epc);
@@ -258,14 +258,14 @@ void EpcWritePage::Button67Click()
 
 QByteArray EpcWritePage::accessPassword() const
 {
-    return bytesOf(Edit63, "The access password", protocol::uhf::kPasswordBytes);
+    return bytesOf(accessPasswordEdit, "The access password", protocol::uhf::kPasswordBytes);
 }
 
 void EpcWritePage::Button66Click()
 {
     namespace uhf = protocol::uhf;
-    const QString number = hex::filter(Edit54->text());
-    Edit54->setText(number);
+    const QString number = hex::filter(cardNumberEdit->text());
+    cardNumberEdit->setText(number);
     // The EPC memory takes whole words: the write counts them, and a number with a half
     // word left over could not be written as it is.
     if (number.isEmpty() || number.size() % 4 != 0 || number.size() > 2 * uhf::kMaxEpcBytes) {
@@ -274,7 +274,7 @@ void EpcWritePage::Button66Click()
     }
     // Checked before anything is written: a step that cannot count on would give the next
     // tag the same number.
-    const QString step = Edit62->text();
+    const QString step = stepEdit->text();
     if (!hex::onlyDigits(step) || step.size() > 2 * uhf::kMaxEpcBytes) {
         log(lineText(stampedCrLf(kBadStep)));
         return;
@@ -294,8 +294,8 @@ void EpcWritePage::Button66Click()
         return;
     }
     const QString found = hex::fromBytes(tag->epc);
-    Edit60->setText(found);
-    if (epcbuf->text() == found)
+    foundEpcEdit->setText(found);
+    if (writtenEpcEdit->text() == found)
         return; // the tag written last is still in the field
 
     link.exchange(uhf::select(tag->epc));
@@ -311,55 +311,34 @@ void EpcWritePage::Button66Click()
         return;
     // The number written, not what the field may hold after the waits.
     log(kWritten + number);
-    epcbuf->setText(number);
-    Edit54->setText(epcnumber::hexadd(number, step, reverse->isChecked()));
+    writtenEpcEdit->setText(number);
+    cardNumberEdit->setText(epcnumber::hexadd(number, step, reverseRadio->isChecked()));
 }
 
 int EpcWritePage::loopPauseMs() const
 {
-    const int ms = hex::StrToInt(Edit61->text());
+    const int ms = hex::StrToInt(waitingTimeEdit->text());
     if (ms < 0 || ms > kMaxLoopPauseMs)
         throw UserError(QStringLiteral("The waiting time must be from 0 to %1 milliseconds, not '%2'.")
                             .arg(kMaxLoopPauseMs)
-                            .arg(Edit61->text()));
+                            .arg(waitingTimeEdit->text()));
     return ms;
 }
 
-void EpcWritePage::showLoopState()
+RepeatBox EpcWritePage::automaticLoop()
 {
-    CheckBox20->setText(CheckBox20->isChecked() ? kStop : kAutomatic);
+    RepeatBox loop{[this] { Button66Click(); }, [this] { return loopPauseMs(); }, kLoopExtraMs, RepeatBox::Wait::Plain};
+    loop.log = [this](const QString &line) { log(line); };
+    loop.name = QStringLiteral("Automatic writing");
+    loop.tickedCaption = kStop;
+    loop.untickedCaption = kAutomatic;
+    loop.untickOnError = true; // the box must not go on saying "Stop card"
+    return loop;
 }
 
 void EpcWritePage::CheckBox20Click()
 {
-    showLoopState();
-    QPointer<EpcWritePage> self(this);
-    try {
-        // Unticking runs this handler again inside a wait: that run only sets the caption,
-        // and this loop ends after its pass.
-        ReaderLossWatch reader(host().link());
-        while (self && CheckBox20->isChecked() && !waits::cancelled()) {
-            Button66Click();
-            if (const QString why = reader.lost(); !why.isEmpty()) {
-                // Unplugged: every further pass would fail the same way.
-                CheckBox20->setChecked(false);
-                log(ReaderLossWatch::endLine(QStringLiteral("Automatic writing"), why));
-                break;
-            }
-            host().link().Delayy(loopPauseMs() + kLoopExtraMs);
-            if (!self)
-                return;
-            QCoreApplication::processEvents();
-            QCoreApplication::processEvents();
-        }
-    } catch (...) {
-        // The loop has ended: the box must not go on saying "Stop card".
-        if (self)
-            CheckBox20->setChecked(false);
-        throw;
-    }
-    if (self)
-        showLoopState();
+    repeatBoxChanged(automaticBox, host().link(), automaticLoop());
 }
 
 void EpcWritePage::Button70Click()

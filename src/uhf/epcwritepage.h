@@ -1,6 +1,7 @@
 #pragma once
 
 #include "pagekit/page.h"
+#include "pagekit/repeatloop.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -26,24 +27,24 @@ public:
     void CheckBox20Click(); // Automatic card / Stop card
     void Button70Click();   // Clear interface
 
-    // Added to Edit61 between two passes of the automatic loop.
+    // Added to the waiting time between two passes of the automatic loop.
     static constexpr int kLoopExtraMs = 100;
     static constexpr int kMaxLoopPauseMs = 3600000;
 
     // Reader mode switch.
-    QRadioButton *RadioButton30{}, *RadioButton31{}, *RadioButton32{}, *RadioButton33{}, *RadioButton36{};
-    QLineEdit *Edit65{}, *Edit66{}, *Edit67{}, *Edit68{};
-    QPushButton *Button69{}, *Button72{};
+    QRadioButton *singleCardRadio{}, *passiveRadio{}, *multipleCardsRadio{}, *tidRadio{}, *memorySectorRadio{};
+    QLineEdit *sectorEdit{}, *sectorPasswordEdit{}, *sectorAddressEdit{}, *sectorLengthEdit{};
+    QPushButton *setModeButton{}, *sectorButton{};
 
     // Write EPC card number.
-    QLineEdit *Edit54{}, *Edit62{}, *Edit63{}, *Edit61{};
-    QRadioButton *Forward{}, *reverse{};
-    QPushButton *Button65{}, *Button67{}, *Button66{}, *Button70{};
-    QCheckBox *CheckBox20{};
+    QLineEdit *cardNumberEdit{}, *stepEdit{}, *accessPasswordEdit{}, *waitingTimeEdit{};
+    QRadioButton *plusRadio{}, *reverseRadio{};
+    QPushButton *readsnrButton{}, *readButton{}, *writeButton{}, *clearButton{};
+    QCheckBox *automaticBox{};
 
     // Never shown: the EPC found by Read, the EPC found by Write's inventory, the EPC
     // written last.
-    QLineEdit *Edit53{}, *Edit60{}, *epcbuf{};
+    QLineEdit *readEpcEdit{}, *foundEpcEdit{}, *writtenEpcEdit{};
 
 private:
     QGroupBox *buildModeGroup();
@@ -51,10 +52,11 @@ private:
     void log(const QString &text);
     // The inventory of Readsnr and Read, with their lines; the EPC shown, or empty.
     QByteArray readsnr();
-    // The access password of Edit63 as 4 bytes (throws UserError).
+    // The access password as 4 bytes (throws UserError).
     QByteArray accessPassword() const;
     int loopPauseMs() const;
-    void showLoopState();
+    // The automatic loop: Write, then a plain wait of the waiting time and kLoopExtraMs.
+    RepeatBox automaticLoop();
 
 protected:
     void build() override;

@@ -80,14 +80,14 @@ void ConnectionGroup::PageControl1Change()
 void ConnectionGroup::ComboBox1Change()
 {
     line_.port->setCommName(portscan::pathOf(portList->currentText()));
-    Button2Click();
+    line_.close();
     Button1Click();
 }
 
 void ConnectionGroup::ComboBox2Change()
 {
     line_.port->setBaudRate(quint32(hex::StrToInt(baudRateList->currentText())));
-    Button2Click();
+    line_.close();
     Button1Click();
 }
 

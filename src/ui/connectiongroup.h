@@ -20,7 +20,7 @@ public:
     SerialPortLine &line() { return line_; }
 
     void Button1Click(); // Open
-    void Button2Click(); // Close
+    void Button2Click(); // Close (the button's handler; code closes the line with line().close())
     void ComboBox1Change();
     void ComboBox2Change();
     // Lists the ports that open exclusively now; firstPort() names the first or "none".

@@ -1,11 +1,13 @@
 #include "ui/epcbatchwindow.h"
 
 #include "base/errors.h"
+#include "commission/batchjob.h"
 #include "commission/batchsession.h"
 #include "commission/readertagport.h"
 #include "epc/epctext.h"
 #include "epc/gs1codec.h"
-#include "link/waits.h"
+#include "link/jobcontrol.h"
+#include "link/jobrunner.h"
 #include "pagekit/guard.h"
 #include "pagekit/widgets.h"
 #include "ui/cuebanner.h"
@@ -93,7 +95,19 @@ EpcBatchWindow::EpcBatchWindow(ReaderLink &link, QWidget *parent) : QWidget(pare
     resize(1000, 880);
 }
 
-EpcBatchWindow::~EpcBatchWindow() = default;
+EpcBatchWindow::~EpcBatchWindow()
+{
+    // A batch still running ends now (the program is going away without asking): its port
+    // closes, and the runner's thread is joined before the job's signals lose their receiver.
+    if (batch_)
+        batch_->stop();
+    runner_.reset();
+}
+
+bool EpcBatchWindow::isRunning() const
+{
+    return runner_ && runner_->isRunning();
+}
 
 QWidget *EpcBatchWindow::buildSettings()
 {
@@ -189,108 +203,113 @@ void EpcBatchWindow::start()
     if (isRunning())
         return;
     const commission::BatchPlan p = plan();
-    auto port = std::make_unique<commission::ReaderTagPort>(link_, std::nullopt, commission::parsePassword(p.password));
-    // Made before anything is shown as running: a wrong field or journal ends here, with its
-    // message, and nothing was sent.
-    auto session = std::make_unique<commission::BatchSession>(p, *port, [this](int ms) { pollWait(ms); });
-    port_ = std::move(port);
-    session_ = std::move(session);
-    total_ = session_->total();
+    const quint32 readPassword = commission::parsePassword(p.password);
+    if (!runner_) {
+        runner_ = std::make_unique<JobRunner>(link_);
+        connect(runner_.get(), &JobRunner::finished, this, [this](const QString &error) { finished(error); });
+    }
+    auto batch = std::make_unique<commission::BatchJob>();
+    connect(batch.get(), &commission::BatchJob::opened, this, &EpcBatchWindow::opened, Qt::QueuedConnection);
+    connect(batch.get(), &commission::BatchJob::cued, this, &EpcBatchWindow::showCue, Qt::QueuedConnection);
+    connect(batch.get(), &commission::BatchJob::progressed, this, &EpcBatchWindow::showProgress, Qt::QueuedConnection);
+    connect(batch.get(), &commission::BatchJob::appended, this, &EpcBatchWindow::showRow, Qt::QueuedConnection);
+    connect(
+        batch.get(), &commission::BatchJob::ended, this,
+        [this](const epc::JobResult &result, const QString &error) {
+            result_ = result;
+            endError_ = error;
+        },
+        Qt::QueuedConnection);
+    batch_ = std::move(batch);
+    result_.reset();
+    endError_.clear();
     lastRow_.reset();
     then_ = Then::Nothing;
-    rows->setRowCount(0);
-    notes->setText(session_->openingNotes().join(u'\n'));
-
-    epc::CommissioningJob &job = session_->job();
-    job.onCue = [this](const epc::Cue &c) { showCue(c); };
-    job.onProgress = [this](const epc::Progress &pr) { showProgress(pr); };
-    session_->journal().onAppended = [this](const epc::JournalRow &row, const QDateTime &time) {
-        lastRow_ = row;
-        rows->add(row, time);
-    };
-    showProgress({});
     setRunning(true);
     if (parentWidget())
         parentWidget()->installEventFilter(this);
 
-    epc::JobResult result;
-    QString error;
-    try {
-        result = session_->run();
-    } catch (const UserError &e) {
-        error = e.message();
-    } catch (const std::exception &e) {
-        error = QString::fromLocal8Bit(e.what());
-    }
+    // The session is made on the job's thread: its journal (a file, or a database's
+    // connection) is opened, written and closed there. A wrong field or a journal that cannot be
+    // taken ends the job before anything is sent.
+    runner_->start([p, readPassword, batch = batch_.get()](JobControl &control) {
+        commission::ReaderTagPort port(control.port(), std::nullopt, readPassword);
+        commission::BatchSession session(p, port, batch->pauses());
+        batch->run(session, control);
+    });
+}
+
+void EpcBatchWindow::opened(const QStringList &openingNotes, qint64 total)
+{
+    total_ = total >= 0 ? std::optional<qint64>(total) : std::nullopt;
+    rows->setRowCount(0);
+    notes->setText(openingNotes.join(u'\n'));
+    showProgress({});
+}
+
+void EpcBatchWindow::showRow(const epc::JournalRow &row, const QDateTime &time)
+{
+    lastRow_ = row;
+    rows->add(row, time);
+}
+
+void EpcBatchWindow::finished(const QString &error)
+{
     if (parentWidget())
         parentWidget()->removeEventFilter(this);
-    // The journal is closed (and its lock let go) before anything else can start.
-    session_.reset();
-    port_.reset();
     setRunning(false);
-    if (!error.isEmpty()) {
-        banner->display(CueBanner::Tone::Bad, QStringLiteral("Stopped"), error, true);
-    } else {
-        showEnd(result);
-    }
-
-    const Then then = then_;
-    then_ = Then::Nothing;
+    const Then then = std::exchange(then_, Then::Nothing);
     if (then == Then::CloseWindow)
         QTimer::singleShot(0, this, &QWidget::close);
     else if (then == Then::CloseMain && parentWidget())
         QTimer::singleShot(0, parentWidget(), &QWidget::close);
-    if (!error.isEmpty())
-        throw UserError(error);
-    if (result.end == epc::JobEnd::ReaderGone)
-        throw UserError(QStringLiteral("The reader is gone (unplugged, or its port closed): the batch stopped. Every "
-                                       "tag written so far is in the journal; once the reader is back, start again "
-                                       "with \"Resume from journal\"."));
-}
 
-void EpcBatchWindow::pollWait(int ms)
-{
-    woken_ = false;
-    waits::waitUntil(ms, [this] { return woken_; });
-    // The program is closing and every wait returns at once: end the job rather than spin.
-    if (waits::cancelled() && session_)
-        session_->job().stop();
-}
-
-void EpcBatchWindow::wake()
-{
-    woken_ = true;
-    waits::notify();
+    if (!result_) {
+        // The batch never started: as a wrong field would be refused, by its message alone.
+        guard::showError(error);
+        return;
+    }
+    const QString failure = !endError_.isEmpty() ? endError_ : error;
+    if (!failure.isEmpty()) {
+        banner->display(CueBanner::Tone::Bad, QStringLiteral("Stopped"), failure, true);
+        guard::showError(failure);
+        return;
+    }
+    showEnd(*result_);
+    if (result_->end == epc::JobEnd::ReaderGone)
+        guard::showError(QStringLiteral("The reader is gone (unplugged, or its port closed): the batch stopped. Every "
+                                        "tag written so far is in the journal; once the reader is back, start again "
+                                        "with \"Resume from journal\"."));
 }
 
 void EpcBatchWindow::pauseOrResume()
 {
-    if (!session_)
+    if (!isRunning())
         return;
     paused_ = !paused_;
     if (paused_) {
-        session_->job().pause();
+        batch_->pause();
         pauseButton->setText(QStringLiteral("Resume"));
         banner->display(
             CueBanner::Tone::Idle, QStringLiteral("Pausing"),
             QStringLiteral("The tag being written is finished first; then nothing is written until Resume."));
     } else {
-        session_->job().resume();
+        batch_->resume();
         pauseButton->setText(QStringLiteral("Pause"));
     }
-    wake();
+    runner_->wake();
 }
 
 void EpcBatchWindow::stopAfterTag()
 {
-    if (!session_)
+    if (!isRunning())
         return;
-    session_->job().stop();
+    batch_->stop();
+    runner_->wake();
     stopButton->setEnabled(false);
     pauseButton->setEnabled(false);
     banner->display(CueBanner::Tone::Idle, QStringLiteral("Stopping"),
                     QStringLiteral("The tag being written is finished and journalled first."));
-    wake();
 }
 
 void EpcBatchWindow::showCue(const epc::Cue &cue)
@@ -381,7 +400,7 @@ bool EpcBatchWindow::confirmStop(const QString &question)
     const bool yes = confirmer() ? confirmer()(question)
                                  : QMessageBox::question(this, kTitle, question, QMessageBox::Yes | QMessageBox::No,
                                                          QMessageBox::No) == QMessageBox::Yes;
-    if (yes && session_) // the batch may have ended while the question was open
+    if (yes && isRunning()) // the batch may have ended while the question was open
         stopAfterTag();
     return yes;
 }

@@ -19,23 +19,23 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QSpinBox;
+class JobRunner;
 class ReaderLink;
 
 namespace commission
 {
-class BatchSession;
-class ReaderTagPort;
+class BatchJob;
 } // namespace commission
 
 // Tools > EPC batch encoding...: writes a batch of EPCs tag after tag through the reader's UHF
 // module, reads each back, journals it and cues the person feeding tags.
 //
-// The job runs on the window's thread, inside the Start handler: every exchange and every pause
-// between polls waits in the event loop, as the link's waits do, so the window stays live and
-// Pause, Resume and Stop act at the next poll. (The link and its transport belong to this
-// thread, which a job thread would have to borrow them from.) Closing this window or the main
-// window during a batch asks first, then lets the current tag finish and be journalled before
-// it closes.
+// The batch runs as a job of a job runner, on a thread of its own: the journal is opened and
+// written there, each exchange is handed to the link on this thread, and cues, progress and
+// rows come back as queued signals, so the window never waits for the batch. Pause, Resume and
+// Stop act at the job's next poll. Closing this window or the main window during a batch asks
+// first, then lets the current tag finish and be journalled, and closes once the job has
+// ended.
 class EpcBatchWindow : public QWidget
 {
     Q_OBJECT
@@ -44,7 +44,7 @@ public:
     explicit EpcBatchWindow(ReaderLink &link, QWidget *parent = nullptr);
     ~EpcBatchWindow() override;
 
-    bool isRunning() const { return session_ != nullptr; }
+    bool isRunning() const;
 
     // Hears every cue besides the person at the reader: in simulation, the simulated reader's
     // person who takes tags away and lays new ones. Set once by main(); tests set their own.
@@ -84,20 +84,24 @@ private:
     commission::BatchPlan plan() const;
     void chooseJournal();
     void setRunning(bool running);
-    void pollWait(int ms);
-    void wake();
+    void opened(const QStringList &openingNotes, qint64 total);
     void showCue(const epc::Cue &cue);
+    void showRow(const epc::JournalRow &row, const QDateTime &time);
     void showProgress(const epc::Progress &progress);
     void showEnd(const epc::JobResult &result);
+    // The job has returned: the journal is closed. error: the batch could not start (a wrong
+    // field, a journal in use) or its end's error.
+    void finished(const QString &error);
     // Asks whether to stop the batch; on yes, stops it after the current tag.
     bool confirmStop(const QString &question);
 
     ReaderLink &link_;
-    std::unique_ptr<commission::ReaderTagPort> port_;
-    std::unique_ptr<commission::BatchSession> session_;
-    std::optional<qint64> total_;            // EPCs the source gives, where known
-    std::optional<epc::JournalRow> lastRow_; // the row appended last, for the failure's reason
-    bool woken_ = false;                     // a button asks the job to look now
+    std::unique_ptr<JobRunner> runner_;
+    std::unique_ptr<commission::BatchJob> batch_; // the batch running, or the one that ran last
+    std::optional<qint64> total_;                 // EPCs the source gives, where known
+    std::optional<epc::JournalRow> lastRow_;      // the row appended last, for the failure's reason
+    std::optional<epc::JobResult> result_;        // the batch's end, once it came
+    QString endError_;                            // and why it ended early
     bool paused_ = false;
     enum class Then { Nothing, CloseWindow, CloseMain } then_ = Then::Nothing;
 };

@@ -1,10 +1,11 @@
-#include "commission/cuefollower.h"
 #include "epc/epctext.h"
 #include "epc/gs1codec.h"
 #include "link/waits.h"
 #include "pagekit/guard.h"
+#include "sim/cuefollower.h"
 #include "sim/simulatedreader.h"
 #include "support/core/helpers.h"
+#include "support/pump.h"
 #include "ui/cuebanner.h"
 #include "ui/epcbatchwindow.h"
 #include "ui/epcsourcebox.h"
@@ -21,15 +22,26 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 // Tools > EPC batch encoding... in the main window against the simulated reader, whose person
 // follows the cues as in --simulate: faults armed tag by tag, the journal checked row by row.
+// The batch runs on the job runner's thread; the tests run the window's event loop until it
+// has ended.
 
 namespace
 {
 
 using Fault = UhfModule::TagFault;
+
+// Presses Start and runs the event loop until the batch has ended (the limit only keeps a
+// hang from blocking the run).
+bool runBatch(EpcBatchWindow &window)
+{
+    window.startButton->click();
+    return pumpUntil([&window] { return !window.isRunning(); }, 120000);
+}
 
 // The journal's rows after its header, split at commas outside quotes.
 QList<QStringList> journalRows(const QString &path)
@@ -72,7 +84,7 @@ struct BatchWindowTest : WindowTestBase {
         ASSERT_TRUE(window && window->isVisible());
         EpcBatchWindow::setCueFollower([this](const epc::Cue &c) {
             cues << c.kind;
-            commission::followCue(reader.uhf(), c.kind);
+            sim::followCue(reader.uhf(), c.kind);
             if (onCue)
                 onCue(c);
         });
@@ -97,7 +109,7 @@ TEST_F(BatchWindowTest, EachArmedFaultEndsInItsJournalRow)
             reader.uhf().armTagFault(faults[c.index + 1]);
     };
     window->count->setValue(6);
-    window->startButton->click(); // the batch runs inside the click
+    ASSERT_TRUE(runBatch(*window));
 
     struct Expected {
         const char *result;
@@ -143,7 +155,7 @@ TEST_F(BatchWindowTest, EachArmedFaultEndsInItsJournalRow)
     const int writesBefore = int(reader.tagLog().size());
     window->resume->setChecked(true);
     onCue = {};
-    window->startButton->click();
+    ASSERT_TRUE(runBatch(*window));
     const QList<QStringList> again = journalRows(journal);
     ASSERT_EQ(again.size(), 9);
     for (int i = 6; i < 9; ++i)
@@ -174,7 +186,7 @@ TEST_F(BatchWindowTest, ClosingTheMainWindowAsksThenStopsAfterTheTag)
         form->show();
         const qsizetype writesBefore = reader.tagLog().size();
         window->count->setValue(5);
-        window->startButton->click();
+        ASSERT_TRUE(runBatch(*window));
         QCoreApplication::processEvents(); // the close held back until the batch ended
         EXPECT_EQ(asked, 1) << c.quit;
         EXPECT_EQ(journalRows(journal).size(), c.rows) << c.quit;
@@ -183,6 +195,63 @@ TEST_F(BatchWindowTest, ClosingTheMainWindowAsksThenStopsAfterTheTag)
         EXPECT_FALSE(window->isRunning());
     }
     EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join('\n'));
+}
+
+TEST_F(BatchWindowTest, StopPauseAndClosingActAtTheJobsNextPoll)
+{
+    enum class Act { Stop, PauseThenResume, CloseWindow };
+    struct Case {
+        const char *name;
+        Act act;
+        int rows;
+        const char *headline;
+        bool shown;
+    } cases[] = {
+        {"stop after this tag", Act::Stop, 2, "Stopped", true},
+        {"pause, then resume", Act::PauseThenResume, 4, "Batch complete", true},
+        {"closing the window asks, then stops after the tag", Act::CloseWindow, 2, "Stopped", false},
+    };
+    for (const Case &c : cases) {
+        QFile::remove(journal);
+        window->show();
+        QStringList asked;
+        EpcBatchWindow::setConfirm([&](const QString &q) {
+            asked << q;
+            return true;
+        });
+        qsizetype writesAtResume = -1;
+        const qsizetype writesBefore = reader.tagLog().size();
+        onCue = [&](const epc::Cue &cue) {
+            if (cue.kind == epc::CueKind::RemoveTag && cue.index == 1) {
+                if (c.act == Act::Stop)
+                    window->stopButton->click();
+                else if (c.act == Act::PauseThenResume)
+                    window->pauseButton->click();
+                else
+                    window->close();
+            }
+            if (cue.kind == epc::CueKind::Paused)
+                QTimer::singleShot(30, window, [&] {
+                    writesAtResume = reader.tagLog().size() - writesBefore;
+                    window->pauseButton->click();
+                });
+        };
+        window->count->setValue(4);
+        ASSERT_TRUE(runBatch(*window)) << c.name;
+        QCoreApplication::processEvents(); // a close held back until the batch ended
+        EXPECT_EQ(journalRows(journal).size(), c.rows) << c.name;
+        EXPECT_EQ(reader.tagLog().size() - writesBefore, c.rows) << c.name << ": every tag written has its row";
+        EXPECT_EQ(window->banner->headline(), c.headline) << c.name;
+        EXPECT_EQ(window->isVisible(), c.shown) << c.name;
+        EXPECT_EQ(asked.size(), c.act == Act::CloseWindow ? 1 : 0) << c.name;
+        if (c.act == Act::PauseThenResume) {
+            EXPECT_EQ(writesAtResume, 2) << "nothing written while paused";
+            EXPECT_EQ(cues.count(epc::CueKind::Paused), 1);
+        }
+        EXPECT_TRUE(window->startButton->isEnabled()) << c.name;
+        EXPECT_TRUE(errors.isEmpty()) << c.name << ": " << qPrintable(errors.join('\n'));
+        cues.clear();
+    }
 }
 
 TEST_F(BatchWindowTest, WrongFieldsAreRefusedBeforeAnythingIsSent)
@@ -209,7 +278,7 @@ TEST_F(BatchWindowTest, WrongFieldsAreRefusedBeforeAnythingIsSent)
         errors.clear();
         c.set(*window);
         const int frames = reader.framesReceived();
-        window->startButton->click();
+        ASSERT_TRUE(runBatch(*window)) << c.name;
         ASSERT_EQ(errors.size(), 1) << c.name;
         EXPECT_TRUE(errors[0].contains(QLatin1String(c.message))) << c.name << ": " << qPrintable(errors[0]);
         EXPECT_EQ(reader.framesReceived(), frames) << c.name;
@@ -230,7 +299,7 @@ TEST_F(WindowTest, ABatchEndsWithAMessageWhenTheReaderIsGone)
     form->findChild<QAction *>(QStringLiteral("ToolsEpcBatch"))->trigger();
     EpcBatchWindow *window = form->epcBatch;
     window->journalPath->setText(dir.filePath(QStringLiteral("j.csv")));
-    window->startButton->click();
+    ASSERT_TRUE(runBatch(*window));
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors[0].contains("The reader is gone")) << qPrintable(errors[0]);
     EXPECT_EQ(window->banner->headline(), "Reader gone");

@@ -1,4 +1,5 @@
 #include "commission/readertagport.h"
+#include "link/linkport.h"
 #include "link/readerlink.h"
 #include "link/waits.h"
 #include "sim/simulatedreader.h"
@@ -8,7 +9,8 @@
 #include <gtest/gtest.h>
 
 // The reader adapter against the simulated reader: every status each call can give, from the
-// field, the tag's faults and the reader's one-shot faults.
+// field, the tag's faults and the reader's one-shot faults. The port is used on the link's
+// thread, where it makes the link's own exchanges.
 namespace
 {
 
@@ -142,7 +144,8 @@ TEST(ReaderTagPort, EachStatusAgainstTheSimulatedReader)
         waits::resetForTests();
         SimulatedReader reader;
         ReaderLink link(reader);
-        ReaderTagPort port(link, kWaitMs);
+        LinkPort exchanges(link);
+        ReaderTagPort port(exchanges, kWaitMs);
         if (c.field)
             c.field(reader);
         const Outcome out = run(reader, port, c.call, c.between ? [&] { c.between(reader); } : std::function<void()>());
@@ -166,7 +169,8 @@ TEST(ReaderTagPort, WritesThePcWordForEachLengthWithThePassword)
     waits::resetForTests();
     SimulatedReader reader;
     ReaderLink link(reader);
-    ReaderTagPort port(link, kWaitMs, 0xCAFEF00D);
+    LinkPort exchanges(link);
+    ReaderTagPort port(exchanges, kWaitMs, 0xCAFEF00D);
     UhfTag locked = *reader.uhf().tag();
     locked.reserved = QByteArray::fromHex("00000000CAFEF00D");
     reader.uhf().setTag(locked);
@@ -220,7 +224,8 @@ TEST(ReaderTagPort, RepliesBeyondTheSimulator)
         usb.connected = !c.module.isEmpty();
         usb.responder = [&](const QByteArray &) { return hex::toBytes(simtest::ok(c.module)); };
         ReaderLink link(usb);
-        ReaderTagPort port(link, kWaitMs);
+        LinkPort exchanges(link);
+        ReaderTagPort port(exchanges, kWaitMs);
         std::vector<FieldTag> tags;
         EXPECT_EQ(port.inventory(tags), c.status) << c.name << ": " << epc::statusText(port.inventory(tags));
     }

@@ -134,17 +134,17 @@ const QString kBadStep = QStringLiteral("The step needs hexadecimal digits only:
 TEST_F(EpcPage, StartState)
 {
     EXPECT_EQ(page->objectName(), "TabSheet8");
-    EXPECT_EQ(page->Edit54->text(), "000000000000000000000001");
-    EXPECT_EQ(page->epcbuf->text(), "epcbuf");
-    EXPECT_EQ(page->Edit60->text(), "");
-    EXPECT_EQ(page->Edit53->text(), "E2 00 51 28 93 0D 01 14 17 40 11 22");
-    for (QLineEdit *hidden : {page->Edit53, page->Edit60, page->epcbuf})
+    EXPECT_EQ(page->cardNumberEdit->text(), "000000000000000000000001");
+    EXPECT_EQ(page->writtenEpcEdit->text(), "epcbuf");
+    EXPECT_EQ(page->foundEpcEdit->text(), "");
+    EXPECT_EQ(page->readEpcEdit->text(), "E2 00 51 28 93 0D 01 14 17 40 11 22");
+    for (QLineEdit *hidden : {page->readEpcEdit, page->foundEpcEdit, page->writtenEpcEdit})
         EXPECT_TRUE(page->isAncestorOf(hidden) && hidden->isHidden()) << hidden->objectName().toStdString();
-    EXPECT_TRUE(page->RadioButton30->isChecked());
-    EXPECT_TRUE(page->Forward->isChecked());
-    EXPECT_EQ(page->CheckBox20->text(), "Automatic card");
-    EXPECT_EQ(page->RadioButton30->text(), "Active search for EPC number of single card                        ");
-    EXPECT_EQ(page->RadioButton33->text(), "Active read TID number   ");
+    EXPECT_TRUE(page->singleCardRadio->isChecked());
+    EXPECT_TRUE(page->plusRadio->isChecked());
+    EXPECT_EQ(page->automaticBox->text(), "Automatic card");
+    EXPECT_EQ(page->singleCardRadio->text(), "Active search for EPC number of single card                        ");
+    EXPECT_EQ(page->tidRadio->text(), "Active read TID number   ");
 }
 
 TEST_F(EpcPage, WriteCases)
@@ -163,7 +163,7 @@ TEST_F(EpcPage, WriteCases)
         {"success", {}, {"22", "0C", "49"}, {kSuccess + first}, second, first},
         {"no tag", [](EpcPage &t) { t.field.tag.clear(); }, {"22"}, {kNoCard}, first, "epcbuf"},
         {"no reply", [](EpcPage &t) { t.field.replies[0x22] = kSilent; }, {"22"}, {kNoData, ""}, first, "epcbuf"},
-        {"the tag written last", [](EpcPage &t) { t.page->epcbuf->setText(kTag); }, {"22"}, {}, first, kTag},
+        {"the tag written last", [](EpcPage &t) { t.page->writtenEpcEdit->setText(kTag); }, {"22"}, {}, first, kTag},
         {"module error frame",
          [](EpcPage &t) { t.field.replies[0x49] = moduleFrame(0x01, 0xFF, "10"); },
          {"22", "0C", "49"},
@@ -195,76 +195,86 @@ TEST_F(EpcPage, WriteCases)
          first,
          "epcbuf"},
         {"odd digit count",
-         [](EpcPage &t) { t.page->Edit54->setText("0000001"); },
+         [](EpcPage &t) { t.page->cardNumberEdit->setText("0000001"); },
          {},
          {kBadNumber, ""},
          "0000001",
          "epcbuf"},
         {"odd byte count",
-         [](EpcPage &t) { t.page->Edit54->setText("000001"); },
+         [](EpcPage &t) { t.page->cardNumberEdit->setText("000001"); },
          {},
          {kBadNumber, ""},
          "000001",
          "epcbuf"},
         {"one word",
-         [](EpcPage &t) { t.page->Edit54->setText("00ff"); },
+         [](EpcPage &t) { t.page->cardNumberEdit->setText("00ff"); },
          {"22", "0C", "49"},
          {kSuccess + "00ff"},
          "0100",
          "00ff"},
         {"longer than 62 bytes",
-         [&](EpcPage &t) { t.page->Edit54->setText(bytes62 + "0001"); },
+         [&](EpcPage &t) { t.page->cardNumberEdit->setText(bytes62 + "0001"); },
          {},
          {kBadNumber, ""},
          bytes62 + "0001",
          "epcbuf"},
         {"62 bytes",
-         [&](EpcPage &t) { t.page->Edit54->setText(bytes62); },
+         [&](EpcPage &t) { t.page->cardNumberEdit->setText(bytes62); },
          {"22", "0C", "49"},
          {kSuccess + bytes62},
          bytes62.left(123) + "1",
          bytes62},
-        {"no digits", [](EpcPage &t) { t.page->Edit54->setText(" - "); }, {}, {kBadNumber, ""}, "", "epcbuf"},
+        {"no digits", [](EpcPage &t) { t.page->cardNumberEdit->setText(" - "); }, {}, {kBadNumber, ""}, "", "epcbuf"},
         {"blanks between the bytes",
-         [](EpcPage &t) { t.page->Edit54->setText("00 00 00 00 00 00 00 00 00 00 00 01"); },
+         [](EpcPage &t) { t.page->cardNumberEdit->setText("00 00 00 00 00 00 00 00 00 00 00 01"); },
          {"22", "0C", "49"},
          {kSuccess + first},
          second,
          first},
         {"step 10 is sixteen",
-         [](EpcPage &t) { t.page->Edit62->setText("10"); },
+         [](EpcPage &t) { t.page->stepEdit->setText("10"); },
          {"22", "0C", "49"},
          {kSuccess + first},
          "000000000000000000000011",
          first},
         {"reverse addition",
-         [](EpcPage &t) { t.page->reverse->setChecked(true); },
+         [](EpcPage &t) { t.page->reverseRadio->setChecked(true); },
          {"22", "0C", "49"},
          {kSuccess + first},
          "010000000000000000000001",
          first},
-        {"empty step", [](EpcPage &t) { t.page->Edit62->setText(""); }, {}, {kBadStep, ""}, first, "epcbuf"},
-        {"step with a blank", [](EpcPage &t) { t.page->Edit62->setText("1 0"); }, {}, {kBadStep, ""}, first, "epcbuf"},
-        {"step with a prefix",
-         [](EpcPage &t) { t.page->Edit62->setText("0x10"); },
+        {"empty step", [](EpcPage &t) { t.page->stepEdit->setText(""); }, {}, {kBadStep, ""}, first, "epcbuf"},
+        {"step with a blank",
+         [](EpcPage &t) { t.page->stepEdit->setText("1 0"); },
          {},
          {kBadStep, ""},
          first,
          "epcbuf"},
-        {"step not hexadecimal", [](EpcPage &t) { t.page->Edit62->setText("g"); }, {}, {kBadStep, ""}, first, "epcbuf"},
+        {"step with a prefix",
+         [](EpcPage &t) { t.page->stepEdit->setText("0x10"); },
+         {},
+         {kBadStep, ""},
+         first,
+         "epcbuf"},
+        {"step not hexadecimal",
+         [](EpcPage &t) { t.page->stepEdit->setText("g"); },
+         {},
+         {kBadStep, ""},
+         first,
+         "epcbuf"},
     };
     for (const Case &c : cases) {
         fresh();
         if (c.arrange)
             c.arrange(*this);
-        page->Button66->click();
+        page->writeButton->click();
         EXPECT_EQ(commands(), c.commands) << c.name;
         EXPECT_EQ(log(), c.lines) << c.name;
-        EXPECT_EQ(page->Edit54->text(), c.edit54) << c.name;
-        EXPECT_EQ(page->epcbuf->text(), c.epcbuf) << c.name;
+        EXPECT_EQ(page->cardNumberEdit->text(), c.edit54) << c.name;
+        EXPECT_EQ(page->writtenEpcEdit->text(), c.epcbuf) << c.name;
         EXPECT_TRUE(errors.isEmpty()) << c.name;
         if (c.commands.size() > 1) {
-            EXPECT_EQ(page->Edit60->text(), kTag) << c.name;
+            EXPECT_EQ(page->foundEpcEdit->text(), kTag) << c.name;
         }
     }
 }
@@ -273,8 +283,8 @@ TEST_F(EpcPage, WriteSendsSelectAndWriteForTheTagFound)
 {
     field.tag = QStringLiteral("1122334455667788");
     field.crc = QStringLiteral("ABCD");
-    page->Edit63->setText("01 02 03 04");
-    page->Button66->click();
+    page->accessPasswordEdit->setText("01 02 03 04");
+    page->writeButton->click();
     ASSERT_EQ(usb.sent.size(), 3);
     EXPECT_EQ(usb.sentHex()[0], "AA 00 08 CE BB 00 22 00 00 22 7E 03 BB");
     const QString select = hex::fromBytes(usb.sent[1]);
@@ -289,11 +299,11 @@ TEST_F(EpcPage, AccessPasswordMustBeFourBytes)
     for (const char *text : {"00 00 00", "", "00 00 00 00 00", "zz zz zz zz", "00-00-00-0"}) {
         usb.sent.clear();
         errors.clear();
-        page->Edit63->setText(QString::fromLatin1(text));
-        page->Button66->click();
+        page->accessPasswordEdit->setText(QString::fromLatin1(text));
+        page->writeButton->click();
         EXPECT_TRUE(usb.sent.isEmpty()) << text;
         EXPECT_EQ(errors.size(), 1) << text;
-        EXPECT_EQ(page->Edit54->text(), "000000000000000000000001") << text;
+        EXPECT_EQ(page->cardNumberEdit->text(), "000000000000000000000001") << text;
     }
 }
 
@@ -301,12 +311,12 @@ TEST_F(EpcPage, LowerCaseFirstNumberIsWrittenTwice)
 {
     // epcbuf keeps the number as typed, the reply shows it in upper case: the same tag does
     // not match and gets the following number too.
-    page->Edit54->setText("00000000000000000000000a");
+    page->cardNumberEdit->setText("00000000000000000000000a");
     for (int i = 0; i < 3; ++i)
-        page->Button66->click();
+        page->writeButton->click();
     EXPECT_EQ(field.written, QStringList({"00000000000000000000000A", "00000000000000000000000B"}));
     EXPECT_EQ(log(), QStringList({kSuccess + "00000000000000000000000a", kSuccess + "00000000000000000000000B"}));
-    EXPECT_EQ(page->Edit54->text(), "00000000000000000000000C");
+    EXPECT_EQ(page->cardNumberEdit->text(), "00000000000000000000000C");
     EXPECT_EQ(commands().mid(6), QStringList{"22"});
 }
 
@@ -340,21 +350,21 @@ TEST_F(EpcPage, ReadsnrAndRead)
         fresh();
         if (c.arrange)
             c.arrange(field);
-        page->Button65->click();
+        page->readsnrButton->click();
         EXPECT_EQ(log(), c.lines) << c.name;
         EXPECT_EQ(commands(), QStringList{"22"}) << c.name;
 
         fresh();
         if (c.arrange)
             c.arrange(field);
-        page->Button67->click();
+        page->readButton->click();
         EXPECT_EQ(log(), c.lines) << c.name;
         if (c.shown.isEmpty()) {
             EXPECT_EQ(commands(), QStringList{"22"}) << c.name;
-            EXPECT_EQ(page->Edit53->text(), "E2 00 51 28 93 0D 01 14 17 40 11 22") << c.name;
+            EXPECT_EQ(page->readEpcEdit->text(), "E2 00 51 28 93 0D 01 14 17 40 11 22") << c.name;
             continue;
         }
-        EXPECT_EQ(page->Edit53->text(), c.shown) << c.name;
+        EXPECT_EQ(page->readEpcEdit->text(), c.shown) << c.name;
         ASSERT_EQ(commands(), QStringList({"22", "raw", "39"})) << c.name;
         // The select goes out as a bare module frame.
         const QString select = hex::fromBytes(usb.sent[1]);
@@ -376,23 +386,19 @@ TEST_F(EpcPage, ReaderModeSwitch)
         QStringList lines;
     } cases[] = {
         {"single card",
-         &EpcWritePage::RadioButton30,
+         &EpcWritePage::singleCardRadio,
          "AA 00 01 00 01 BB",
          "AA 00 02 0F 01 0C BB",
          {"Set  Active search for EPC number of single card Success    " + kTime}},
         {"TID, failure",
-         &EpcWritePage::RadioButton33,
+         &EpcWritePage::tidRadio,
          "AA 00 02 01 83 80 BB",
          "AA 00 02 0F 04 09 BB",
          {"Set Active read TID number False   " + kTime, QString::fromUtf8("卡不存在...."), ""}},
-        {"passive, damaged",
-         &EpcWritePage::RadioButton31,
-         "AA 00 01 02 03 BB",
-         "AA 00 02 0F 02 0F BB",
-         {kCheckSum, ""}},
-        {"multiple, no reply", &EpcWritePage::RadioButton32, nullptr, "AA 00 02 0F 03 0E BB", {kNoData, ""}},
+        {"passive, damaged", &EpcWritePage::passiveRadio, "AA 00 01 02 03 BB", "AA 00 02 0F 02 0F BB", {kCheckSum, ""}},
+        {"multiple, no reply", &EpcWritePage::multipleCardsRadio, nullptr, "AA 00 02 0F 03 0E BB", {kNoData, ""}},
         {"memory sector",
-         &EpcWritePage::RadioButton36,
+         &EpcWritePage::memorySectorRadio,
          "AA 00 01 00 01 BB",
          "AA 00 08 BC 03 00 00 00 00 00 08 BF BB",
          {"Set   Success    " + kTime}},
@@ -403,22 +409,31 @@ TEST_F(EpcPage, ReaderModeSwitch)
         if (c.reply)
             usb.reply(QString::fromLatin1(c.reply));
         (page->*c.button)->setChecked(true);
-        page->Button69->click();
+        page->setModeButton->click();
         EXPECT_EQ(usb.lastSentHex(), c.frame) << c.name;
         EXPECT_EQ(log(), c.lines) << c.name;
     }
 
-    // The memory-sector fields hold 1, 4, 1 and 1 bytes.
-    page->RadioButton36->setChecked(true);
-    for (QLineEdit *edit : {page->Edit65, page->Edit66, page->Edit67, page->Edit68}) {
+    // The memory-sector fields hold 1, 4, 1 and 1 bytes; a message names a field by its label.
+    page->memorySectorRadio->setChecked(true);
+    const struct {
+        QLineEdit *edit;
+        const char *message;
+    } fields[] = {{page->sectorEdit, "The sector must be 1 byte"},
+                  {page->sectorPasswordEdit, "The password must be 4 bytes"},
+                  {page->sectorAddressEdit, "The address must be 1 byte"},
+                  {page->sectorLengthEdit, "The length must be 1 byte"}};
+    for (const auto &field : fields) {
+        QLineEdit *edit = field.edit;
         const QString before = edit->text();
         for (const char *bad : {"", "0", "0g", "00 00 00 00 00 00"}) {
             usb.sent.clear();
             errors.clear();
             edit->setText(QString::fromLatin1(bad));
-            page->Button69->click();
+            page->setModeButton->click();
             EXPECT_TRUE(usb.sent.isEmpty()) << edit->objectName().toStdString() << " '" << bad << "'";
-            EXPECT_EQ(errors.size(), 1);
+            ASSERT_EQ(errors.size(), 1);
+            EXPECT_TRUE(errors[0].startsWith(QLatin1String(field.message))) << qPrintable(errors[0]);
         }
         edit->setText(before);
     }
@@ -427,13 +442,13 @@ TEST_F(EpcPage, ReaderModeSwitch)
 TEST_F(EpcPage, ClearInterfaceAndSector)
 {
     form->log("a line\r\n");
-    page->Button70->click();
+    page->clearButton->click();
     EXPECT_TRUE(log().isEmpty());
 
     // The window is destroyed when it closes: look at it while it is shown.
     QStringList shown;
     guard::setModalRunner([&](QDialog *d) { shown << (qobject_cast<TForm3 *>(d) ? d->objectName() : "other"); });
-    page->Button72->click();
+    page->sectorButton->click();
     EXPECT_EQ(shown, QStringList{"Form3"});
 }
 
@@ -442,19 +457,19 @@ TEST_F(EpcPage, AutomaticCardWritesEachNewTagOnce)
     constexpr int kTags = 6;
     for (int i = 1; i < kTags; ++i)
         field.next << QStringLiteral("E200000000000000000001%1").arg(i, 2, 10, QLatin1Char('0'));
-    page->Edit54->setText("0000000000000000000000FE");
-    page->Edit61->setText("0");
+    page->cardNumberEdit->setText("0000000000000000000000FE");
+    page->waitingTimeEdit->setText("0");
     int inventories = 0;
     QStringList captions;
     field.onCommand = [&](int command) {
         if (command != 0x22)
             return;
-        captions << page->CheckBox20->text();
+        captions << page->automaticBox->text();
         // Three more passes with the last tag written still in the field.
         if (++inventories == kTags + 3)
-            page->CheckBox20->setChecked(false);
+            page->automaticBox->setChecked(false);
     };
-    page->CheckBox20->click(); // returns when the loop has ended
+    page->automaticBox->click(); // returns when the loop has ended
     EXPECT_EQ(inventories, kTags + 3);
     QStringList expected;
     QString n = QStringLiteral("0000000000000000000000FE");
@@ -465,36 +480,36 @@ TEST_F(EpcPage, AutomaticCardWritesEachNewTagOnce)
     EXPECT_EQ(field.written, expected);
     EXPECT_EQ(log().size(), kTags);
     EXPECT_EQ(log().last(), kSuccess + expected.last());
-    EXPECT_EQ(page->Edit54->text(), n);
+    EXPECT_EQ(page->cardNumberEdit->text(), n);
     EXPECT_EQ(captions, QStringList(kTags + 3, "Stop card"));
-    EXPECT_EQ(page->CheckBox20->text(), "Automatic card");
-    EXPECT_FALSE(page->CheckBox20->isChecked());
+    EXPECT_EQ(page->automaticBox->text(), "Automatic card");
+    EXPECT_FALSE(page->automaticBox->isChecked());
     EXPECT_TRUE(errors.isEmpty());
 }
 
 TEST_F(EpcPage, UntickingEndsTheLoopAfterItsPass)
 {
-    page->Edit61->setText("0");
+    page->waitingTimeEdit->setText("0");
     field.onCommand = [&](int command) {
         if (command == 0x49) // while the first write waits for its reply
-            page->CheckBox20->setChecked(false);
+            page->automaticBox->setChecked(false);
     };
-    page->CheckBox20->click();
+    page->automaticBox->click();
     EXPECT_EQ(commands(), QStringList({"22", "0C", "49"}));
     EXPECT_EQ(log(), QStringList{kSuccess + "000000000000000000000001"});
-    EXPECT_EQ(page->CheckBox20->text(), "Automatic card");
+    EXPECT_EQ(page->automaticBox->text(), "Automatic card");
 }
 
 TEST_F(EpcPage, AutomaticCardWithoutATagAddsOneLinePerPass)
 {
     field.tag.clear();
-    page->Edit61->setText("0");
+    page->waitingTimeEdit->setText("0");
     int passes = 0;
     field.onCommand = [&](int) {
         if (++passes == 3)
-            page->CheckBox20->setChecked(false);
+            page->automaticBox->setChecked(false);
     };
-    page->CheckBox20->click();
+    page->automaticBox->click();
     EXPECT_EQ(log(), QStringList(3, kNoCard));
 }
 
@@ -503,24 +518,24 @@ TEST_F(EpcPage, BadPauseEndsTheLoopAndUnticksTheBox)
     for (const char *pause : {"abc", "-5", "", "99999999"}) {
         errors.clear();
         usb.sent.clear();
-        page->Edit61->setText(QString::fromLatin1(pause));
-        page->CheckBox20->click();
+        page->waitingTimeEdit->setText(QString::fromLatin1(pause));
+        page->automaticBox->click();
         EXPECT_EQ(errors.size(), 1) << pause;
-        EXPECT_FALSE(page->CheckBox20->isChecked()) << pause;
-        EXPECT_EQ(page->CheckBox20->text(), "Automatic card") << pause;
+        EXPECT_FALSE(page->automaticBox->isChecked()) << pause;
+        EXPECT_EQ(page->automaticBox->text(), "Automatic card") << pause;
         EXPECT_EQ(commands().count("22"), 1) << pause; // one pass: its Write ran, the pause failed
     }
 }
 
 TEST_F(EpcPage, ClosingTheWindowEndsTheLoop)
 {
-    page->Edit61->setText("1000");
+    page->waitingTimeEdit->setText("1000");
     int passes = 0;
     field.onCommand = [&](int command) {
         if (command == 0x22 && ++passes == 2)
             form->close();
     };
-    page->CheckBox20->click();
+    page->automaticBox->click();
     EXPECT_EQ(passes, 2);
 }
 

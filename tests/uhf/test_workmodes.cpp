@@ -344,7 +344,7 @@ TEST_F(WorkModes, AVanishedDeviceIsReportedClosedAndTheNextCommandSaysSo)
                            " is closed: it went away (the device was removed). Connect it again and press Open.";
     EXPECT_EQ(errors, QStringList{closed});
     EXPECT_EQ(log().size(), 1);
-    connection->Button2Click();
+    connection->line().close();
     errors.clear();
     group->readingModeButton->click();
     EXPECT_TRUE(errors.isEmpty());

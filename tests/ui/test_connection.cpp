@@ -121,7 +121,7 @@ TEST_F(Connection, LoopsEndWithALineWhenTheReaderGoes)
         QString line;
     } loops[] = {
         {"repeat box", [&] { return form->s50Page->readRepeatBox; }, "Repeat stopped. " + kGone + "   " + kStamp},
-        {"automatic writing", [&] { return form->epcWritePage->CheckBox20; },
+        {"automatic writing", [&] { return form->epcWritePage->automaticBox; },
          "Automatic writing stopped. " + kGone + "   " + kStamp},
     };
     for (const auto &l : loops) {
@@ -140,7 +140,7 @@ TEST_F(Connection, LoopsEndWithALineWhenTheReaderGoes)
         ASSERT_FALSE(log().isEmpty()) << l.name;
         EXPECT_EQ(log().last(), l.line) << l.name;
     }
-    EXPECT_EQ(form->epcWritePage->CheckBox20->text(), "Automatic card");
+    EXPECT_EQ(form->epcWritePage->automaticBox->text(), "Automatic card");
 }
 
 } // namespace

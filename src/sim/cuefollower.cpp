@@ -1,8 +1,8 @@
-#include "commission/cuefollower.h"
+#include "sim/cuefollower.h"
 
 #include "sim/uhfmodule.h"
 
-namespace commission
+namespace sim
 {
 
 void followCue(UhfModule &field, epc::CueKind kind)
@@ -25,4 +25,4 @@ void followCue(UhfModule &field, epc::CueKind kind)
     }
 }
 
-} // namespace commission
+} // namespace sim
