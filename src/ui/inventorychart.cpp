@@ -6,7 +6,6 @@
 #include <QLineSeries>
 #include <QValueAxis>
 #include <algorithm>
-#include <cmath>
 
 InventoryChart::InventoryChart(QWidget *parent) : QChartView(parent)
 {
@@ -21,6 +20,7 @@ InventoryChart::InventoryChart(QWidget *parent) : QChartView(parent)
     timeAxis_->setTitleText(QStringLiteral("seconds before now"));
     rateAxis_ = new QValueAxis(c);
     rateAxis_->setRange(0, 10);
+    rateAxis_->setTickCount(6);
     rateAxis_->setLabelFormat(QStringLiteral("%d"));
     rateAxis_->setTitleText(QStringLiteral("reads/s"));
     rssiAxis_ = new QValueAxis(c);
@@ -66,8 +66,8 @@ void InventoryChart::plot(qint64 nowMs, double readsPerSecond, const std::vector
     }
     rateLine_->replace(points);
     // A round top a little above the highest rate, so that the line never runs along the edge.
-    const double step = top <= 10 ? 2 : std::pow(10.0, std::floor(std::log10(top)));
-    rateAxis_->setRange(0, std::max(10.0, std::ceil(top * 1.1 / step) * step));
+    rateAxis_->setRange(0, std::max(10.0, top * 1.1));
+    rateAxis_->applyNiceNumbers();
 
     QChart *c = chart();
     const size_t wanted = std::min(tags.size(), size_t(kMaxTagLines));

@@ -4,18 +4,27 @@
 #include "base/hex.h"
 
 #include <QDateTime>
+#include <QTime>
 
 namespace
 {
 
-QString timeText(qint64 ms)
+constexpr qint64 kDayMs = 24 * 3600 * 1000;
+
+// The local time of day of a moment, the zone's offset given: a time zone looked up per cell
+// would cost more than all else the table draws.
+QString timeText(qint64 ms, qint64 offsetMs)
 {
-    return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("hh:mm:ss.zzz"));
+    const qint64 local = ((ms + offsetMs) % kDayMs + kDayMs) % kDayMs;
+    return QTime::fromMSecsSinceStartOfDay(int(local)).toString(QStringLiteral("hh:mm:ss.zzz"));
 }
 
 } // namespace
 
-InventoryModel::InventoryModel(QObject *parent) : QAbstractTableModel(parent), tally_(nowMs()) {}
+InventoryModel::InventoryModel(QObject *parent) : QAbstractTableModel(parent), tally_(nowMs())
+{
+    noteUtcOffset();
+}
 
 qint64 InventoryModel::nowMs()
 {
@@ -61,9 +70,9 @@ QVariant InventoryModel::data(const QModelIndex &index, int role) const
     case RssiMean:
         return QString::number(e.rssiMean(), 'f', 1);
     case FirstSeen:
-        return timeText(e.firstSeenMs);
+        return timeText(e.firstSeenMs, utcOffsetMs_);
     case LastSeen:
-        return timeText(e.lastSeenMs);
+        return timeText(e.lastSeenMs, utcOffsetMs_);
     case ReadsPerSecond:
         return QString::number(readsPerSecond(index.row()), 'f', 1);
     case ColumnCount:
@@ -82,10 +91,10 @@ QVariant InventoryModel::headerData(int section, Qt::Orientation orientation, in
                                                    "TID",
                                                    "Chip",
                                                    "Count",
-                                                   "RSSI last (dBm)",
-                                                   "RSSI min (dBm)",
-                                                   "RSSI max (dBm)",
-                                                   "RSSI mean (dBm)",
+                                                   "RSSI last\n(dBm)",
+                                                   "RSSI min\n(dBm)",
+                                                   "RSSI max\n(dBm)",
+                                                   "RSSI mean\n(dBm)",
                                                    "First seen",
                                                    "Last seen",
                                                    "Reads/s"};
@@ -156,8 +165,14 @@ void InventoryModel::setFilter(const QString &text)
     endResetModel();
 }
 
+void InventoryModel::noteUtcOffset()
+{
+    utcOffsetMs_ = qint64(appclock::now().offsetFromUtc()) * 1000;
+}
+
 void InventoryModel::refreshRates()
 {
+    noteUtcOffset(); // a change of summer time shows within a second
     if (!shown_.empty())
         emit dataChanged(index(0, ReadsPerSecond), index(rowCount() - 1, ReadsPerSecond), {Qt::DisplayRole});
 }

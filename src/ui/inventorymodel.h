@@ -56,9 +56,12 @@ public:
     static qint64 nowMs();
 
 private:
+    void noteUtcOffset();
+
     field::Tally tally_;
     field::TallyFilter filter_;
     std::vector<RssiHistory> histories_; // by tally row
     std::vector<int> shown_;             // the tally rows shown, ascending
     std::vector<int> shownRow_;          // by tally row: its row in the table, or -1
+    qint64 utcOffsetMs_ = 0;             // the local zone's, for the times shown
 };

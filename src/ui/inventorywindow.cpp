@@ -7,6 +7,7 @@
 #include "link/exchangeport.h"
 #include "link/jobcontrol.h"
 #include "link/jobrunner.h"
+#include "link/waits.h"
 #include "pagekit/guard.h"
 #include "pagekit/widgets.h"
 #include "ui/filedialogs.h"
@@ -29,8 +30,20 @@ namespace
 
 using End = field::InventoryRun::End;
 
-// Widths that fit what the columns hold: a 96-bit EPC, a GS1 tag URI, a 96-bit TID.
-constexpr int kColumnWidths[InventoryModel::ColumnCount] = {215, 300, 200, 150, 60, 70, 70, 70, 70, 95, 95, 65};
+// The widest text each column holds: a 128-bit EPC, a GS1 tag URI, a 96-bit TID, a chip's
+// name, a count, a signal strength, a time, a rate.
+const char *const kWidestTexts[InventoryModel::ColumnCount] = {"DDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDD",
+                                                               "urn:epc:tag:sgtin-96:1.0614141.812345.5555555555",
+                                                               "DDDDDDDDDDDDDDDDDDDDDDDD",
+                                                               "Alien Technology Higgs-EC",
+                                                               "0000000",
+                                                               "-000.0",
+                                                               "-000.0",
+                                                               "-000.0",
+                                                               "-000.0",
+                                                               "00:00:00.000",
+                                                               "00:00:00.000",
+                                                               "0000.0"};
 
 } // namespace
 
@@ -57,7 +70,8 @@ InventoryWindow::InventoryWindow(ReaderLink &link, QWidget *parent)
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     table->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     for (int column = 0; column < InventoryModel::ColumnCount; ++column)
-        table->setColumnWidth(column, kColumnWidths[column]);
+        table->setColumnWidth(column,
+                              table->fontMetrics().horizontalAdvance(QString::fromLatin1(kWidestTexts[column])) + 14);
     table->horizontalHeader()->setStretchLastSection(true);
 
     chart = new InventoryChart(this);
@@ -87,7 +101,7 @@ InventoryWindow::InventoryWindow(ReaderLink &link, QWidget *parent)
 
     setRunning(false);
     showStatus();
-    resize(1500, 860);
+    resize(1590, 860);
 }
 
 InventoryWindow::~InventoryWindow()
@@ -144,6 +158,11 @@ QWidget *InventoryWindow::buildControls()
         showStatus();
     });
     return row;
+}
+
+TagMemoryDialog *InventoryWindow::tagMemory() const
+{
+    return memoryDialog_;
 }
 
 JobRunner &InventoryWindow::runner()
@@ -214,6 +233,9 @@ void InventoryWindow::takeBatch(const field::ReadBatch &batch)
 
 void InventoryWindow::jobEnded(int end, const QString &why)
 {
+    // The program closing ends the job through its port: nothing to tell anyone then.
+    if (waits::cancelled())
+        return;
     switch (End(end)) {
     case End::Limit:
     case End::Stopped:
@@ -243,7 +265,7 @@ void InventoryWindow::finished(const QString &error)
     setRunning(false);
     stop_.reset();
     tick();
-    if (!error.isEmpty())
+    if (!error.isEmpty() && !waits::cancelled())
         guard::showError(error);
     emit inventoryEnded();
     if (std::exchange(memoryAfterStop_, false))

@@ -58,7 +58,8 @@ public:
 
     // Where the job's batches arrive; a measurement may feed it as a job does.
     InventoryFeed &feed() { return *feed_; }
-    TagMemoryDialog *tagMemory() const { return memoryDialog_; }
+    // The tag memory dialog opened last, while it exists.
+    TagMemoryDialog *tagMemory() const;
 
     QPushButton *startButton;
     QPushButton *stopButton;

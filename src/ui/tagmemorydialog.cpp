@@ -185,11 +185,15 @@ QWidget *TagMemoryDialog::buildWrite()
     writeData = ui::edit("writeData", QString(), group);
     writeData->setPlaceholderText(QStringLiteral("whole words of hex, e.g. 1234 ABCD"));
     writeButton = ui::button("write", QStringLiteral("Write and verify"), group);
+    writeBank->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    auto *buttonRow = new QHBoxLayout;
+    buttonRow->addWidget(writeButton);
+    buttonRow->addStretch(1);
     auto *form = new QFormLayout(group);
     form->addRow(QStringLiteral("Bank:"), writeBank);
     form->addRow(QStringLiteral("Word address:"), writeAddress);
     form->addRow(QStringLiteral("Data:"), writeData);
-    form->addRow(QString(), writeButton);
+    form->addRow(QString(), buttonRow);
     return group;
 }
 
