@@ -16,7 +16,7 @@ constexpr qint64 kDayMs = 24 * 3600 * 1000;
 QString timeText(qint64 ms, qint64 offsetMs)
 {
     const qint64 local = ((ms + offsetMs) % kDayMs + kDayMs) % kDayMs;
-    return QTime::fromMSecsSinceStartOfDay(int(local)).toString(QStringLiteral("hh:mm:ss.zzz"));
+    return QTime::fromMSecsSinceStartOfDay(int(local)).toString(QStringLiteral("hh:mm:ss"));
 }
 
 } // namespace

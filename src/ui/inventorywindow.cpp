@@ -19,6 +19,8 @@
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTableView>
 #include <QTimer>
@@ -32,17 +34,17 @@ using End = field::InventoryRun::End;
 
 // The widest text each column holds: a 128-bit EPC, a GS1 tag URI, a 96-bit TID, a chip's
 // name, a count, a signal strength, a time, a rate.
-const char *const kWidestTexts[InventoryModel::ColumnCount] = {"DDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDD",
-                                                               "urn:epc:tag:sgtin-96:1.0614141.812345.5555555555",
-                                                               "DDDDDDDDDDDDDDDDDDDDDDDD",
+const char *const kWidestTexts[InventoryModel::ColumnCount] = {"0123456789ABCDEF0123456789ABCDEF",
+                                                               "urn:epc:tag:sgtin-96:1.0614141.812348.274877906943",
+                                                               "0123456789ABCDEF01234567",
                                                                "Alien Technology Higgs-EC",
                                                                "0000000",
                                                                "-000.0",
                                                                "-000.0",
                                                                "-000.0",
                                                                "-000.0",
-                                                               "00:00:00.000",
-                                                               "00:00:00.000",
+                                                               "00:00:00",
+                                                               "00:00:00",
                                                                "0000.0"};
 
 } // namespace
@@ -69,9 +71,16 @@ InventoryWindow::InventoryWindow(ReaderLink &link, QWidget *parent)
     table->verticalHeader()->hide();
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     table->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    for (int column = 0; column < InventoryModel::ColumnCount; ++column)
-        table->setColumnWidth(column,
-                              table->fontMetrics().horizontalAdvance(QString::fromLatin1(kWidestTexts[column])) + 14);
+    // As wide as the widest text or header line, whichever is wider.
+    int tableWidth = 2 * table->frameWidth() + table->verticalScrollBar()->sizeHint().width();
+    for (int column = 0; column < InventoryModel::ColumnCount; ++column) {
+        int width = table->fontMetrics().horizontalAdvance(QString::fromLatin1(kWidestTexts[column]));
+        const QString header = model->headerData(column, Qt::Horizontal).toString();
+        for (const QString &line : header.split(u'\n'))
+            width = std::max(width, table->horizontalHeader()->fontMetrics().horizontalAdvance(line));
+        table->setColumnWidth(column, width + 16);
+        tableWidth += width + 16;
+    }
     table->horizontalHeader()->setStretchLastSection(true);
 
     chart = new InventoryChart(this);
@@ -101,7 +110,9 @@ InventoryWindow::InventoryWindow(ReaderLink &link, QWidget *parent)
 
     setRunning(false);
     showStatus();
-    resize(1590, 860);
+    // Every column in view where the screen has the room.
+    const QRect screen = this->screen()->availableGeometry();
+    resize(std::min(tableWidth + 2 * layout->contentsMargins().left(), screen.width()), std::min(860, screen.height()));
 }
 
 InventoryWindow::~InventoryWindow()
