@@ -1,4 +1,6 @@
 #include "figures.h"
+#include "stallmeter.h"
+#include "windowrig.h"
 
 #include "commission/batchjob.h"
 #include "commission/batchsession.h"
@@ -9,11 +11,19 @@
 #include "link/waits.h"
 #include "sim/cuefollower.h"
 #include "sim/simulatedreader.h"
+#include "ui/epcbatchwindow.h"
+#include "ui/epcsourcebox.h"
+#include "ui/tform1.h"
 
+#include <QAction>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <benchmark/benchmark.h>
 #include <ctime>
 
@@ -78,5 +88,56 @@ void BM_EpcBatchSimulated(benchmark::State &state)
     figures::note("epcsim.exchanges", exchanges / kTags);
 }
 BENCHMARK(BM_EpcBatchSimulated)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+// The same batch from the real batch window of the shown main window (offscreen), its person
+// following the cues as with --simulate: the longest stretch in which the window's event loop
+// handled nothing while the batch ran, and the batch's whole time from Start to its end.
+void BM_EpcBatchWindow(benchmark::State &state)
+{
+    WindowRig &rig = WindowRig::get();
+    TForm1 &form = rig.form();
+    double stallMs = 0, totalMs = 0;
+    for (auto _ : state) {
+        QTemporaryDir dir(QDir::currentPath() + QStringLiteral("/epc-bench-XXXXXX"));
+        waits::resetForTests();
+        SimulatedReader reader;
+        form.link().setTransport(reader);
+        form.findChild<QAction *>(QStringLiteral("ToolsEpcBatch"))->trigger();
+        EpcBatchWindow &window = *form.epcBatch;
+        EpcBatchWindow::setCueFollower([&reader](const epc::Cue &c) { sim::followCue(reader.uhf(), c.kind); });
+        window.source->gs1First->setText(kFirst);
+        window.count->setValue(kTags);
+        window.journalPath->setText(dir.filePath(QStringLiteral("journal.csv")));
+        WindowRig::settle();
+
+        StallMeter meter;
+        QEventLoop loop;
+        QTimer poll; // the batch's end, looked at between the meter's ticks
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (!window.isRunning())
+                loop.quit();
+        });
+        QElapsedTimer wall;
+        meter.start();
+        wall.start();
+        window.startButton->click();
+        poll.start(1);
+        loop.exec();
+        totalMs = double(wall.nsecsElapsed()) / 1e6;
+        meter.stop();
+        stallMs = meter.longestGapMs();
+
+        EpcBatchWindow::setCueFollower({});
+        form.link().setTransport(rig.usb);
+        if (reader.tagLog().size() != kTags || !rig.takeErrors().isEmpty())
+            state.SkipWithError("not every tag written, or an error shown");
+        window.close();
+    }
+    state.counters["stall_ms"] = stallMs;
+    state.counters["total_ms"] = totalMs;
+    figures::note("epcwin.stall_ms", stallMs);
+    figures::note("epcwin.total_ms", totalMs);
+}
+BENCHMARK(BM_EpcBatchWindow)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 } // namespace

@@ -37,10 +37,20 @@ build_asan() {
 # Only what the threaded parts' tests need.
 build_tsan() {
   cmake -S . -B build-test-tsan "${sanitized[@]}" -DRFID_BUILD_BENCH=OFF -DRFID_SANITIZE=thread >/dev/null
-  cmake --build build-test-tsan -j"$jobs" --target tests_serial tests_link tests_files
+  cmake --build build-test-tsan -j"$jobs" --target tests_serial tests_link tests_files tests_commission
+}
+
+# One throwaway PostgreSQL server for the shared journal's tests (a Unix socket in a temporary
+# folder, no TCP), stopped at the end whatever happens; each test makes a database of its own.
+pgdir=$(mktemp -d /tmp/rfid-pg-XXXXXX)
+trap 'bash scripts/pg-test-server.sh stop "$pgdir"; rm -rf "$pgdir"' EXIT
+start_pg() {
+  RFID_TEST_PG_URI=$(bash scripts/pg-test-server.sh start "$pgdir")
+  export RFID_TEST_PG_URI
 }
 
 phase "packages" bash scripts/deps.sh
+phase "PostgreSQL server for the tests" start_pg
 phase "configure the programs alone" configure_programs_alone
 phase "build (address + undefined sanitizers)" build_asan
 # The install rules are the package's, whatever the build; the check also runs the installed
@@ -49,8 +59,8 @@ phase "install tree (of the sanitizer build)" bash scripts/check-install.sh buil
 phase "tests (address + undefined sanitizers)" ctest --test-dir build-test-asan --output-on-failure -j"$jobs"
 phase "fuzzing the parsers (libFuzzer, 10 s each)" bash scripts/fuzz.sh 10
 phase "build (thread sanitizer)" build_tsan
-phase "tests (thread sanitizer: serial, USB I/O thread, files)" \
-  ctest --test-dir build-test-tsan --output-on-failure -j"$jobs" -L '^(serial|link|files)$'
+phase "tests (thread sanitizer: serial, USB I/O thread, files, jobs)" \
+  ctest --test-dir build-test-tsan --output-on-failure -j"$jobs" -L '^(serial|link|files|commission)$'
 
 echo
 printf '%s\n' "${times[@]}"

@@ -46,8 +46,8 @@ Export readExport(CommandArgs &args)
     Export e;
     const auto journal = args.value(QStringLiteral("journal"));
     if (!journal || journal->trimmed().isEmpty())
-        args.fail(QStringLiteral("--journal FILE is missing: the journal of the batches whose tags the document "
-                                 "tells of."));
+        args.fail(QStringLiteral("--journal FILE|URI is missing: the journal of the batches whose tags the "
+                                 "document tells of, a CSV file or a shared journal's postgresql:// URI."));
     for (const auto &[option, uri] : {std::pair{QStringLiteral("read-point"), &e.request.place.readPoint},
                                       std::pair{QStringLiteral("biz-location"), &e.request.place.bizLocation}})
         if (const auto v = args.value(option)) {
@@ -112,7 +112,8 @@ Record capture(const Export &e, Session &s)
                                 .arg(file.fileName(), file.errorString()));
     const QString url = e.to.captureEndpoint.toString();
     const epcis::Accepted accepted =
-        epcis::post(e.to.captureEndpoint, file, file.size(), epc::mediaType(e.request.format), s.options().timeoutMs.value_or(kCaptureTimeoutMs));
+        epcis::post(e.to.captureEndpoint, file, file.size(), epc::mediaType(e.request.format),
+                    s.options().timeoutMs.value_or(kCaptureTimeoutMs));
     Record r = report(e, events, QStringLiteral("captured by %1: %2").arg(url, accepted.status));
     r.data(QStringLiteral("capture"), url);
     r.data(QStringLiteral("status"), accepted.status);
@@ -147,11 +148,12 @@ std::optional<Record> exportDocument(const Export &e, Session &s)
 Action epcisAction()
 {
     return {.name = QStringLiteral("epcis"),
-            .args = QStringLiteral("--journal FILE [--read-point URI] [--biz-location URI] [--since TIME] "
+            .args = QStringLiteral("--journal FILE|URI [--read-point URI] [--biz-location URI] [--since TIME] "
                                    "[--format json|xml] [--out FILE | --capture URL]"),
             .summary = QStringLiteral("Write the EPCIS 2.0 document of the tags a journal shows commissioned."),
             .help = QStringLiteral(
-                "One ObjectEvent for every tag the journal of `epc batch` shows verified: action ADD, business step "
+                "One ObjectEvent for every tag the journal of `epc batch` shows verified (a CSV file, or every "
+                "station's rows of a shared journal given by its postgresql:// URI): action ADD, business step "
                 "commissioning, disposition active, the EPC as its pure-identity URI (urn:epc:id:sgtin:...) or, when "
                 "no GS1 scheme decodes it, its raw URI (urn:epc:raw:96.x...), the row's time and UTC offset as the "
                 "event's time, and --read-point and --biz-location when given. Rows written without verification and "
@@ -166,7 +168,7 @@ Action epcisAction()
                 "to answer (--timeout replaces that). With --json a file or a capture prints the events, the "
                 "format and the answer. Needs no reader. Exit status 1 when the file cannot be written or the "
                 "repository does not accept the document."),
-            .options = {option("journal", "FILE", "The journal of the batches (CSV)."),
+            .options = {option("journal", "FILE|URI", "The journal of the batches: a CSV file or a postgresql:// URI."),
                         option("read-point", "URI", "Where the tags were written: the events' read point."),
                         option("biz-location", "URI", "Where the tags are after it: the events' business location."),
                         option("since", "TIME", "Only tags recorded at or after this ISO 8601 time."),

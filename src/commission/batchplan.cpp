@@ -7,6 +7,8 @@
 #include "epc/gs1sequence.h"
 #include "epc/hexsequence.h"
 
+#include <QSysInfo>
+
 namespace commission
 {
 
@@ -53,24 +55,32 @@ static std::optional<qint64> checkedCount(const BatchPlan &plan, const char *sou
     return plan.count;
 }
 
-std::unique_ptr<epc::EpcSource> makeSource(const BatchPlan &plan)
+std::unique_ptr<epc::EpcSource> makeSource(const BatchPlan &plan, bool shared)
 {
     switch (plan.source) {
     case SourceKind::Gs1: {
         const auto count = checkedCount(plan, "GS1 sequence");
-        return std::make_unique<epc::Gs1Sequence>(firstGs1(plan.first, plan.filter), count);
+        return std::make_unique<epc::Gs1Sequence>(firstGs1(plan.first, plan.filter), shared ? std::nullopt : count);
     }
     case SourceKind::Hex: {
-        const auto count = checkedCount(plan, "hex sequence");
+        const std::optional<qint64> count = checkedCount(plan, "hex sequence");
         return std::make_unique<epc::HexSequence>(epc::parseHex(plan.first, QStringLiteral("first number")), plan.step,
-                                                  plan.reverse, count);
+                                                  plan.reverse, shared ? std::nullopt : count);
     }
-    case SourceKind::List:
+    case SourceKind::List: {
         if (plan.listPath.trimmed().isEmpty())
             throw UserError(QStringLiteral("no EPC list file is chosen"));
-        return std::make_unique<epc::EpcListFile>(plan.listPath, checkedCount(plan, "list"));
+        const std::optional<qint64> count = checkedCount(plan, "list");
+        return std::make_unique<epc::EpcListFile>(plan.listPath, shared ? std::nullopt : count);
+    }
     }
     return {};
+}
+
+QString defaultStation()
+{
+    const QString host = QSysInfo::machineHostName();
+    return host.isEmpty() ? QStringLiteral("station") : host;
 }
 
 epc::JobOptions jobOptions(const BatchPlan &plan)

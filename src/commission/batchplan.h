@@ -28,7 +28,13 @@ struct BatchPlan {
     bool reverse = false;               // Hex: reverse addition
     QString listPath;                   // List
     std::optional<qint64> count;        // how many EPCs; nothing for the whole list (a sequence needs one)
-    QString journalPath;
+    QString journalPath;                // a CSV file, or a PostgreSQL URI for a journal shared by several stations
+    // A shared journal only: this station's name, the indexes leased at a time, how long an
+    // unrenewed lease lasts, and the batch's name (empty: made from the source).
+    QString station;
+    int leaseSize = 100;
+    int leaseExpirySeconds = 600;
+    QString batchName;
     bool resume = false;
     bool verify = true;
     QString password = QStringLiteral("00000000"); // access password, 8 hex digits
@@ -51,8 +57,13 @@ epc::Gs1Epc firstGs1(const QString &text, std::optional<int> filter);
 // An access password as 8 hex digits (blanks between pairs allowed); throws UserError.
 quint32 parsePassword(const QString &text);
 
-// The plan's source; throws UserError naming the field that is wrong.
-std::unique_ptr<epc::EpcSource> makeSource(const BatchPlan &plan);
+// The plan's source; throws UserError naming the field that is wrong. For a shared journal the
+// count is this station's number of tags, not the source's length: the source is made without
+// it, and the journal's leases decide which indexes the station takes.
+std::unique_ptr<epc::EpcSource> makeSource(const BatchPlan &plan, bool shared = false);
+
+// This computer's name: a station's name unless one is given.
+QString defaultStation();
 
 // The job's options from the plan; throws UserError for a bad password.
 epc::JobOptions jobOptions(const BatchPlan &plan);

@@ -3,6 +3,7 @@
 #include "commission/batchplan.h"
 #include "epc/commissioningjob.h"
 #include "epc/journal.h"
+#include "epc/journalstore.h"
 
 #include <QStringList>
 #include <memory>
@@ -21,7 +22,10 @@ public:
     ~BatchSession();
 
     epc::CommissioningJob &job() { return *job_; }
-    epc::Journal &journal() { return *journal_; }
+    epc::JournalStore &journal() { return *journal_; }
+    // For messages: the journal's file, or its database without the password.
+    QString journalName() const { return journal_->name(); }
+    bool shared() const { return csv_ == nullptr; }
     const epc::EpcSource &source() const { return *source_; }
     // How many EPCs the batch takes: the count, or a list's length when it is shorter.
     std::optional<qint64> total() const;
@@ -30,11 +34,14 @@ public:
     // up by a resume, a last line cut by a crash (removed, its text shown).
     QStringList openingNotes() const { return notes_; }
 
-    epc::JobResult run() { return job_->run(); }
+    // Runs the job; then the journal gives back what it was handed and did not use.
+    epc::JobResult run();
 
 private:
     std::unique_ptr<epc::EpcSource> source_;
-    std::unique_ptr<epc::Journal> journal_;
+    std::unique_ptr<epc::JournalStore> journal_;
+    epc::Journal *csv_ = nullptr; // journal_ when it is a CSV file
+    std::optional<qint64> count_;
     std::unique_ptr<epc::CommissioningJob> job_;
     QStringList notes_;
 };

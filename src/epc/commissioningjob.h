@@ -1,7 +1,7 @@
 #pragma once
 
 #include "epc/epcsource.h"
-#include "epc/journal.h"
+#include "epc/journalstore.h"
 #include "epc/tagport.h"
 
 #include <QByteArray>
@@ -61,11 +61,15 @@ struct JobResult {
     bool complete = false;
 };
 
-// Writes one batch: for each EPC of the source, waits for a tag not yet written to be alone in
-// the field, reads its TID where the port can, refuses tags the journal already shows, writes,
-// reads the EPC back and compares (unless verification is off), appends one journal row, cues
-// the operator, and waits until the tag leaves. Indexes the journal shows done are skipped;
-// an EPC the journal shows on another tag is never written again (its index fails).
+// Writes one batch: for each index the journal hands out, waits for a tag not yet written to be
+// alone in the field, reads its TID where the port can, refuses tags the journal already
+// shows, records the intent (index, EPC, TID), writes, reads the EPC back and compares (unless
+// verification is off), records the outcome, cues the operator, and waits until the tag
+// leaves. Indexes the journal shows done are skipped; an EPC the journal shows on another
+// tag, seen on one, or meant for one whose write has an unknown outcome is never written again
+// (its index fails). After a failed write the tag's value, where the job can learn it, is
+// recorded as seen; where it cannot (the tag left during the write), the intent stays open
+// until that tag is placed again and read, which settles it.
 class CommissioningJob
 {
 public:
@@ -74,13 +78,13 @@ public:
     using Wait = std::function<void(int ms)>;
 
     // Throws UserError when the journal already has rows and options.resume is off.
-    CommissioningJob(TagPort &port, EpcSource &source, Journal &journal, JobOptions options, Wait wait);
+    CommissioningJob(TagPort &port, EpcSource &source, JournalStore &journal, JobOptions options, Wait wait);
 
     std::function<void(const Cue &)> onCue;
     std::function<void(const Progress &)> onProgress;
 
     // Runs the batch to its end. Throws UserError when the source cannot make its next EPC or
-    // the journal cannot take a row (the rows before it are on disk).
+    // the journal cannot take a row (the rows before it are recorded).
     JobResult run();
 
     // Safe from another thread or from inside a callback or the wait; they take effect at the
@@ -92,21 +96,28 @@ public:
 
 private:
     enum class Step { Ok, Stopped, ReaderGone };
-    struct Attempt;
 
     Step commission(const SourceItem &item);
+    // A tag whose write had an unknown outcome is in the field: records what it carries.
+    Step settle(const FieldTag &tag);
+    Step settleIntent(qint64 index, const QByteArray &intended, const FieldTag &tag);
     Step waitForTag(const SourceItem &item, FieldTag &tag);
     Step waitUntilGone(const QByteArray &tid, const QList<QByteArray> &epcs);
     // Why this tag must not be written, or an empty text.
     QString refusal(const FieldTag &tag) const;
-    Step write(const SourceItem &item, FieldTag &tag, JournalRow &row);
+    // known: the tag's value when the job last learnt it, nothing after a write it did not
+    // read back.
+    Step write(const SourceItem &item, FieldTag &tag, JournalRow &row, std::optional<QByteArray> &known);
+    // Records the outcome of the tag in hand; a journal lost here says what the tag holds.
+    void recordOutcome(JournalRow &row, const FieldTag &tag);
     PortStatus singleTag(FieldTag &tag);
     void cue(CueKind kind, qint64 index, const QByteArray &epc, const QString &text);
-    void record(const JournalRow &row);
+    // Records an outcome row and counts it; the journal may turn it into a failed one.
+    void record(JournalRow &row);
 
     TagPort &port_;
     EpcSource &source_;
-    Journal &journal_;
+    JournalStore &journal_;
     JobOptions options_;
     Wait wait_;
     Progress progress_;

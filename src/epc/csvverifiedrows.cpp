@@ -1,7 +1,7 @@
 #include "epc/csvverifiedrows.h"
 
-#include "epc/journalreader.h"
 #include "base/errors.h"
+#include "epc/journalreader.h"
 
 #include <QFileInfo>
 #include <QSet>
@@ -11,9 +11,6 @@ namespace epc
 {
 namespace
 {
-
-// EPCIS takes UTC offsets from -14:00 to +14:00, as the time zones of the world go.
-constexpr int kMaxOffsetSeconds = 14 * 3600;
 
 QDateTime rowTime(QByteArrayView text, const QString &journal, qint64 line)
 {
@@ -25,7 +22,7 @@ QDateTime rowTime(QByteArrayView text, const QString &journal, qint64 line)
     // Without its offset the moment is unknown: the journal may come from another station.
     if (time.timeSpec() == Qt::LocalTime)
         throw UserError(where + QStringLiteral(" has no UTC offset (+02:00, Z)"));
-    if (std::abs(time.offsetFromUtc()) > kMaxOffsetSeconds)
+    if (std::abs(time.offsetFromUtc()) > kMaxUtcOffsetSeconds)
         throw UserError(where + QStringLiteral(" has an offset beyond 14 hours"));
     return time;
 }

@@ -128,7 +128,7 @@ EpcListFile::EpcListFile(const QString &path, std::optional<qint64> count) : Epc
 
 std::optional<QByteArray> EpcListFile::produce(qint64 index)
 {
-    if (index >= size())
+    if (index >= qint64(offsets_.size()))
         return std::nullopt;
     const quint32 start = offsets_[size_t(index)];
     const quint32 end = size_t(index) + 1 < offsets_.size() ? offsets_[size_t(index) + 1] : quint32(data_.size());

@@ -19,7 +19,7 @@ public:
     // an earlier line, a row without the epc column), or when the file holds no EPC.
     EpcListFile(const QString &path, std::optional<qint64> count);
 
-    qint64 size() const { return qint64(offsets_.size()); }
+    std::optional<qint64> size() const override { return qint64(offsets_.size()); }
 
 protected:
     std::optional<QByteArray> produce(qint64 index) override;

@@ -35,8 +35,17 @@ public:
 
     std::optional<qint64> count() const { return count_; }
 
+    // The EPC at any index from 0, in any order, or nothing past the source's end; the count
+    // does not limit it (a shared journal hands out indexes beyond one station's count).
+    // Throws UserError as next() does.
+    std::optional<QByteArray> at(qint64 index) { return index < 0 ? std::nullopt : produce(index); }
+
+    // How many EPCs the source has at all, where it is known (a list's length, the serials a
+    // GS1 scheme has room for); nothing where it is not.
+    virtual std::optional<qint64> size() const = 0;
+
 protected:
-    // The EPC at index, called once for each index in order.
+    // The EPC at index; next() asks for each index in order, at() in any order.
     virtual std::optional<QByteArray> produce(qint64 index) = 0;
 
 private:

@@ -2,6 +2,8 @@
 
 #include "base/errors.h"
 
+#include <limits>
+
 namespace epc
 {
 namespace
@@ -23,6 +25,12 @@ Gs1Sequence::Gs1Sequence(const Gs1Epc &first, std::optional<qint64> count)
 {
     if (count && *count > 0 && quint64(*count - 1) > counter_.max - counter_.value)
         throw UserError(pastLimit(first_, counter_, qint64(counter_.max - counter_.value + 1)));
+}
+
+std::optional<qint64> Gs1Sequence::size() const
+{
+    const quint64 room = counter_.max - counter_.value;
+    return room >= quint64(std::numeric_limits<qint64>::max()) ? std::numeric_limits<qint64>::max() : qint64(room + 1);
 }
 
 std::optional<QByteArray> Gs1Sequence::produce(qint64 index)

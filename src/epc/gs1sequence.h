@@ -15,6 +15,8 @@ public:
     // past the largest value its scheme carries (so a batch never stops half-way for that).
     Gs1Sequence(const Gs1Epc &first, std::optional<qint64> count);
 
+    std::optional<qint64> size() const override;
+
 protected:
     std::optional<QByteArray> produce(qint64 index) override;
 

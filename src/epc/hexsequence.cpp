@@ -28,21 +28,56 @@ HexSequence::HexSequence(const QByteArray &first, const QString &step, bool reve
             QStringLiteral("step %1 is wider than the first EPC %2 (%3 bytes)").arg(step_, first_).arg(first.size()));
 }
 
+namespace
+{
+
+// step (hex, most significant digit first) times n, as hex without leading zeros.
+QString multiply(const QString &step, quint64 n)
+{
+    QString out;
+    quint64 carry = 0;
+    for (qsizetype i = step.size() - 1; i >= 0; --i) {
+        // A digit times n (below 2^63 / 16) plus the carry fits in 64 bits.
+        const quint64 v = quint64(QStringView(step).mid(i, 1).toUInt(nullptr, 16)) * n + carry;
+        out.prepend(QLatin1Char("0123456789ABCDEF"[v & 0xF]));
+        carry = v >> 4;
+    }
+    for (; carry; carry >>= 4)
+        out.prepend(QLatin1Char("0123456789ABCDEF"[carry & 0xF]));
+    while (out.size() > 1 && out[0] == u'0')
+        out.remove(0, 1);
+    return out;
+}
+
+} // namespace
+
 std::optional<QByteArray> HexSequence::produce(qint64 index)
 {
+    const auto outgrown = [&](const QString &after) {
+        return UserError(
+            QStringLiteral("the hex sequence from %1 with step %2 outgrows %3 bytes at index %4 (after %5)")
+                .arg(first_, step_)
+                .arg(first_.size() / 2)
+                .arg(index)
+                .arg(after));
+    };
+    QString next;
     if (index == 0) {
-        current_ = first_;
-    } else {
-        const QString next = epcnumber::hexadd(current_, step_, reverse_);
+        next = first_;
+    } else if (index == currentIndex_ + 1) {
+        next = epcnumber::hexadd(current_, step_, reverse_);
         if (next.size() != first_.size())
-            throw UserError(
-                QStringLiteral("the hex sequence from %1 with step %2 outgrows %3 bytes at index %4 (after %5)")
-                    .arg(first_, step_)
-                    .arg(first_.size() / 2)
-                    .arg(index)
-                    .arg(current_));
-        current_ = next;
+            throw outgrown(current_);
+    } else {
+        const QString add = multiply(step_, quint64(index));
+        if (add.size() > first_.size())
+            throw outgrown(QStringLiteral("index %1").arg(index - 1));
+        next = epcnumber::hexadd(first_, QString(first_.size() - add.size(), u'0') + add, reverse_);
+        if (next.size() != first_.size())
+            throw outgrown(QStringLiteral("index %1").arg(index - 1));
     }
+    current_ = next;
+    currentIndex_ = index;
     return QByteArray::fromHex(current_.toLatin1());
 }
 

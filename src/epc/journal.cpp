@@ -126,6 +126,33 @@ void Journal::writeAll(const QByteArray &bytes, const QString &what)
     size_ += bytes.size();
 }
 
+void Journal::checkStart(bool resume) const
+{
+    if (!resume && contents_.rows > 0)
+        throw UserError(QStringLiteral("journal %1 already holds %2 rows: resume it, or choose a new journal")
+                            .arg(path_)
+                            .arg(contents_.rows));
+}
+
+std::optional<qint64> Journal::nextIndex(const EpcSource &source)
+{
+    if (source.count() && nextIndex_ >= *source.count())
+        return std::nullopt;
+    return nextIndex_++;
+}
+
+std::optional<IntentRefusal> Journal::recordIntent(const JournalRow &row)
+{
+    append(row);
+    return std::nullopt;
+}
+
+QString Journal::append(JournalRow &row)
+{
+    append(std::as_const(row));
+    return {};
+}
+
 void Journal::append(const JournalRow &row)
 {
     // A row the reader would refuse must never reach the file: it would stop every resume.
@@ -141,10 +168,21 @@ void Journal::append(const JournalRow &row)
     writeAll(formatRow(row, time), QStringLiteral("the row of index %1").arg(row.index));
     ++contents_.rows;
     contents_.completeBytes = size_;
-    if (row.result == TagResult::Failed)
-        ++contents_.failedRows;
-    else
+    switch (row.result) {
+    case TagResult::Verified:
+    case TagResult::Written:
         contents_.state.add(row.index, row.epc, row.tid);
+        break;
+    case TagResult::Failed:
+        ++contents_.failedRows;
+        break;
+    case TagResult::Intent:
+        contents_.state.addIntent(row.index, row.epc, row.tid);
+        break;
+    case TagResult::Seen:
+        contents_.state.addSeen(row.index, row.epc, row.tid);
+        break;
+    }
     if (onAppended)
         onAppended(row, time);
 }

@@ -115,21 +115,25 @@ const char *takeRow(QByteArrayView line, JournalRowView &row, QByteArray &epc, Q
         return "tid is not hex of whole bytes";
     if (!parseCount(f[5], 9, attempts))
         return "attempts is not a number";
-    if (f[4] == "verified")
-        row.result = TagResult::Verified;
-    else if (f[4] == "written")
-        row.result = TagResult::Written;
-    else if (f[4] == "failed")
-        row.result = TagResult::Failed;
-    else
-        return "result is none of verified, written, failed";
+    const std::optional<TagResult> result = resultOfWord(f[4]);
+    if (!result)
+        return "result is none of verified, written, failed, intent, seen";
+    row.result = *result;
+    row.attempts = int(attempts);
     row.time = f[0];
     row.epc = epc;
     row.tid = tid;
+    row.detail = f[6];
     return nullptr;
 }
 
 } // namespace
+
+QString JournalRowView::detailText() const
+{
+    // A quoted field still has its quotes doubled; formatRow quotes every detail with one.
+    return QString::fromUtf8(detail.toByteArray().replace("\"\"", "\""));
+}
 
 JournalScan scanJournal(QByteArrayView data, const QString &name,
                         const std::function<void(const JournalRowView &)> &onRow)
@@ -182,10 +186,21 @@ JournalContents parseJournal(QByteArrayView data, const QString &name)
 {
     JournalContents c;
     const JournalScan scan = scanJournal(data, name, [&c](const JournalRowView &row) {
-        if (row.result == TagResult::Failed)
-            ++c.failedRows;
-        else
+        switch (row.result) {
+        case TagResult::Verified:
+        case TagResult::Written:
             c.state.add(row.index, row.epc, row.tid);
+            break;
+        case TagResult::Failed:
+            ++c.failedRows;
+            break;
+        case TagResult::Intent:
+            c.state.addIntent(row.index, row.epc.toByteArray(), row.tid.toByteArray());
+            break;
+        case TagResult::Seen:
+            c.state.addSeen(row.index, row.epc.toByteArray(), row.tid.toByteArray());
+            break;
+        }
     });
     c.rows = scan.rows;
     c.completeBytes = scan.completeBytes;

@@ -39,6 +39,11 @@ struct JournalRowView {
     QByteArrayView epc; // bytes
     QByteArrayView tid; // bytes; empty when the reader could not read it
     TagResult result = TagResult::Failed;
+    int attempts = 0;
+    QByteArrayView detail; // as written: a quoted detail still has its quotes doubled
+
+    // The detail as the row's writer gave it.
+    QString detailText() const;
 };
 
 // What a scan of a journal's text found besides its rows.

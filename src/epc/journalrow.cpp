@@ -12,10 +12,23 @@ const char *resultWord(TagResult result)
         return "verified";
     case TagResult::Written:
         return "written";
+    case TagResult::Intent:
+        return "intent";
+    case TagResult::Seen:
+        return "seen";
     case TagResult::Failed:
         break;
     }
     return "failed";
+}
+
+std::optional<TagResult> resultOfWord(QByteArrayView word)
+{
+    for (const TagResult r :
+         {TagResult::Verified, TagResult::Written, TagResult::Failed, TagResult::Intent, TagResult::Seen})
+        if (word == resultWord(r))
+            return r;
+    return std::nullopt;
 }
 
 QByteArray formatRow(const JournalRow &row, const QDateTime &time)

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <optional>
 
 namespace epc
 {
@@ -14,10 +15,20 @@ enum class TagResult {
     Verified, // written and read back equal
     Written,  // written, verification off
     Failed,
+    // Recorded before the first write to a tag: epc is about to be written to the tag with tid.
+    // Until a verified, written or seen row of the same index follows, the outcome is unknown
+    // and the tag may carry epc, so no other tag gets it.
+    Intent,
+    // After a failed write: the tag with tid was seen to hold epc (the value read back, or its
+    // EPC in the inventory), so no other tag gets that value.
+    Seen,
 };
 
-// "verified", "written", "failed": the journal's words.
+// "verified", "written", "failed", "intent", "seen": the journal's words.
 const char *resultWord(TagResult result);
+
+// The word's result, if it is one of the journal's words.
+std::optional<TagResult> resultOfWord(QByteArrayView word);
 
 // One tag's record.
 struct JournalRow {

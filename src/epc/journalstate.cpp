@@ -40,10 +40,44 @@ bool JournalState::isDone(qint64 index) const
 std::optional<JournalState::Holder> JournalState::epcHolder(QByteArrayView epc) const
 {
     const auto id = byEpc_.find(hashOf(epc), [&](uint32_t i) { return key(entries_[i].epc) == epc; });
-    if (!id)
+    if (id) {
+        const Entry &e = entries_[*id];
+        return Holder{e.index, e.tid == kNone ? QByteArray() : key(e.tid).toByteArray(), HoldKind::Written};
+    }
+    if (const auto seen = seenByEpc_.constFind(epc.toByteArray()); seen != seenByEpc_.constEnd())
+        return *seen;
+    for (auto it = intents_.constBegin(); it != intents_.constEnd(); ++it)
+        if (it->epc == epc)
+            return Holder{it.key(), intentTids_.value(it.key()), HoldKind::Intent};
+    return std::nullopt;
+}
+
+std::optional<JournalState::TidHold> JournalState::tidHold(QByteArrayView tid) const
+{
+    if (tid.isEmpty())
         return std::nullopt;
-    const Entry &e = entries_[*id];
-    return Holder{e.index, e.tid == kNone ? QByteArray() : key(e.tid).toByteArray()};
+    for (auto it = intentTids_.constBegin(); it != intentTids_.constEnd(); ++it)
+        if (*it == tid)
+            return intents_.value(it.key());
+    if (const auto seen = seenByTid_.constFind(tid.toByteArray()); seen != seenByTid_.constEnd())
+        return *seen;
+    return std::nullopt;
+}
+
+void JournalState::addIntent(qint64 index, const QByteArray &epc, const QByteArray &tid)
+{
+    intents_.insert(index, TidHold{index, epc, HoldKind::Intent});
+    intentTids_.insert(index, tid);
+}
+
+void JournalState::addSeen(qint64 index, const QByteArray &epc, const QByteArray &tid)
+{
+    intents_.remove(index);
+    intentTids_.remove(index);
+    if (!seenByEpc_.contains(epc))
+        seenByEpc_.insert(epc, Holder{index, tid, HoldKind::Seen});
+    if (!tid.isEmpty())
+        seenByTid_.insert(tid, TidHold{index, epc, HoldKind::Seen});
 }
 
 std::optional<qint64> JournalState::tidIndex(QByteArrayView tid) const
@@ -57,6 +91,10 @@ std::optional<qint64> JournalState::tidIndex(QByteArrayView tid) const
 
 void JournalState::add(qint64 index, QByteArrayView epc, QByteArrayView tid)
 {
+    if (!intents_.isEmpty()) {
+        intents_.remove(index);
+        intentTids_.remove(index);
+    }
     // Keys longer than a length byte cannot come from a tag's EPC or TID bank as read here.
     epc = epc.first(std::min<qsizetype>(epc.size(), 255));
     tid = tid.first(std::min<qsizetype>(tid.size(), 255));

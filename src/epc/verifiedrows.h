@@ -10,6 +10,9 @@
 namespace epc
 {
 
+// EPCIS takes UTC offsets from -14:00 to +14:00, as the time zones of the world go.
+constexpr int kMaxUtcOffsetSeconds = 14 * 3600;
+
 // A tag a journal shows commissioned: its EPC written and read back equal.
 struct VerifiedTag {
     qint64 index = 0; // in the source's order
@@ -37,8 +40,9 @@ public:
                          const std::function<void(const VerifiedTag &)> &each) const = 0;
 };
 
-// The journal the user named: today a CSV journal file. Throws UserError when it is not there
-// or is no regular file; nothing is read yet.
+// The journal the user named: a shared journal's postgresql:// (or postgres://) URI, else a
+// CSV journal file. Throws UserError when the URI is malformed, or the file is not there or is
+// no regular file; nothing is read or connected to yet.
 std::unique_ptr<VerifiedRows> openVerifiedRows(const QString &journal);
 
 } // namespace epc

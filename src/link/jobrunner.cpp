@@ -12,8 +12,12 @@ public:
     explicit Control(JobRunner &runner) : runner_(runner) {}
 
     ExchangePort &port() override { return runner_.port_; }
+    // A closed port counts as a stop: the program's end closes the port and sets the stop flag
+    // one after the other, and the job must see the same whichever it meets first.
     bool stopRequested() const override
     {
+        if (runner_.port_.isClosed())
+            return true;
         const std::lock_guard lock(runner_.mutex_);
         return runner_.stop_;
     }

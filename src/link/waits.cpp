@@ -25,6 +25,17 @@ std::vector<Waiter> &waiters()
     return w;
 }
 
+struct CancelHook {
+    int key;
+    std::function<void()> hook;
+};
+
+std::vector<CancelHook> &cancelHooks()
+{
+    static std::vector<CancelHook> h;
+    return h;
+}
+
 std::function<void(const Record &)> &watcher()
 {
     static std::function<void(const Record &)> w;
@@ -35,17 +46,6 @@ void report(int ms, End end)
 {
     if (watcher())
         watcher()({ms, end});
-}
-
-struct CancelHook {
-    int key;
-    std::function<void()> hook;
-};
-
-std::vector<CancelHook> &cancelHooks()
-{
-    static std::vector<CancelHook> h;
-    return h;
 }
 
 } // namespace

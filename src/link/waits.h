@@ -20,6 +20,12 @@ void cancelAll();
 bool cancelled();
 void resetForTests();
 
+// What must also end when the program closes and waits are no longer waited (a job waiting
+// for the link's thread): hook runs on cancelAll(), or at once when that has happened. The
+// key removes it again.
+int addCancelHook(std::function<void()> hook);
+void removeCancelHook(int key);
+
 // How a wait ended: its condition held, its time ran out, or the program is closing.
 enum class End { Condition, Time, Cancelled };
 struct Record {
@@ -30,11 +36,5 @@ struct Record {
 // Tells the watcher of every wait as it ends, so that tests check which waits
 // a handler asked for, and how each ended, rather than timing it. Empty: nobody watches.
 void setWatcher(std::function<void(const Record &)> watcher);
-
-// What must also end when the program closes and waits are no longer waited (a job waiting
-// for the link's thread): hook runs on cancelAll(), or at once when that has happened. The
-// key removes it again.
-int addCancelHook(std::function<void()> hook);
-void removeCancelHook(int key);
 
 } // namespace waits

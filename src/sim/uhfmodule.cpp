@@ -3,9 +3,20 @@
 #include "sim/simcommand.h"
 
 #include <QRandomGenerator>
+#include <csignal>
 
 namespace
 {
+
+// RFID_SIM_KILL_AFTER_WRITES=N: the process dies by SIGKILL right after the Nth EPC a tag took,
+// before the reply leaves: a power cut between a write and its journal row, on demand.
+void killAfterWrites()
+{
+    static const int limit = qEnvironmentVariableIntValue("RFID_SIM_KILL_AFTER_WRITES");
+    static int writes = 0;
+    if (limit > 0 && ++writes == limit)
+        std::raise(SIGKILL);
+}
 
 int word16(const QByteArray &b, int at)
 {
@@ -249,6 +260,7 @@ QByteArray UhfModule::write(const QByteArray &params)
         }
         tag.updateCrc(); // a tag never keeps a CRC that was written to it
         tagLog_.append(QString::fromLatin1(tag.epc().toHex().toUpper()));
+        killAfterWrites();
         if (!blanks_.empty() && first) {
             // The written tag leaves the field and the next blank one takes its place.
             place(blanks_.front());

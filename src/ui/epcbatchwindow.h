@@ -60,6 +60,7 @@ public:
     QSpinBox *count;
     QLineEdit *journalPath;
     QPushButton *journalChoose;
+    QLineEdit *station;
     QCheckBox *resume;
     QCheckBox *verify;
     QLineEdit *password;

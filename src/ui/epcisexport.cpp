@@ -1,8 +1,8 @@
 #include "ui/epcisexport.h"
 
+#include "base/errors.h"
 #include "epc/epcisdocument.h"
 #include "files/save.h"
-#include "base/errors.h"
 #include "ui/filedialogs.h"
 
 #include <QApplication>
@@ -16,9 +16,10 @@ QString exportDocument(QWidget *parent, const QString &journalPath)
 {
     const QString journal = journalPath.trimmed();
     if (journal.isEmpty())
-        throw UserError(QStringLiteral("Journal is empty: give the journal file of the batch whose tags the EPCIS "
-                                       "document tells of."));
-    // Checked before the dialog: a journal that is not there has nothing to export.
+        throw UserError(QStringLiteral("Journal is empty: give the journal file (or shared journal's postgresql:// "
+                                       "URI) of the batch whose tags the EPCIS document tells of."));
+    // Checked before the dialog: a journal that is not there, or a malformed URI, has nothing
+    // to export.
     const auto rows = epc::openVerifiedRows(journal);
     const QString path = filedialogs::choose(
         parent,

@@ -46,7 +46,7 @@ void JournalRowsView::add(const epc::JournalRow &row, const QDateTime &time)
                              row.detail};
     for (int c = 0; c < 7; ++c) {
         auto *item = new QTableWidgetItem(texts[c]);
-        if (row.result == epc::TagResult::Failed)
+        if (row.result == epc::TagResult::Failed || row.result == epc::TagResult::Seen)
             item->setForeground(QColor(0xa0, 0x10, 0x08));
         if (c == 6)
             item->setToolTip(row.detail);

@@ -69,7 +69,7 @@ TEST(Docs, ManualRendersWithoutWarningsAndCompletionParses)
     bash.closeWriteChannel();
     ASSERT_TRUE(bash.waitForFinished(30000));
     EXPECT_EQ(QString::fromUtf8(bash.readAllStandardOutput()),
-              QStringLiteral("--semicolon\nread write encode decode batch epcis\n"));
+              QStringLiteral("--semicolon\nread write encode decode batch journal epcis\n"));
     EXPECT_EQ(QString::fromUtf8(bash.readAllStandardError()), QString());
 }
 

@@ -1,3 +1,4 @@
+#include "epc/pgtestserver.h"
 #include "files/smalltmpfs.h"
 #include "rfidctl.h"
 #include "support/core/helpers.h"
@@ -15,11 +16,15 @@ const QString kSchemas = QStringLiteral(RFID_TEST_SOURCE "/data/epcis");
 const QString kScripts = QStringLiteral(RFID_TEST_SOURCE "/cli");
 
 // Every kind of row: GS1 and non-GS1 EPCs, a failed and a written-only row, an index failed
-// and then verified on another tag, then verified once more (one event), offsets either way.
+// and then verified on another tag, then verified once more (one event), offsets either way;
+// an intent row and the value a tag was seen with after a failed write (no events).
 const QByteArray kJournal = "time,index,epc,tid,result,attempts,detail\n"
+                            "2024-05-01T09:59:59.900+02:00,0,3074257BF7194E4000001A85,E2801105,intent,0,\n"
                             "2024-05-01T10:00:00.000+02:00,0,3074257BF7194E4000001A85,E2801105,verified,1,\n"
                             "2024-05-01T10:00:01.000+02:00,1,3074257BF7194E4000001A86,E2801106,failed,2,"
                             "\"write: refused, \"\"locked\"\"\"\n"
+                            "2024-05-01T10:00:01.100+02:00,1,3074257BF7194E4000001A99,E2801106,seen,2,"
+                            "the tag carries this value\n"
                             "2024-05-01T10:00:02.000+02:00,2,E20000000000000000000001,E2801107,verified,1,\n"
                             "2024-05-01T10:00:03.000+02:00,3,3074257BF7194E4000001A87,,written,1,\n"
                             "2024-05-01T09:30:04.500-05:30,1,3074257BF7194E4000001A86,E2801108,verified,1,\n"
@@ -87,7 +92,8 @@ TEST(Epcis, DocumentsValidateAndHoldOneEventPerVerifiedTag)
         const char *out;  // that file's name; nullptr: standard output
         bool xml;
         QStringList epcs;
-        bool place = false; // --read-point and --biz-location given
+        bool place = false;  // --read-point and --biz-location given
+        bool shared = false; // from a shared journal the CSV journal was imported into
     };
     const Case cases[] = {
         {"", nullptr, false, {kSgtin0, kRaw2, kSgtin1, kRaw4}},
@@ -99,15 +105,25 @@ TEST(Epcis, DocumentsValidateAndHoldOneEventPerVerifiedTag)
         {"--since 2024-05-01T15:00:05Z --format xml", nullptr, true, {kRaw4}},
         {"--since 2024-05-02", nullptr, false, {}},
         {"--since 2024-05-02 --out OUT", "empty.xml", true, {}},
+        // The import refuses index 1's second verified row (its EPC is verified already).
+        {"--since 2024-05-01T10:00:00.500+02:00", nullptr, false, {kRaw2, kSgtin1, kRaw4}, false, true},
+        {"--out OUT", "shared.xml", true, {kSgtin0, kRaw2, kSgtin1, kRaw4}, true, true},
     };
     QTemporaryDir dir;
     const QString journal = dir.filePath(QStringLiteral("journal.csv"));
     put(journal, kJournal);
+    QString why;
+    const QString shared = pgtest::freshDatabase(QStringLiteral("epcis"), &why);
+    ASSERT_FALSE(shared.isEmpty()) << "no PostgreSQL server for the test: " << why.toStdString();
+    const Outcome import =
+        rfidctl({QStringLiteral("epc"), QStringLiteral("journal"), QStringLiteral("import"), journal,
+                 QStringLiteral("--journal"), shared, QStringLiteral("--station"), QStringLiteral("s1")});
+    ASSERT_EQ(import.exit, 0) << import.err.toStdString();
     for (const Case &c : cases) {
-        SCOPED_TRACE(c.args);
+        SCOPED_TRACE(std::string(c.args) + (c.shared ? " (shared journal)" : ""));
         const QString out = c.out ? dir.filePath(QString::fromUtf8(c.out)) : QString();
         QStringList args = QStringList{QStringLiteral("--json"), QStringLiteral("epc"), QStringLiteral("epcis"),
-                                       QStringLiteral("--journal"), journal} +
+                                       QStringLiteral("--journal"), c.shared ? shared : journal} +
                            QProcess::splitCommand(QString::fromUtf8(c.args).replace(QStringLiteral("OUT"), out));
         if (c.place)
             args << QStringLiteral("--read-point") << kReadPoint << QStringLiteral("--biz-location") << kBizLocation;

@@ -128,7 +128,7 @@ TEST_F(JobsTest, EachWayAJobsExchangeCanEnd)
          [](int, Rig &rig) { QTimer::singleShot(0, [&rig] { rig.link.reset(); }); },
          {Outcome::NoReader},
          1,
-         false},
+         true},
         {"stop: the exchange in hand ends, no other starts",
          5,
          1000,
