@@ -9,8 +9,10 @@
 SimulatedSetup::SimulatedSetup(SimulatedReader::Personality personality, std::optional<int> fieldTags)
     : reader(personality), module(reader.uhf(), &reader.faults())
 {
-    if (fieldTags)
+    if (fieldTags) {
         reader.uhf().fillField(*fieldTags);
+        fieldState = std::make_unique<FieldStateFile>(reader.uhf(), FieldStateFile::defaultFolder());
+    }
 }
 
 SimulatedSetup::~SimulatedSetup()
@@ -24,6 +26,10 @@ void SimulatedSetup::attach(TForm1 &form)
 {
     form.link().setTransport(reader);
     form.setReaderNote(QStringLiteral("simulated reader"));
+    if (fieldState) {
+        QObject::connect(fieldState.get(), &FieldStateFile::problem, &form, [&form](const QString &m) { form.log(m); });
+        fieldState->load();
+    }
     EpcBatchWindow::setCueFollower([this](const epc::Cue &cue) { sim::followCue(reader.uhf(), cue.kind); });
     window = std::make_unique<SimulatorWindow>(reader, module.isOpen() ? &module : nullptr);
     window->move(form.frameGeometry().topRight() + QPoint(8, 0));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sim/fieldstatefile.h"
 #include "sim/ptyuhfmodule.h"
 #include "sim/simulatedreader.h"
 
@@ -24,5 +25,7 @@ public:
 
     SimulatedReader reader;
     PtyUhfModule module;
+    // With RFID_SIM_FIELD: what is written to the field's tags is there in the next run.
+    std::unique_ptr<FieldStateFile> fieldState;
     std::unique_ptr<SimulatorWindow> window;
 };

@@ -12,6 +12,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     (void)protocol::uhf::parseModule(bytes);
     (void)protocol::uhf::parseBankRead(bytes);
     (void)protocol::uhf::writeConfirmed(bytes);
+    (void)protocol::uhf::parseWriteReply(bytes);
+    (void)protocol::uhf::parseInventoryTag(bytes);
+    (void)protocol::uhf::parseInventoryRound(bytes);
     for (const QByteArray &frame : protocol::uhf::splitModuleFrames(bytes).frames)
         (void)protocol::uhf::parseInventory(frame);
     return 0;

@@ -322,13 +322,15 @@ QString bashCompletion()
         if (!g.value.isEmpty() && !g.optionalValue)
             valued << dashed;
     }
-    QStringList familyNames, familyCases, actionCases;
+    QStringList familyNames, familyCases, actionCases, secondCases;
     for (const Family &f : families()) {
         familyNames << f.name;
-        QStringList names;
+        const QStringList names = actionFirstWords(f);
+        for (const QString &first : names)
+            if (const QStringList second = actionSecondWords(f, first); !second.isEmpty())
+                secondCases << QStringLiteral("        \"%1 %2\") seconds=\"%3\" ;;")
+                                   .arg(f.name, first, second.join(QLatin1Char(' ')));
         for (const Action &a : f.actions) {
-            if (!a.name.isEmpty())
-                names << a.name;
             QStringList opts;
             for (const Option &o : a.options)
                 opts << QStringLiteral("--") + o.name;
@@ -385,6 +387,17 @@ _rfidctl()
             mapfile -t COMPREPLY < <(compgen -W "$actions" -- "$cur"); return
         fi
         action="$family ${COMP_WORDS[start+1]}"; start=$((start + 1))
+        # Two-word actions ("uhf mem read"): the second word, then the action it makes.
+        local seconds=""
+        case "$action" in
+@SECONDCASES@
+        esac
+        if [ -n "$seconds" ]; then
+            if [ $((start + 1)) -eq "$COMP_CWORD" ]; then
+                mapfile -t COMPREPLY < <(compgen -W "$seconds" -- "$cur"); return
+            fi
+            action="$action ${COMP_WORDS[start+1]}"; start=$((start + 1))
+        fi
     else
         action=$family
     fi
@@ -406,6 +419,7 @@ complete -F _rfidctl rfidctl
     s.replace(QStringLiteral("@FAMILIES@"), familyNames.join(QLatin1Char(' ')));
     s.replace(QStringLiteral("@FAMILYCASES@"), familyCases.join(QLatin1Char('\n')));
     s.replace(QStringLiteral("@ACTIONCASES@"), actionCases.join(QLatin1Char('\n')));
+    s.replace(QStringLiteral("@SECONDCASES@"), secondCases.join(QLatin1Char('\n')));
     return s;
 }
 

@@ -6,15 +6,18 @@ namespace cli
 
 Family helpFamily()
 {
-    Action help{.args = QStringLiteral("[COMMAND [ACTION]]"),
+    Action help{.args = QStringLiteral("[COMMAND [ACTION...]]"),
                 .summary = QStringLiteral("List the commands, or explain one."),
                 .help =
                     QStringLiteral("Without a command: every command with one line about it. With a command word: the "
                                    "whole family, its actions and options; with an action too, that one only."),
                 .prepare = [](CommandArgs &args) -> Runner {
                     const auto word = args.takeOptional();
-                    const auto actionWord = args.takeOptional();
-                    args.done();
+                    QStringList actionWords;
+                    while (const auto w = args.takeOptional())
+                        actionWords << *w;
+                    const std::optional<QString> actionWord =
+                        actionWords.isEmpty() ? std::nullopt : std::optional<QString>(actionWords.join(QLatin1Char(' ')));
                     QString text = commandList();
                     if (word) {
                         const Family *f = findFamily(*word);

@@ -53,6 +53,37 @@ const Action *findAction(const Family &family, const QString &name)
     return nullptr;
 }
 
+const Action *matchAction(const Family &family, const QStringList &words, qsizetype &used)
+{
+    if (words.size() >= 2)
+        if (const Action *a = findAction(family, words[0] + QLatin1Char(' ') + words[1])) {
+            used = 2;
+            return a;
+        }
+    used = 1;
+    return words.isEmpty() ? nullptr : findAction(family, words[0]);
+}
+
+QStringList actionFirstWords(const Family &family)
+{
+    QStringList first;
+    for (const Action &a : family.actions) {
+        const QString word = a.name.section(QLatin1Char(' '), 0, 0);
+        if (!word.isEmpty() && !first.contains(word))
+            first << word;
+    }
+    return first;
+}
+
+QStringList actionSecondWords(const Family &family, const QString &first)
+{
+    QStringList second;
+    for (const Action &a : family.actions)
+        if (a.name.contains(QLatin1Char(' ')) && a.name.section(QLatin1Char(' '), 0, 0) == first)
+            second << a.name.section(QLatin1Char(' '), 1);
+    return second;
+}
+
 QString commandName(const Family &family, const Action &action)
 {
     return action.name.isEmpty() ? family.name : family.name + QLatin1Char(' ') + action.name;

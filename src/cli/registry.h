@@ -30,7 +30,7 @@ struct Option {
 
 // One command: the family word, its own word and its arguments ("keyboard set FORMAT ...").
 struct Action {
-    QString name{};    // "set"; empty when the family word alone is the command ("send HEX")
+    QString name{};    // "set", or two words ("mem read"); empty when the family word alone is the command ("send HEX")
     QString args{};    // the arguments after the words, for the synopsis: "FORMAT [--semicolon]"
     QString summary{}; // one line
     QString help{};    // what it does, its arguments and output; paragraphs split by blank lines
@@ -56,6 +56,13 @@ const QList<Family> &families();
 QList<Family> joinFamilies(const QList<Family> &parts);
 const Family *findFamily(const QString &name);
 const Action *findAction(const Family &family, const QString &name);
+// The action words names (from the family word on): an action of one word, or of the first two.
+// used says how many words it took.
+const Action *matchAction(const Family &family, const QStringList &words, qsizetype &used);
+// The words an action may start with, each once, in order ("mode inventory mem").
+QStringList actionFirstWords(const Family &family);
+// The second words of the two-word actions that start with first ("read write" after "mem").
+QStringList actionSecondWords(const Family &family, const QString &first);
 // "keyboard set", or "send" for a family's unnamed action.
 QString commandName(const Family &family, const Action &action);
 

@@ -109,16 +109,19 @@ Prepared prepare(const QStringList &words, bool simulated)
     const Action *action = findAction(*family, QString());
     qsizetype first = 1;
     if (!action) {
-        QStringList names;
-        for (const Action &a : family->actions)
-            names << a.name;
+        const QString names = actionFirstWords(*family).join(QStringLiteral(", "));
         if (words.size() < 2)
-            throw UserError(QStringLiteral("%1: which one? %2.").arg(word, names.join(QStringLiteral(", "))));
-        action = findAction(*family, words[1]);
-        if (!action)
-            throw UserError(QStringLiteral("%1: unknown command '%2'; it takes %3.")
-                                .arg(word, words[1], names.join(QStringLiteral(", "))));
-        first = 2;
+            throw UserError(QStringLiteral("%1: which one? %2.").arg(word, names));
+        qsizetype used = 0;
+        action = matchAction(*family, words.mid(1), used);
+        if (!action) {
+            // "uhf mem" alone: the second words of the actions it starts.
+            if (const QStringList second = actionSecondWords(*family, words[1]); !second.isEmpty())
+                throw UserError(
+                    QStringLiteral("%1 %2: which one? %3.").arg(word, words[1], second.join(QStringLiteral(", "))));
+            throw UserError(QStringLiteral("%1: unknown command '%2'; it takes %3.").arg(word, words[1], names));
+        }
+        first = 1 + used;
     }
     const QString name = commandName(*family, *action);
     try {
@@ -186,6 +189,18 @@ int run(const QStringList &arguments, QTextStream &in, QTextStream &out, QTextSt
         }
         if (script.isEmpty())
             throw UserError(QStringLiteral("no command given; `rfidctl help` lists the commands."));
+        // --json is read behind the command words too ("uhf inventory --tid --json"): it takes
+        // no value and no command has an option of that name.
+        for (QStringList &words : script) {
+            for (qsizetype i = 1; i < words.size() && words[i] != QLatin1String("--");) {
+                if (words[i] == QLatin1String("--json")) {
+                    words.removeAt(i);
+                    options.json = true;
+                } else {
+                    ++i;
+                }
+            }
+        }
         // Every command is checked before the first one sends anything.
         for (const QStringList &words : script)
             commands << prepare(words, options.simulate.has_value());

@@ -7,6 +7,7 @@
 #include "protocol/errorcodes.h"
 #include "protocol/trace.h"
 #include "serial/portscan.h"
+#include "sim/fieldstatefile.h"
 #include "sim/ptyuhfmodule.h"
 #include "sim/simulatedreader.h"
 
@@ -17,8 +18,14 @@ Session::Session(const RunOptions &options, Output &output) : options_(options),
 {
     if (options_.simulate) {
         simulator_ = std::make_unique<SimulatedReader>(*options_.simulate);
-        if (options_.simulatedFieldTags)
+        if (options_.simulatedFieldTags) {
             simulator_->uhf().fillField(*options_.simulatedFieldTags);
+            // What one run writes to the field's tags, the next run finds there.
+            fieldState_ = std::make_unique<FieldStateFile>(simulator_->uhf(), FieldStateFile::defaultFolder());
+            connect(fieldState_.get(), &FieldStateFile::problem, this,
+                    [this](const QString &message) { output_.error(message); });
+            fieldState_->load();
+        }
         module_ = std::make_unique<PtyUhfModule>(simulator_->uhf(), &simulator_->faults());
         // `serial ports` lists the module's line, e.g. as "pts/3".
         if (module_->isOpen())
@@ -97,12 +104,17 @@ void Session::checkReached(const protocol::Exchange &exchange) const
 
 protocol::Exchange Session::exchange(protocol::Request request)
 {
+    const protocol::Exchange done = tryExchange(std::move(request));
+    checkReached(done);
+    return done;
+}
+
+protocol::Exchange Session::tryExchange(protocol::Request request)
+{
     ReaderLink &l = link();
     notices_.clear();
     request.waitMs = waitFor(request);
-    const protocol::Exchange done = l.exchange(request);
-    checkReached(done);
-    return done;
+    return l.exchange(request);
 }
 
 void Session::require(protocol::Status status, std::optional<uint8_t> errorCode, int waitMs, const Record &found) const

@@ -11,6 +11,7 @@
 #include <QObject>
 #include <memory>
 
+class FieldStateFile;
 class PtyUhfModule;
 class ReaderLink;
 class SimulatedReader;
@@ -44,6 +45,9 @@ public:
     // the bytes take its reply); throws NoReader when there is no reader, it cannot be opened
     // or it went away, UserError when the frame is too long to send.
     protocol::Exchange exchange(protocol::Request request);
+    // The same without the throws: how it went, for code below the command line that judges
+    // the exchange itself (checkReached() then says why a reader was not reached).
+    protocol::Exchange tryExchange(protocol::Request request);
     // Writes an exchange to the trace file: the link's, each as it ends, and those made on the
     // serial line.
     void record(const protocol::Exchange &exchange);
@@ -69,6 +73,7 @@ private:
     Output &output_;
     std::unique_ptr<SimulatedReader> simulator_;
     std::unique_ptr<PtyUhfModule> module_;
+    std::unique_ptr<FieldStateFile> fieldState_; // the simulated field's memory between runs
     std::unique_ptr<UsbTransport> transport_;
     std::unique_ptr<ReaderLink> link_;
     QStringList notices_; // the link's lines since the last exchange began

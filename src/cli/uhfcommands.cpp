@@ -129,7 +129,8 @@ Action write()
 
 Family uhfFamily()
 {
-    return {QStringLiteral("uhf"), QStringLiteral("the UHF reader's reading modes"), QString(), {mode()}};
+    return {QStringLiteral("uhf"), QStringLiteral("the UHF reader's reading modes, the tags in its field, their memory"),
+            QStringLiteral("inventory and mem go through the reader to its UHF module."), {mode()}};
 }
 
 Family epcFamily()

@@ -94,10 +94,9 @@ void checkWrite(uint8_t bank, int address, const QByteArray &data, const MemoryL
         // The PC word's top five bits give the EPC's length in words.
         const int pcWords = (uint8_t(data[0]) << 8) >> kPcLengthShift;
         if (pcWords < words - 1)
-            throw UserError(QStringLiteral("%1: its first word is the PC word, whose length bits say %2 words of "
-                                           "EPC, but %3 words of EPC follow it.")
-                                .arg(labels.data)
-                                .arg(pcWords)
+            throw UserError(QStringLiteral("%1: its first word is the PC word, whose length bits say %2 of EPC, "
+                                           "but %3 words of EPC follow it.")
+                                .arg(labels.data, pcWords == 1 ? QStringLiteral("1 word") : QStringLiteral("%1 words").arg(pcWords))
                                 .arg(words - 1));
     }
 }

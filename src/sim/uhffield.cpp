@@ -193,6 +193,32 @@ int8_t UhfField::rssi(int index, int64_t msSinceFill) const
     return int8_t(std::clamp(std::lround(m.meanDbm + wave) + jitter, -90L, -25L));
 }
 
+std::vector<UhfField::WrittenMemory> UhfField::writtenMemory() const
+{
+    const UhfField made(size(), seed_);
+    std::vector<WrittenMemory> written;
+    for (int i = 0; i < size(); ++i) {
+        const UhfTag &now = tag(i), &before = made.tag(i);
+        if (now.reserved != before.reserved || now.epcBank != before.epcBank || now.user != before.user)
+            written.push_back({i, now.reserved, now.epcBank, now.user});
+    }
+    return written;
+}
+
+bool UhfField::restore(const WrittenMemory &memory)
+{
+    if (memory.index < 0 || memory.index >= size())
+        return false;
+    UhfTag &t = tag(memory.index);
+    if (memory.reserved.size() != t.reserved.size() || memory.epcBank.size() != t.epcBank.size() ||
+        memory.user.size() != t.user.size())
+        return false;
+    t.reserved = memory.reserved;
+    t.epcBank = memory.epcBank;
+    t.user = memory.user;
+    return true;
+}
+
 int UhfField::parseSize(const QString &text)
 {
     const QString digits = text.trimmed();

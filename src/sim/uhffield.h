@@ -46,6 +46,17 @@ public:
     // a signed byte, taken as dBm.
     int8_t rssi(int index, int64_t msSinceFill) const;
 
+    // What writes change of a tag (its reserved, EPC and user banks), kept between runs.
+    struct WrittenMemory {
+        int index = 0;
+        QByteArray reserved, epcBank, user;
+    };
+    // The tags whose memory differs from what the seed made them with.
+    std::vector<WrittenMemory> writtenMemory() const;
+    // Puts memory written before back into its tag; false (nothing changed) when the index is
+    // not a tag of this field or a bank's size is not that tag's.
+    bool restore(const WrittenMemory &memory);
+
     // The number of tags from the text of RFID_SIM_FIELD; throws UserError naming the variable
     // and what it takes.
     static int parseSize(const QString &text);

@@ -123,7 +123,17 @@ void UhfModule::fillField(int count, uint32_t seed)
     field_.emplace(count, seed);
     fieldTimer_.start();
     ++fieldRevision_;
+    emit fieldFilled();
     emit changed();
+}
+
+bool UhfModule::restoreField(const std::vector<UhfField::WrittenMemory> &written)
+{
+    bool all = true;
+    for (const UhfField::WrittenMemory &m : written)
+        all = field_ && field_->restore(m) && all;
+    emit changed();
+    return all;
 }
 
 void UhfModule::leaveField()

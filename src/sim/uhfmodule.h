@@ -56,6 +56,9 @@ public:
     // Back to the one tag.
     void leaveField();
     const UhfField *field() const { return field_ ? &*field_ : nullptr; }
+    // Puts memory written in an earlier run back into the field's tags (not counted as a
+    // change); false when a piece does not fit the field.
+    bool restoreField(const std::vector<UhfField::WrittenMemory> &written);
     // Counts the changes of the field's tags (filled, written), not those of their signal.
     int fieldRevision() const { return fieldRevision_; }
     // The clock the tags move by, in ms since the field was filled; the default is the
@@ -100,6 +103,8 @@ public:
 
 signals:
     void changed();
+    // The field was filled anew (fillField), before changed().
+    void fieldFilled();
 
 private:
     QByteArray inventory();

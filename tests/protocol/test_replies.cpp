@@ -11,6 +11,7 @@
 #include "protocol/workmodes.h"
 
 #include <functional>
+#include <optional>
 #include <gtest/gtest.h>
 
 namespace
@@ -188,6 +189,63 @@ TEST(Replies, OneModuleFramePerTagInAReply)
     }
 }
 
+// An inventory reply: every tag frame with its signed RSSI byte; an error frame among them and a
+// cut last frame are no tags. Checksums by hand: 02+22+00+11+7F+30+00+E2+07+AB+CD = 0x345,
+// the same with 80 = 0x346, with C8 = 0x38E.
+TEST(Replies, AnInventoryRoundWithItsSignalStrengths)
+{
+    const QByteArray epc = b("E2 00 00 00 00 00 00 00 00 00 00 07");
+    const QByteArray strong = b("BB 02 22 00 11 7F 30 00") + epc + b("AB CD 45 7E");
+    const QByteArray weakest = b("BB 02 22 00 11 80 30 00") + epc + b("AB CD 46 7E");
+    const QByteArray usual = b("BB 02 22 00 11 C8 30 00") + epc + b("AB CD 8E 7E");
+    const QByteArray noTag = b("BB 01 FF 00 01 15 16 7E");
+    struct Case {
+        const char *name;
+        QByteArray reply;
+        std::vector<int> rssi;
+        std::optional<uint8_t> error;
+        int restBytes;
+    } cases[] = {
+        {"three tags, RSSI as signed bytes", strong + weakest + usual, {127, -128, -56}, {}, 0},
+        {"a last frame cut by the reply area", usual + strong.left(9), {-56}, {}, 9},
+        {"no tag", noTag, {}, 0x15, 0},
+        {"an error frame among tags", usual + noTag + strong, {-56, 127}, 0x15, 0},
+        {"a damaged checksum ends the round", usual + strong.left(22) + b("00 7E"), {-56}, {}, 24},
+        {"nothing", {}, {}, {}, 0},
+    };
+    for (const Case &c : cases) {
+        const uhf::InventoryRound round = uhf::parseInventoryRound(c.reply);
+        std::vector<int> rssi;
+        for (const uhf::InventoryTag &t : round.tags) {
+            rssi.push_back(t.rssi);
+            EXPECT_EQ(t.epc, epc) << c.name;
+            EXPECT_EQ(t.pc, b("30 00")) << c.name;
+            EXPECT_EQ(t.crc, b("AB CD")) << c.name;
+        }
+        EXPECT_EQ(rssi, c.rssi) << c.name;
+        EXPECT_EQ(round.errorCode, c.error) << c.name;
+        EXPECT_EQ(round.rest.size(), c.restBytes) << c.name;
+    }
+}
+
+// A module's error code in words, with the code itself.
+TEST(Replies, ModuleErrorsInWords)
+{
+    const std::pair<uint8_t, const char *> cases[] = {
+        {0x09, "read failed (no tag answered) (module error 09)"},
+        {0x10, "write failed (no tag answered) (module error 10)"},
+        {0x15, "no tag (module error 15)"},
+        {0x16, "access failed (wrong password) (module error 16)"},
+        {0x17, "invalid command (module error 17)"},
+        {0xA3, "memory overrun (no such memory) (module error A3)"},
+        {0xB4, "memory locked (module error B4)"},
+        {0xAB, "insufficient power (module error AB)"},
+        {0x42, "unknown error (module error 42)"},
+    };
+    for (const auto &[code, text] : cases)
+        EXPECT_EQ(uhf::moduleErrorMessage(code), QString::fromLatin1(text));
+}
+
 // Every parser over every length of a reply: fields are whole pieces of the reply, never bytes
 // from past its end.
 TEST(Replies, EveryParserOverEveryLength)
@@ -203,6 +261,7 @@ TEST(Replies, EveryParserOverEveryLength)
         {"version", [](const QByteArray &r) { return QList{keyboard::parseVersion(r).value.text}; }},
         {"wifi", [](const QByteArray &r) { QList<QByteArray> out; for (const auto &n : wifi::parseNetworks(r).value.networks) out << n.name << n.signal; return out; }},
         {"module", [](const QByteArray &r) { const auto t = uhf::parseInventory(uhf::moduleFrame(r)); return t ? QList{t->pc, t->epc, t->crc} : QList<QByteArray>{}; }},
+        {"inventory round", [](const QByteArray &r) { QList<QByteArray> out; for (const auto &t : uhf::parseInventoryRound(uhf::moduleFrame(r)).tags) out << t.pc << t.epc << t.crc; return out; }},
     };
     for (int length = 0; length <= 48; ++length) {
         QByteArray reply;

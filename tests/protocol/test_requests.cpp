@@ -112,6 +112,13 @@ TEST(Requests, SelectAndWriteOfTheEpcBank)
         {"write of a 4-byte EPC with a password",
          uhf::writeEpc(bytes("11223344"), bytes("ABCD"), bytes("E2000001")).bytes,
          "BB 00 49 00 11 11 22 33 44 01 00 00 00 04 AB CD 10 00 E2 00 00 01 74 7E"},
+        {"select on the TID's first 4 bytes", uhf::selectMask(uhf::kBankTid, 0, bytes("E2801105")).bytes,
+         "BB 00 0C 00 0B 02 00 00 00 00 20 00 E2 80 11 05 B1 7E"},
+        {"select with an empty mask from bit 16 of user memory", uhf::selectMask(uhf::kBankUser, 16, {}).bytes,
+         "BB 00 0C 00 07 03 00 00 00 10 00 00 26 7E"},
+        {"write of two user words from word 2 with a password",
+         uhf::writeBank(uhf::kBankUser, 2, bytes("11223344"), bytes("C0FFEE01")).bytes,
+         "BB 00 49 00 0D C0 FF EE 01 03 00 02 00 02 11 22 33 44 B5 7E"},
     };
     for (const Case &c : cases)
         EXPECT_EQ(c.frame, bytes(c.expected)) << c.name;
@@ -138,6 +145,10 @@ TEST(Requests, WrongSizesAreRefused)
     EXPECT_TRUE(refused([] { ultralight::writePage(false, 4, bytes("11 22 33")); }));
     EXPECT_TRUE(refused([] { iso15693::select(iso15693::kFlagsAddressed, bytes("E0 04")); }));
     EXPECT_TRUE(refused([] { uhf::writeEpc(bytes("00 00 00 00"), bytes("12 34"), QByteArray(64, 'x')); }));
+    EXPECT_TRUE(refused([] { uhf::selectMask(uhf::kBankReserved, 0, bytes("00")); }));
+    EXPECT_TRUE(refused([] { uhf::selectMask(uhf::kBankTid, 0, QByteArray(32, 'x')); }));
+    EXPECT_TRUE(refused([] { uhf::writeBank(uhf::kBankUser, 0, bytes("11 22 33"), bytes("00 00 00 00")); }));
+    EXPECT_TRUE(refused([] { uhf::writeBank(uhf::kBankUser, 0, {}, bytes("00 00 00 00")); }));
     EXPECT_TRUE(refused([] { wifi::join(QStringLiteral("a,b"), QStringLiteral("x")); }));
     EXPECT_TRUE(refused([] { wifi::join(QString(200, QLatin1Char('n')), QString(49, QLatin1Char('p'))); }));
     EXPECT_FALSE(refused([] { wifi::join(QString(200, QLatin1Char('n')), QString(48, QLatin1Char('p'))); }));
