@@ -227,6 +227,27 @@ QList<Figure> table()
          [](const V &v) {
              return num(v[0], 3) + " / " + num(v[1], 3) + " % (" + num(v[2], 2) + " / " + num(v[3], 2) + " us a read)";
          }},
+        {"tag inventory window, 10,000 tags at 1,000 reads/s: window thread busy",
+         "<= 25 %",
+         {"invwin.busy_pct", "invwin.reads"},
+         [](const V &v) { return v[0]; },
+         Bound::AtMost,
+         25,
+         [](const V &v) { return num(v[0], 1) + " % of the wall time (" + num(v[1], 0) + " reads)"; }},
+        {"tag inventory window, the same: longest event-loop stall",
+         "<= 16 ms",
+         {"invwin.stall_ms"},
+         {},
+         Bound::AtMost,
+         16,
+         [](const V &v) { return num(v[0], 1) + " ms"; }},
+        {"tag inventory window: heap per distinct tag (tally, row, signal history) at 10,000 tags",
+         "<= 1 KiB",
+         {"invwin.bytes_per_tag"},
+         {},
+         Bound::AtMost,
+         1024,
+         [](const V &v) { return num(v[0], 0) + " bytes"; }},
     };
 }
 

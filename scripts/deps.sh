@@ -4,7 +4,7 @@
 # and xmllint of libxml2-utils; the shared journal links libpq, and its tests start a server of
 # their own from the postgresql package.
 set -euo pipefail
-pkgs=(build-essential cmake ninja-build pkg-config qt6-base-dev libhidapi-dev libjpeg62-turbo-dev
+pkgs=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-charts-dev libhidapi-dev libjpeg62-turbo-dev
       libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev fonts-wqy-zenhei xvfb xauth unrtf
       desktop-file-utils appstream dpkg-dev file man-db python3-jsonschema python3-rfc3987 libxml2-utils
       libpq-dev postgresql)

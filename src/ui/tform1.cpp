@@ -15,6 +15,7 @@
 #include "ui/connectiongroup.h"
 #include "ui/connectiontools.h"
 #include "ui/epcbatchwindow.h"
+#include "ui/inventorywindow.h"
 #include "ui/logpane.h"
 #include "ui/optiongroups.h"
 #include "ui/serialpage.h"
@@ -167,6 +168,7 @@ void TForm1::buildMenu()
     tools->setObjectName(QStringLiteral("ToolsMenu"));
     item(tools, "ToolsFrameTrace", QStringLiteral("Frame trace..."), [this] { showFrameTrace(); });
     item(tools, "ToolsEpcBatch", QStringLiteral("EPC batch encoding..."), [this] { showEpcBatch(); });
+    item(tools, "ToolsTagInventory", QStringLiteral("Tag inventory..."), [this] { showTagInventory(); });
     tools->addSeparator();
     connectionTools->addTo(tools);
     habits->addTo(tools);
@@ -271,6 +273,16 @@ void TForm1::showEpcBatch()
     epcBatch->show();
     epcBatch->raise();
     epcBatch->activateWindow();
+}
+
+void TForm1::showTagInventory()
+{
+    // Kept once made, with its table, until the program ends.
+    if (!tagInventory)
+        tagInventory = new InventoryWindow(link_, this);
+    tagInventory->show();
+    tagInventory->raise();
+    tagInventory->activateWindow();
 }
 
 void TForm1::Timer1Timer()

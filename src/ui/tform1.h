@@ -28,6 +28,7 @@ class TypeBPage;
 class Iso15693Page;
 class OutputDevicePage;
 class EpcBatchWindow;
+class InventoryWindow;
 class EpcWritePage;
 class SerialPage;
 class SessionLogSwitch;
@@ -54,6 +55,7 @@ public:
     // Tools
     void showFrameTrace();
     void showEpcBatch();
+    void showTagInventory();
 
     void Timer1Timer();
     void N4Click();
@@ -92,6 +94,7 @@ public:
     QPointer<TForm3> cardMemoryWindow;
     QPointer<TraceWindow> frameTrace;
     QPointer<EpcBatchWindow> epcBatch;
+    QPointer<InventoryWindow> tagInventory;
     // Every exchange of this run, for the frame trace.
     TraceLog *traceLog;
 
