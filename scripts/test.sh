@@ -3,7 +3,7 @@
 # undefined-behaviour sanitizers, checks that build's install tree and runs the whole suite
 # there, each test case its own ctest entry, as many at once as there are processors (the
 # benchmarks are built, never run: CI does not time things); fuzzes every parser of untrusted
-# bytes for 10 s each; then runs the tests of the threaded parts once more under the thread
+# bytes for 5 s each; then runs the tests of the threaded parts once more under the thread
 # sanitizer. Prints each phase's time at the end: the whole run, package installs included,
 # must stay under 20 minutes on a 2-processor machine.
 # The builds compile each library as a few unity files, which halves the build time, and keep
@@ -57,7 +57,7 @@ phase "build (address + undefined sanitizers)" build_asan
 # udev probe, here under the sanitizers.
 phase "install tree (of the sanitizer build)" bash scripts/check-install.sh build-test-asan
 phase "tests (address + undefined sanitizers)" ctest --test-dir build-test-asan --output-on-failure -j"$jobs"
-phase "fuzzing the parsers (libFuzzer, 10 s each)" bash scripts/fuzz.sh 10
+phase "fuzzing the parsers (libFuzzer, 5 s each)" bash scripts/fuzz.sh 5
 phase "build (thread sanitizer)" build_tsan
 phase "tests (thread sanitizer: serial, USB I/O thread, files, jobs)" \
   ctest --test-dir build-test-tsan --output-on-failure -j"$jobs" -L '^(serial|link|files|commission)$'
