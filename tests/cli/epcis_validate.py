@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Validates an EPCIS document against GS1's schemas in SCHEMAS: JSON against the JSON
+"""Validates an EPCIS document against GS1's schemas in SCHEMAS (a folder, or the archive of
+their unmodified files that the project keeps): JSON against the JSON
 Schema (with its URI formats checked), XML against the XML Schema through xmllint. Prints
 the faults on standard error (exit status 1 when any), else each ObjectEvent on a line of
 its own: EPC, time, offset, read point, business location, action, business step and
@@ -8,9 +9,16 @@ Usage: epcis_validate.py SCHEMAS json|xml FILE"""
 import json
 import subprocess
 import sys
+import tarfile
+import tempfile
 import xml.etree.ElementTree as ElementTree
 
 schemas, kind, path = sys.argv[1:4]
+if schemas.endswith(".tar.gz"):
+    unpacked = tempfile.TemporaryDirectory()
+    with tarfile.open(schemas) as archive:
+        archive.extractall(unpacked.name)
+    schemas = unpacked.name
 if kind == "json":
     import jsonschema
     import rfc3987  # noqa: F401 - without it the "uri" format would pass unchecked

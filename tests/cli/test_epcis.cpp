@@ -12,7 +12,7 @@
 namespace
 {
 
-const QString kSchemas = QStringLiteral(RFID_TEST_SOURCE "/data/epcis");
+const QString kSchemas = QStringLiteral(RFID_TEST_SOURCE "/data/epcis/schemas.tar.gz");
 const QString kScripts = QStringLiteral(RFID_TEST_SOURCE "/cli");
 
 // Every kind of row: GS1 and non-GS1 EPCs, a failed and a written-only row, an index failed

@@ -123,8 +123,9 @@ TEST(HidTransport, AnUnansweredWaitKeepsTheWindowLiveAndANewerCommandTakesOver)
     EXPECT_GE(ticks, 3) << "the window's events run while the I/O thread waits";
     {
         const std::lock_guard g(dev->lock);
-        for (int ms : dev->timeouts)
-            EXPECT_LE(ms, HidTransport::kReadSliceMs);
+        // Each read asks the device for at most one slice, so a newer command is seen soon.
+        for (int readTimeout : dev->timeouts)
+            EXPECT_LE(readTimeout, HidTransport::kReadSliceMs);
     }
 
     // A command started while the first waits: the first never hears back (its reply could
